@@ -1,5 +1,5 @@
-// The "%e" number text. Every digit comes from std::to_chars, which converts exactly and ignores
-// the locale; the rounding rules are applied to its decimal digits with integer arithmetic.
+// The "%e" number text. The 17 significant digits come from std::to_chars, which converts the
+// exact binary value and ignores the locale; the rounding to seven is integer arithmetic.
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::uint64_t ten_pow_16 = 10'000'000'000'000'000;
-constexpr std::uint64_t ten_pow_17 = 10 * ten_pow_16;
 constexpr std::uint64_t ten_pow_6 = 1'000'000;
 constexpr std::uint64_t ten_pow_7 = 10 * ten_pow_6;
 constexpr std::uint64_t ten_pow_10 = 10'000'000'000;
@@ -30,40 +28,21 @@ int read_exponent(const char* sign, const char* end) {
   return *sign == '-' ? -exponent : exponent;
 }
 
-// Returns whether the exact digits of magnitude after its 17th significant one amount to at least
-// half a unit of the 17th. Precondition: rounded to 18 significant digits, the 18th digit is 5, so
-// those digits start with 4 or 5 and rounding them cannot carry into the first 17.
-bool tail_reaches_half(double magnitude) {
-  // 41 digits settle every case but an 18th digit of 5 followed by 23 zeros; 771 digits hold the
-  // exact decimal expansion of any binary64, which has at most 767 significant digits.
-  char text[800];
-  for (const int precision : {40, 770}) {
-    const char* const end =
-        std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, precision).ptr;
-    const char* const tail = text + 18;  // "d." then 16 digits: the 18th digit
-    const char* const exponent = std::find(tail, end, 'e');
-    if (*tail != '5') return *tail > '5';
-    if (std::any_of(tail + 1, exponent, [](char digit) { return digit != '0'; })) return true;
-  }
-  return true;  // exactly one half: half up rounds away from zero
-}
-
-// Returns magnitude rounded half up to 17 significant digits, digits in [10^16, 10^17).
+// Returns magnitude rounded to 17 significant digits, digits in [10^16, 10^17).
 // Precondition: magnitude is finite and positive.
+// to_chars rounds the exact value to nearest with ties to even, where the program's rule is half
+// up; the two differ only on an exact tie with an even 17th digit. That never changes the seven
+// digits printed: the extra unit would have to carry into the 8th digit, which needs digits 9 to
+// 17 to be 9s, and a 17th digit of 9 is odd, so ties to even rounds it up too.
 decimal round_to_17_digits(double magnitude) {
-  // to_chars rounds its last digit to nearest-even, so ask for one digit more and round that
-  // one half up here; only an 18th digit of 5 needs a closer look at the exact value.
-  char text[32];
-  const char* const end = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 17).ptr;
-  std::uint64_t digits18 = static_cast<std::uint64_t>(text[0] - '0');
-  for (const char* digit = text + 2; digit != text + 19; ++digit) {
-    digits18 = digits18 * 10 + static_cast<std::uint64_t>(*digit - '0');
+  char text[32];  // "d." then 16 digits, 'e', sign, up to 3 digits
+  const char* const end =
+      std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 16).ptr;
+  std::uint64_t digits = static_cast<std::uint64_t>(text[0] - '0');
+  for (const char* digit = text + 2; digit != text + 18; ++digit) {
+    digits = digits * 10 + static_cast<std::uint64_t>(*digit - '0');
   }
-  decimal rounded{digits18 / 10, read_exponent(text + 20, end)};
-  const std::uint64_t last = digits18 % 10;
-  if (last > 5 || (last == 5 && tail_reaches_half(magnitude))) ++rounded.digits;
-  if (rounded.digits == ten_pow_17) rounded = {ten_pow_16, rounded.exponent + 1};
-  return rounded;
+  return {digits, read_exponent(text + 19, end)};
 }
 
 // Writes d.dddddd for seven digits (0 for zero) and returns one past the end.
