@@ -1,5 +1,5 @@
-// The "%e" number text. The 17 significant digits come from std::to_chars, which converts the
-// exact binary value and ignores the locale; the rounding to seven is integer arithmetic.
+// The "%e" number text. Decimal digits come from std::to_chars, which converts the exact binary
+// value and ignores the locale; the roundings applied to them are integer arithmetic.
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -28,21 +28,35 @@ int read_exponent(const char* sign, const char* end) {
   return *sign == '-' ? -exponent : exponent;
 }
 
-// Returns magnitude rounded to 17 significant digits, digits in [10^16, 10^17).
-// Precondition: magnitude is finite and positive.
-// to_chars rounds the exact value to nearest with ties to even, where the program's rule is half
-// up; the two differ only on an exact tie with an even 17th digit. That never changes the seven
-// digits printed: the extra unit would have to carry into the 8th digit, which needs digits 9 to
-// 17 to be 9s, and a 17th digit of 9 is odd, so ties to even rounds it up too.
-decimal round_to_17_digits(double magnitude) {
-  char text[32];  // "d." then 16 digits, 'e', sign, up to 3 digits
+// Returns magnitude rounded to nearest (ties to even) at `count` significant digits, digits in
+// [10^(count-1), 10^count). Preconditions: magnitude is finite and positive, 2 <= count <= 17.
+decimal significant_digits(double magnitude, int count) {
+  char text[32];  // "d.", up to 16 more digits, 'e', sign, up to 3 digits
   const char* const end =
-      std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 16).ptr;
+      std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, count - 1).ptr;
+  const char* const last = text + count + 1;  // one past the last digit
   std::uint64_t digits = static_cast<std::uint64_t>(text[0] - '0');
-  for (const char* digit = text + 2; digit != text + 18; ++digit) {
+  for (const char* digit = text + 2; digit != last; ++digit) {
     digits = digits * 10 + static_cast<std::uint64_t>(*digit - '0');
   }
-  return {digits, read_exponent(text + 19, end)};
+  return {digits, read_exponent(last + 1, end)};
+}
+
+// Returns magnitude's 17 significant digits rounded half up, those rounded half up to seven:
+// digits in [10^6, 10^7], where 10^7 means a carry into a new leading digit.
+// Precondition: magnitude is finite and positive.
+decimal round_to_7_digits(double magnitude) {
+  // Nine correctly rounded digits settle it unless their last two are 49 or 50: 51 or more means
+  // the exact tail is at least 50.5 hundredths of the 7th digit's unit, 48 or less at most 48.5.
+  const decimal nine = significant_digits(magnitude, 9);
+  const std::uint64_t tail = nine.digits % 100;
+  if (tail != 49 && tail != 50) return {nine.digits / 100 + (tail > 50 ? 1 : 0), nine.exponent};
+  // Otherwise round 17 digits. to_chars rounds those to nearest with ties to even, where the rule
+  // is half up; the two differ only on an exact tie with an even 17th digit, and that extra unit
+  // could change the seven digits only by carrying into the 8th, which needs a 17th digit of 9:
+  // odd, so ties to even rounds it up too.
+  const decimal seventeen = significant_digits(magnitude, 17);
+  return {(seventeen.digits + ten_pow_10 / 2) / ten_pow_10, seventeen.exponent};
 }
 
 // Writes d.dddddd for seven digits (0 for zero) and returns one past the end.
@@ -84,13 +98,7 @@ char* format_e(double value, char* out) {
 
   double magnitude = 0;
   std::memcpy(&magnitude, &magnitude_bits, sizeof magnitude);
-  const decimal digits17 = round_to_17_digits(magnitude);
-  // Half up from 17 digits to 7: add half a unit of the 7th digit, then drop ten digits.
-  std::uint64_t digits7 = (digits17.digits + ten_pow_10 / 2) / ten_pow_10;
-  int exponent = digits17.exponent;
-  if (digits7 == ten_pow_7) {  // 9.9999995 and above carry into a new leading digit
-    digits7 = ten_pow_6;
-    ++exponent;
-  }
-  return append_exponent(append_significand(out, digits7), exponent);
+  decimal rounded = round_to_7_digits(magnitude);
+  if (rounded.digits == ten_pow_7) rounded = {ten_pow_6, rounded.exponent + 1};  // 9.9999995 -> 1.000000e+001
+  return append_exponent(append_significand(out, rounded.digits), rounded.exponent);
 }
