@@ -1,10 +1,10 @@
 // Every intermediate value of the evaluations, bit for bit: a product taken in another order, a
 // fused multiply-add or a wider intermediate shows up at the step where it happens.
+#include "eval/eval.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "eval/eval.h"
 
 namespace {
 
@@ -18,8 +18,8 @@ struct step {
 
 void expect_steps(const double* computed, const step* expected, int count) {
   for (int i = 0; i < count; ++i) {
-    EXPECT_EQ(computed[i], expected[i].value) << expected[i].name << std::hexfloat << ": got " << computed[i]
-                                              << ", want " << expected[i].value;
+    EXPECT_EQ(computed[i], expected[i].value)
+        << expected[i].name << std::hexfloat << ": got " << computed[i] << ", want " << expected[i].value;
   }
 }
 

@@ -23,7 +23,7 @@
 #define POLYEVAL_X87_MSVC 1
 #include <float.h>
 #elif !defined(FLT_EVAL_METHOD) || (FLT_EVAL_METHOD != 0 && FLT_EVAL_METHOD != 1)
-#error "polyeval: this compiler evaluates double expressions at a wider precision it cannot switch off; every operation must round to binary64"
+#error "polyeval: this compiler keeps double results wider than binary64 and cannot be told not to"
 #endif
 
 // Puts the floating-point unit into the state every evaluation relies on: each result rounded

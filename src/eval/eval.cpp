@@ -11,7 +11,10 @@ namespace {
 // to double, so every operand of every multiply is widened exactly and every product is binary64.
 template <typename Operand>
 void sum_terms(Operand x, Operand y, bool subtract_t2, double steps[term_steps]) {
-  const Operand c1 = 83521, c2 = 578, c3 = 2, c4 = 2;
+  const Operand c1 = 83521;  // of y^8
+  const Operand c2 = 578;    // of x^2 y^4
+  const Operand c3 = 2;      // of x^4
+  const Operand c4 = 2;      // of x^6
   const double t1 = double{c1} * y * y * y * y * y * y * y * y;
   const double t2 = double{c2} * x * x * y * y * y * y;
   double s = subtract_t2 ? t1 - t2 : t1 + t2;

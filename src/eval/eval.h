@@ -6,7 +6,7 @@
 
 // Fast-math reorders and fuses the very operations whose exact rounding this program shows.
 #if defined(__FAST_MATH__)
-#error "polyeval must not be built with -ffast-math or -Ofast: it reorders and fuses the operations whose rounding is the output"
+#error "polyeval must not be built with -ffast-math or -Ofast: it reorders and fuses the roundings it prints"
 #endif
 
 // Each routine evaluates f at the point and writes its labelled result line.
