@@ -110,6 +110,12 @@ outcome run(int in, int out, bool out_to_pipe, const std::vector<std::string>& a
 
 outcome run_with_input(int in) { return run(in, -1, true); }
 
+// One row of a table of standard inputs or outputs to run the program with.
+struct named_fd {
+  const char* name;
+  int fd;  // -1: closed
+};
+
 TEST(Program, WritesExactlyTheFourLines) {
   const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
   const outcome result = run_with_input(in);
@@ -135,16 +141,13 @@ TEST(Program, AnyInputEndsTheWaitWithStatusZero) {
   const std::string noise("\0\r\x1a\xff no newline here \0", 21);
   ASSERT_EQ(write(binary, noise.data(), noise.size()), static_cast<ssize_t>(noise.size()));
   unlink(binary_path);
-  struct input_case {
-    const char* name;
-    int fd;
-  } const cases[] = {
+  const named_fd cases[] = {
       {"closed", -1},
       {"empty", open("/dev/null", O_RDONLY | O_CLOEXEC)},
       {"a directory, unreadable", open("/", O_RDONLY | O_CLOEXEC)},
       {"binary without a newline", open(("/proc/self/fd/" + std::to_string(binary)).c_str(), O_RDONLY | O_CLOEXEC)},
   };
-  for (const input_case& input : cases) {
+  for (const named_fd& input : cases) {
     const outcome result = run_with_input(input.fd);
     EXPECT_EQ(result.out, expected_output()) << input.name;
     EXPECT_EQ(result.status, 0) << input.name;
@@ -193,15 +196,12 @@ TEST(Program, ReturnsAfterOneLineWithInputStillOpen) {
 TEST(Program, OutputFailuresKeepStatusZero) {
   const pipe_ends gone = make_pipe();
   close(gone.read);  // a pipe whose reader has left
-  struct output_case {
-    const char* name;
-    int fd;
-  } const cases[] = {
+  const named_fd cases[] = {
       {"closed", -1},
       {"full device", open("/dev/full", O_WRONLY | O_CLOEXEC)},
       {"pipe without reader", gone.write},
   };
-  for (const output_case& output : cases) {
+  for (const named_fd& output : cases) {
     const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
     const outcome result = run(in, output.fd, false);
     close(in);

@@ -3,6 +3,8 @@
 // off), and the driver has made every operation round to binary64.
 #include "eval.h"
 
+#include <cstddef>
+
 #include "report/report.h"
 
 namespace {
@@ -70,21 +72,23 @@ void eval_single() {
   write_result_line("Ergebnis Single: %e\n\n", steps[term_steps - 1]);
 }
 
-void eval_double() {
+namespace {
+
+// The term-by-term evaluation with binary64 operands, written under the given label.
+template <std::size_t N>
+void write_double_terms(const char (&format)[N]) {
   volatile double x = 9478657.0;
   volatile double y = 2298912.0;
   double steps[term_steps];
   sum_terms_double(x, y, steps);
-  write_result_line("Ergebnis Double: %e\n\n", steps[term_steps - 1]);
+  write_result_line(format, steps[term_steps - 1]);
 }
 
-void eval_extended() {
-  volatile double x = 9478657.0;
-  volatile double y = 2298912.0;
-  double steps[term_steps];
-  sum_terms_double(x, y, steps);
-  write_result_line("Ergebnis Extended: %e\n\n", steps[term_steps - 1]);
-}
+}  // namespace
+
+void eval_double() { write_double_terms("Ergebnis Double: %e\n\n"); }
+
+void eval_extended() { write_double_terms("Ergebnis Extended: %e\n\n"); }
 
 void eval_extended2() {
   volatile double x = 9478657.0;
