@@ -79,7 +79,11 @@ windows-i686)
   # A prefix of its own, no WINEPATH, no Mono or Gecko installers.
   WINEPREFIX=$build.wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
     wine "$build/polyeval.exe" </dev/null >"$build.out" 2>"$build.wine.log"
+  # Started without a standard output handle, the program must still end normally with status 0.
+  status=0
+  WINEPREFIX=$build.wine WINEDEBUG=-all wine "$build/polyeval.exe" </dev/null >&- 2>>"$build.wine.log" || status=$?
   WINEPREFIX=$build.wine wineserver -k || true
+  [ "$status" -eq 0 ] || { echo "exit status $status without standard output"; exit 1; }
   compare crlf ;;
 aarch64-linux)
   need aarch64-linux-gnu-g++
