@@ -40,15 +40,15 @@ bool seventh_digit_rounds_up(double magnitude, const char* nine) {
   return seventeen[8] >= '5';
 }
 
-// Adds one unit in the last place of a string of decimal digits; returns whether the carry ran out
-// of the front, leaving all zeros.
-bool increment_digits(char* first, char* last) {
-  while (last != first) {
-    if (*--last != '9') {
-      ++*last;
+// Adds one unit in the last place of count decimal digit characters; returns whether the carry ran
+// out of the front, leaving all zeros.
+bool increment_digits(char* digits, int count) {
+  for (int i = count - 1; i >= 0; --i) {
+    if (digits[i] != '9') {
+      ++digits[i];
       return false;
     }
-    *last = '0';
+    digits[i] = '0';
   }
   return true;
 }
@@ -94,7 +94,7 @@ char* format_e(double value, char* out) {
   const char* const end = scientific_text(magnitude, 9, nine);
   int exponent = read_exponent(nine + 11, end);  // "d." 8 digits 'e' sign
   char digits[7] = {nine[0], nine[2], nine[3], nine[4], nine[5], nine[6], nine[7]};
-  if (seventh_digit_rounds_up(magnitude, nine) && increment_digits(digits, digits + 7)) {
+  if (seventh_digit_rounds_up(magnitude, nine) && increment_digits(digits, 7)) {
     digits[0] = '1';  // 9.9999995 and above: 1.000000 with the next exponent
     ++exponent;
   }
