@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -107,6 +108,23 @@ TEST(FormatE, MatchesExactReferenceOnRandomBitPatterns) {
     const double value = from_bits(random());
     if (value != value || value == 0 || value - value != 0) continue;  // NaN, zero, infinity
     ASSERT_EQ(text_of(value), reference_text(value)) << std::hexfloat << value;
+  }
+}
+
+// Values within a few ulps of d.dddddd5eN, where the 8th digit decides and nine digits from
+// to_chars are not enough.
+TEST(FormatE, MatchesExactReferenceNearTheRoundingPoint) {
+  std::mt19937_64 random(5);
+  for (int i = 0; i < 5000; ++i) {
+    std::string midpoint =
+        std::to_string(1000000 + random() % 9000000) + "5e" + std::to_string(static_cast<int>(random() % 600) - 300);
+    midpoint.insert(1, ".");
+    double value = 0;
+    std::from_chars(midpoint.data(), midpoint.data() + midpoint.size(), value);
+    double near = std::nextafter(std::nextafter(value, 0.0), 0.0);
+    for (int ulps = -2; ulps <= 2; ++ulps, near = std::nextafter(near, HUGE_VAL)) {
+      ASSERT_EQ(text_of(near), reference_text(near)) << midpoint << " " << ulps << " ulps";
+    }
   }
 }
 
