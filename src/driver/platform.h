@@ -20,8 +20,7 @@
 #if defined(__i386__) && !defined(__SSE2_MATH__) && defined(__GNUC__)
 #define POLYEVAL_X87_GNU 1
 #elif defined(_M_IX86) && (!defined(_M_IX86_FP) || _M_IX86_FP < 2)
-#define POLYEVAL_X87_MSVC 1
-#include <float.h>
+#define POLYEVAL_X87_MSVC 1  // _control87 comes from <cfloat>
 #elif !defined(FLT_EVAL_METHOD) || (FLT_EVAL_METHOD != 0 && FLT_EVAL_METHOD != 1)
 #error "polyeval: this compiler keeps double results wider than binary64 and cannot be told not to"
 #endif
@@ -33,7 +32,8 @@ inline void set_binary64_arithmetic() {
 #if defined(POLYEVAL_X87_GNU) && !defined(POLYEVAL_TEST_ONLY_KEEP_X87_PRECISION)
   // Control word 0x027F: exception masks 0x3F and reserved bit 6 set, precision control (bits 8-9)
   // = 10b for 53 bits, rounding control (bits 10-11) = 00b for nearest. Linux and the mingw-w64
-  // start-up leave 0x037F, the 64-bit setting.
+  // start-up leave 0x037F, the 64-bit setting. The unit keeps its wider exponent range, which
+  // would matter only for results that overflow or are subnormal in binary64; none arises here.
   const unsigned short binary64_control = 0x027F;
   __asm__ volatile("fldcw %0" : : "m"(binary64_control));
 #elif defined(POLYEVAL_X87_MSVC) && !defined(POLYEVAL_TEST_ONLY_KEEP_X87_PRECISION)
