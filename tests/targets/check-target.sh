@@ -34,6 +34,11 @@ compare() {
 
 mkdir -p "$(dirname "$build")"
 case $target in
+linux-gcc)
+  need g++
+  build_program -DCMAKE_CXX_COMPILER=g++
+  "$build/polyeval" </dev/null >"$build.out"
+  compare ;;
 linux-clang)
   need clang++
   build_program -DCMAKE_CXX_COMPILER=clang++
