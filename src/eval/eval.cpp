@@ -1,6 +1,7 @@
-// Each product is written left to right, so C++'s left associativity gives exactly the order of
-// multiplications stated beside it; nothing may reorder or fuse them (the build turns contraction
-// off), and the driver has made every operation round to binary64.
+// Each product is written left to right, so C++'s left associativity multiplies in exactly the
+// order written: the coefficient (or first factor), then each factor in turn. Nothing may reorder
+// or fuse the operations (the build turns contraction off), and the driver has made every
+// operation round to binary64.
 #include "eval.h"
 
 #include <cstddef>
