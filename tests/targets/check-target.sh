@@ -21,6 +21,15 @@ run_i386() {
   if "$@" </dev/null >/dev/null 2>&1; then "$@"; else need qemu-i386; qemu-i386 "$@"; fi
 }
 
+# Builds the program with the given CMake arguments, runs it here and compares its output.
+check_native() {
+  build_program "$@"
+  "$build/polyeval" </dev/null >"$build.out"
+  compare
+}
+
+need_lib32() { [ -e /usr/lib32/libstdc++.so.6 ] || skip "32-bit libstdc++ (lib32stdc++-12-dev) is not installed"; }
+
 # Compares the program's output with the expected bytes (with CR LF line ends when $1 is crlf).
 compare() {
   local want=$expected
@@ -36,33 +45,27 @@ mkdir -p "$(dirname "$build")"
 case $target in
 linux-gcc)
   need g++
-  build_program -DCMAKE_CXX_COMPILER=g++
-  "$build/polyeval" </dev/null >"$build.out"
-  compare ;;
+  check_native -DCMAKE_CXX_COMPILER=g++ ;;
 linux-clang)
   need clang++
-  build_program -DCMAKE_CXX_COMPILER=clang++
-  "$build/polyeval" </dev/null >"$build.out"
-  compare ;;
+  check_native -DCMAKE_CXX_COMPILER=clang++ ;;
 hostile-flags)
   # Fused multiply-add allowed and the host's FMA unit enabled: the build must still turn it off.
-  build_program "-DCMAKE_CXX_FLAGS=-O3 -march=native -ffp-contract=fast"
-  "$build/polyeval" </dev/null >"$build.out"
-  compare ;;
+  check_native "-DCMAKE_CXX_FLAGS=-O3 -march=native -ffp-contract=fast" ;;
 fast-math-refused)
   if c++ -std=c++17 -ffast-math -fsyntax-only -I"$source_dir/src" "$source_dir/src/eval/eval.cpp" 2>"$build.out"; then
     echo "-ffast-math was accepted"; exit 1
   fi
   grep -q 'must not be built with -ffast-math' "$build.out" && echo "$target: refused with its message" ;;
 i386-x87)
-  [ -e /usr/lib32/libstdc++.so.6 ] || skip "32-bit libstdc++ (lib32stdc++-12-dev) is not installed"
+  need_lib32
   build_program -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/i386-x87.cmake"
   run_i386 "$build/polyeval" </dev/null >"$build.out"
   compare ;;
 i386-x87-keep-precision)
   # Negative control: without the precision step the x87 unit keeps 64-bit significands and
   # every line must come out different.
-  [ -e /usr/lib32/libstdc++.so.6 ] || skip "32-bit libstdc++ (lib32stdc++-12-dev) is not installed"
+  need_lib32
   build_program -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/i386-x87.cmake" -DPOLYEVAL_TEST_ONLY_KEEP_X87_PRECISION=ON
   run_i386 "$build/polyeval" </dev/null >"$build.out"
   cat "$build.out"
