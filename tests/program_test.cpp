@@ -192,22 +192,35 @@ TEST(Program, ReturnsAfterOneLineWithInputStillOpen) {
   EXPECT_EQ(result.status, 0);
 }
 
-// Output that cannot be written changes neither the exit status nor standard error.
-TEST(Program, OutputFailuresKeepStatusZero) {
+// Output that cannot be written is reported once, on standard error, with status 1. A regular
+// file is fully buffered, so a read-only one fails only at the final flush, after the input line.
+TEST(Program, OutputFailuresAreReported) {
   const pipe_ends gone = make_pipe();
   close(gone.read);  // a pipe whose reader has left
-  const named_fd cases[] = {
-      {"closed", -1},
-      {"full device", open("/dev/full", O_WRONLY | O_CLOEXEC)},
-      {"pipe without reader", gone.write},
+  char file_path[] = "/tmp/polyeval-read-only-XXXXXX";
+  close(mkostemp(file_path, O_CLOEXEC));
+  const int read_only = open(file_path, O_RDONLY | O_CLOEXEC);
+  unlink(file_path);
+  // clang-format off
+  const struct {
+    named_fd output;
+    const char* reason;
+  } cases[] = {
+      {{"closed",                           -1},                                   "Bad file descriptor"},
+      {{"full device",                      open("/dev/full", O_WRONLY | O_CLOEXEC)}, "No space left on device"},
+      {{"pipe without reader",              gone.write},                           "Broken pipe"},
+      {{"read-only file, fails at the end", read_only},                            "Bad file descriptor"},
   };
-  for (const named_fd& output : cases) {
-    const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    const outcome result = run(in, output.fd, false);
-    close(in);
-    EXPECT_EQ(result.status, 0) << output.name << (WIFSIGNALED(result.status) ? ": killed by a signal" : "");
-    EXPECT_EQ(result.err, "") << output.name;
-    if (output.fd >= 0) close(output.fd);
+  // clang-format on
+  for (const auto& row : cases) {
+    const pipe_ends in = make_pipe();
+    ASSERT_EQ(write(in.write, "\n", 1), 1);
+    close(in.write);
+    const outcome result = run(in.read, row.output.fd, false);
+    close(in.read);
+    EXPECT_EQ(result.status, 1 << 8) << row.output.name << (WIFSIGNALED(result.status) ? ": killed by a signal" : "");
+    EXPECT_EQ(result.err, std::string("polyeval: write error: ") + row.reason + "\n") << row.output.name;
+    if (row.output.fd >= 0) close(row.output.fd);
   }
 }
 

@@ -1,6 +1,8 @@
 // polyeval: evaluates one badly conditioned polynomial four ways and prints what IEEE 754
 // binary64 arithmetic gives, then waits for the user to answer with a line.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "eval/eval.h"
 #include "platform.h"
@@ -27,6 +29,36 @@ void wait_for_line() {
   }
 }
 
+// Returns the error number of a write to standard output that has already failed, 0 if none has.
+// Called right after the writes: errno still holds the failed write's reason then.
+int earlier_write_error() { return std::ferror(stdout) != 0 ? errno : 0; }
+
+// Flushes, checks and closes standard output, in that order: some C libraries (Wine's msvcrt)
+// report a failed final flush from fflush but not from fclose. Returns 0 if every byte reached
+// the output; otherwise writes one line to standard error, with the C library's text for the
+// first known reason, and returns 1. earlier_error is the reason of a write that already failed.
+int close_output(int earlier_error) {
+  bool failed = std::ferror(stdout) != 0;
+  int reason = earlier_error;
+  errno = 0;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    failed = true;
+    if (reason == 0) reason = errno;
+  }
+  errno = 0;
+  if (std::fclose(stdout) != 0) {
+    failed = true;
+    if (reason == 0) reason = errno;
+  }
+  if (!failed) return 0;
+  if (reason != 0) {
+    std::fprintf(stderr, "polyeval: write error: %s\n", std::strerror(reason));
+  } else {
+    std::fputs("polyeval: write error\n", stderr);
+  }
+  return 1;
+}
+
 }  // namespace
 
 int main() {
@@ -37,6 +69,7 @@ int main() {
   eval_double();
   eval_extended();
   eval_extended2();
+  const int write_error = earlier_write_error();
   wait_for_line();
-  return 0;
+  return close_output(write_error);
 }

@@ -41,8 +41,8 @@ inline void set_binary64_arithmetic() {
 #endif
 }
 
-// Keeps a write to a pipe whose reader has gone from killing the process; the write then merely
-// fails, which the program ignores. Windows has no such signal.
+// Keeps a write to a pipe whose reader has gone from killing the process: the write then fails
+// with EPIPE and is reported like any other write error. Windows has no such signal.
 inline void ignore_broken_pipe() {
 #if defined(SIGPIPE)
   std::signal(SIGPIPE, SIG_IGN);

@@ -20,8 +20,9 @@ char* format_e(double value, char* out);
 constexpr std::size_t result_line_max = 96;
 
 // Writes a format literal to standard output with its first "%e" replaced by the text of value,
-// in one stdio call; every other character is copied as it stands. A failed write is ignored.
-// A literal too long for the line buffer stops the build.
+// in one stdio call; every other character is copied as it stands. A failed write leaves the
+// stream's error flag set for the driver to report. A literal too long for the line buffer stops
+// the build.
 template <std::size_t N>
 void write_result_line(const char (&format)[N], double value) {
   constexpr std::size_t length = N - 1;  // the literal's terminator is not written
