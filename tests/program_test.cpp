@@ -1,15 +1,23 @@
 // The built program, run as a user would: its exact bytes, and what it does when its input or
-// output misbehaves, when standard output is a pipe and when it is a terminal.
+// output misbehaves, when standard output is a pipe, a file and a terminal.
+//
+// The same cases run against the Windows program: POLYEVAL_UNDER_TEST holds the command that runs
+// it, such as "/usr/lib/wine/wine64 build-windows-x86_64/polyeval.exe", and a program whose name
+// ends in .exe is expected to write CR LF line ends.
+#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -17,12 +25,36 @@
 
 namespace {
 
-std::string expected_output() {
+// The command that runs the program under test: POLYEVAL_UNDER_TEST split at spaces, or the
+// program this build made.
+std::vector<std::string> program_command() {
+  const char* const under_test = std::getenv("POLYEVAL_UNDER_TEST");
+  std::istringstream words(under_test != nullptr ? under_test : POLYEVAL_PROGRAM);
+  std::vector<std::string> command;
+  for (std::string word; words >> word;) command.push_back(word);
+  return command;
+}
+
+bool is_windows_program() {
+  const std::string program = program_command().back();
+  return program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
+}
+
+// The line end the program writes: its C library's text mode turns each newline into CR LF on Windows.
+std::string line_end() { return is_windows_program() ? "\r\n" : "\n"; }
+
+std::string with_line_ends(const std::string& text) { return std::regex_replace(text, std::regex("\n"), line_end()); }
+
+// The four lines with newlines, as a terminal shows them.
+std::string expected_text() {
   std::ifstream file(POLYEVAL_EXPECTED_OUTPUT, std::ios::binary);
   std::ostringstream text;
   text << file.rdbuf();
   return text.str();
 }
+
+// The bytes the program writes into a pipe or file.
+std::string expected_output() { return with_line_ends(expected_text()); }
 
 struct pipe_ends {
   int read = -1;
@@ -39,7 +71,7 @@ pipe_ends make_pipe() {
 // standard error; extra_args follow the program name.
 pid_t start_program(int in, int out, int err, const std::vector<std::string>& extra_args = {}) {
   std::signal(SIGPIPE, SIG_IGN);  // a writer here must see EPIPE, not die
-  std::vector<std::string> args{POLYEVAL_PROGRAM};
+  std::vector<std::string> args = program_command();
   args.insert(args.end(), extra_args.begin(), extra_args.end());
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
@@ -73,15 +105,47 @@ int wait_for(pid_t pid) {
   return status;
 }
 
-// Waits until the process is blocked reading its standard input.
-void wait_until_reading_stdin(pid_t pid) {
-  const std::string reading = std::to_string(SYS_read) + " 0x0 ";
-  const std::string path = "/proc/" + std::to_string(pid) + "/syscall";
-  for (int tries = 0; tries < 6000; ++tries) {
-    std::ifstream file(path);
+// Returns what a descriptor of a process refers to ("pipe:[123]", "/dev/pts/4"); "" if it has none.
+std::string fd_target(const std::string& process, const std::string& fd) {
+  char target[256];
+  const ssize_t n = readlink(("/proc/" + process + "/fd/" + fd).c_str(), target, sizeof target);
+  return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
+}
+
+// Returns the ids of the process's threads.
+std::vector<std::string> threads_of(const std::string& process) {
+  std::vector<std::string> threads;
+  DIR* const tasks = opendir(("/proc/" + process + "/task").c_str());
+  if (tasks == nullptr) return threads;
+  while (const dirent* task = readdir(tasks)) {
+    if (task->d_name[0] != '.') threads.emplace_back(task->d_name);
+  }
+  closedir(tasks);
+  return threads;
+}
+
+// Returns whether a thread of the process is blocked in read() on the file of our descriptor
+// input_end. The Windows program under Wine reads a copy of its standard input descriptor.
+bool is_reading(pid_t pid, int input_end) {
+  const std::string process = std::to_string(pid);
+  const std::string input = fd_target("self", std::to_string(input_end));
+  const std::regex reading("^" + std::to_string(SYS_read) + " 0x([0-9a-f]+) ");
+  for (const std::string& thread : threads_of(process)) {
+    std::ifstream file("/proc/" + process + "/task/" + thread + "/syscall");
     std::string line;
-    std::getline(file, line);
-    if (line.rfind(reading, 0) == 0) return;
+    std::smatch fd;
+    if (std::getline(file, line) && std::regex_search(line, fd, reading) &&
+        fd_target(process, std::to_string(std::stoul(fd[1], nullptr, 16))) == input) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Waits until the process is blocked reading its standard input, whose other end is input_end.
+void wait_until_reading_stdin(pid_t pid, int input_end) {
+  for (int tries = 0; tries < 24000; ++tries) {  // 2 minutes: a Wine start under qemu is slow
+    if (is_reading(pid, input_end)) return;
     usleep(5000);
   }
   FAIL() << "the program never waited for input";
@@ -121,7 +185,7 @@ TEST(Program, WritesExactlyTheFourLines) {
   const outcome result = run_with_input(in);
   close(in);
   EXPECT_EQ(result.out, expected_output());
-  EXPECT_EQ(result.out.size(), 136U);
+  EXPECT_EQ(result.out.size(), is_windows_program() ? 144U : 136U);
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
 }
@@ -194,6 +258,8 @@ TEST(Program, ReturnsAfterOneLineWithInputStillOpen) {
 
 // Output that cannot be written is reported once, on standard error, with status 1. A regular
 // file is fully buffered, so a read-only one fails only at the final flush, after the input line.
+// Each C library names the reasons in its own words; Wine's msvcrt sees a closed standard output
+// as a descriptor it cannot write, and a pipe without reader as an invalid argument.
 TEST(Program, OutputFailuresAreReported) {
   const pipe_ends gone = make_pipe();
   close(gone.read);  // a pipe whose reader has left
@@ -205,11 +271,12 @@ TEST(Program, OutputFailuresAreReported) {
   const struct {
     named_fd output;
     const char* reason;
+    const char* windows_reason;
   } cases[] = {
-      {{"closed",                           -1},                                   "Bad file descriptor"},
-      {{"full device",                      open("/dev/full", O_WRONLY | O_CLOEXEC)}, "No space left on device"},
-      {{"pipe without reader",              gone.write},                           "Broken pipe"},
-      {{"read-only file, fails at the end", read_only},                            "Bad file descriptor"},
+      {{"closed",                           -1},                                      "Bad file descriptor",     "Bad file descriptor"},
+      {{"full device",                      open("/dev/full", O_WRONLY | O_CLOEXEC)}, "No space left on device", "No space left on device"},
+      {{"pipe without reader",              gone.write},                              "Broken pipe",             "Invalid argument"},
+      {{"read-only file, fails at the end", read_only},                               "Bad file descriptor",     "Bad file descriptor"},
   };
   // clang-format on
   for (const auto& row : cases) {
@@ -218,29 +285,51 @@ TEST(Program, OutputFailuresAreReported) {
     close(in.write);
     const outcome result = run(in.read, row.output.fd, false);
     close(in.read);
+    const std::string reason = is_windows_program() ? row.windows_reason : row.reason;
     EXPECT_EQ(result.status, 1 << 8) << row.output.name << (WIFSIGNALED(result.status) ? ": killed by a signal" : "");
-    EXPECT_EQ(result.err, std::string("polyeval: write error: ") + row.reason + "\n") << row.output.name;
+    EXPECT_EQ(result.err, "polyeval: write error: " + reason + line_end()) << row.output.name;
     if (row.output.fd >= 0) close(row.output.fd);
   }
 }
 
-// A pipe is fully buffered: nothing reaches it while the program waits for its line.
-TEST(Program, PipeReceivesNothingBeforeTheInputLine) {
-  const pipe_ends in = make_pipe();
-  const pipe_ends out = make_pipe();
-  const pipe_ends err = make_pipe();
-  const pid_t pid = start_program(in.read, out.write, err.write);
-  close(in.read);
-  close(out.write);
-  close(err.write);
-  wait_until_reading_stdin(pid);
-  pollfd ready{out.read, POLLIN, 0};
-  EXPECT_EQ(poll(&ready, 1, 0), 0) << "output arrived before the input line";
-  ASSERT_EQ(write(in.write, "\n", 1), 1);
-  close(in.write);
-  EXPECT_EQ(read_all(out.read), expected_output());
-  EXPECT_EQ(read_all(err.read), "");
-  EXPECT_EQ(wait_for(pid), 0);
+// Returns whether anything has been written to the pipe or regular file that fd reads.
+bool has_bytes(int fd) {
+  struct stat status {};
+  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) return status.st_size > 0;
+  pollfd ready{fd, POLLIN, 0};
+  return poll(&ready, 1, 0) != 0;
+}
+
+// A pipe or a regular file is fully buffered: nothing reaches it while the program waits for its
+// line, and everything after.
+TEST(Program, PipeOrFileReceivesNothingBeforeTheInputLine) {
+  char file_path[] = "/tmp/polyeval-output-XXXXXX";
+  const int file = mkostemp(file_path, O_CLOEXEC);
+  unlink(file_path);
+  const pipe_ends pipe_out = make_pipe();
+  const struct {
+    const char* name;
+    int write_end;
+    int read_end;
+  } cases[] = {
+      {"pipe", pipe_out.write, pipe_out.read},
+      {"regular file", file, open(("/proc/self/fd/" + std::to_string(file)).c_str(), O_RDONLY | O_CLOEXEC)},
+  };
+  for (const auto& output : cases) {
+    const pipe_ends in = make_pipe();
+    const pipe_ends err = make_pipe();
+    const pid_t pid = start_program(in.read, output.write_end, err.write);
+    close(in.read);
+    close(output.write_end);
+    close(err.write);
+    wait_until_reading_stdin(pid, in.write);
+    EXPECT_FALSE(has_bytes(output.read_end)) << output.name << ": output arrived before the input line";
+    ASSERT_EQ(write(in.write, "\n", 1), 1);
+    close(in.write);
+    EXPECT_EQ(wait_for(pid), 0) << output.name;
+    EXPECT_EQ(read_all(output.read_end), expected_output()) << output.name;
+    EXPECT_EQ(read_all(err.read), "") << output.name;
+  }
 }
 
 // Returns the named counter ("wchar", "syscw") of /proc/PID/io: bytes and calls of write().
@@ -262,37 +351,50 @@ TEST(Program, NullDeviceGetsEachLineBeforeTheWait) {
   const pid_t pid = start_program(in.read, null, null);
   close(in.read);
   close(null);
-  wait_until_reading_stdin(pid);
+  wait_until_reading_stdin(pid, in.write);
   EXPECT_EQ(io_counter(pid, "wchar"), 136);
   EXPECT_EQ(io_counter(pid, "syscw"), 4) << "one write per line";
   close(in.write);
   EXPECT_EQ(wait_for(pid), 0);
 }
 
-// On a terminal every line is on the screen before the program waits; the terminal shows each
-// newline as carriage return and line feed.
+// Returns what the terminal shows as text: control sequences (Wine's console hides and shows the
+// cursor around each write) and carriage returns removed.
+std::string screen_text(const std::string& received) {
+  return std::regex_replace(received, std::regex("\x1b\\[[0-9;?]*[A-Za-z]|\r"), "");
+}
+
+// On a terminal every line is on the screen while the program still waits for its line, and
+// Enter then ends it. (Under Wine a console process serves the terminal for the program.)
 TEST(Program, TerminalShowsAllLinesBeforeWaiting) {
   int terminal = -1;
   int device = -1;
   ASSERT_EQ(openpty(&terminal, &device, nullptr, nullptr, nullptr), 0);
+  fcntl(terminal, F_SETFD, FD_CLOEXEC);  // the program must not hold the terminal's other end
   const pipe_ends err = make_pipe();
   const pid_t pid = start_program(device, device, err.write);
   close(device);
   close(err.write);
-  wait_until_reading_stdin(pid);
-  std::string screen;
+  const std::string expected = expected_text();
+  std::string received;
   char buffer[512];
   pollfd ready{terminal, POLLIN, 0};
-  while (poll(&ready, 1, 0) == 1) {
+  for (int tries = 0; screen_text(received) != expected && tries < 1200 && poll(&ready, 1, 100) >= 0; ++tries) {
+    if ((ready.revents & POLLIN) == 0) continue;
     const ssize_t n = read(terminal, buffer, sizeof buffer);
     if (n <= 0) break;
-    screen.append(buffer, static_cast<std::size_t>(n));
+    received.append(buffer, static_cast<std::size_t>(n));
   }
-  std::string expected;
-  for (const char c : expected_output()) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  EXPECT_EQ(screen, expected);
-  ASSERT_EQ(write(terminal, "\n", 1), 1);
-  EXPECT_EQ(wait_for(pid), 0);
+  EXPECT_EQ(screen_text(received), expected);
+  EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "the program ended before its line was entered";
+  // Enter, until the program ends: Wine's console drops keys typed before the program asks for
+  // its line, and the lines show before that.
+  int status = -1;
+  for (int tries = 0; tries < 600 && waitpid(pid, &status, WNOHANG) == 0; ++tries) {
+    ASSERT_EQ(write(terminal, "\r", 1), 1);
+    usleep(200000);
+  }
+  EXPECT_EQ(status, 0);
   EXPECT_EQ(read_all(err.read), "");
   close(terminal);
 }
