@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""Prints what the four evaluations give in three kinds of arithmetic, computed exactly with
+rationals and rounded where the hardware rounds:
+
+  binary64     every operation rounded to a 53-bit significand (what polyeval prints)
+  x87          every operation rounded to a 64-bit significand, the x87 unit's default; once with
+               every value kept in registers, once with x^4, y^4 and each result stored as binary64
+  fused        binary64, with each addition and subtraction fused with the last multiplication of
+               one of its operands into one multiply-add, rounded once (as GCC contracts them)
+
+usage: python3 docs/arithmetic.py   (needs only Debian's python3)
+"""
+from fractions import Fraction
+import math
+
+X, Y = Fraction(9478657), Fraction(2298912)
+
+
+def rounded(value, bits):
+    """value rounded to nearest, ties to even, with a significand of the given bits."""
+    if value == 0:
+        return value
+    exponent = math.floor(math.log2(abs(value)))
+    while 2**exponent > abs(value):  # log2 of a fraction may be off by one either way
+        exponent -= 1
+    while 2 ** (exponent + 1) <= abs(value):
+        exponent += 1
+    unit = Fraction(2) ** (exponent - bits + 1)
+    units = abs(value) / unit
+    whole = math.floor(units)
+    if units - whole > Fraction(1, 2) or (units - whole == Fraction(1, 2) and whole % 2 == 1):
+        whole += 1
+    return (whole if value > 0 else -whole) * unit
+
+
+def product(first, factors, bits):
+    """first times each factor in turn, each product rounded."""
+    for factor in factors:
+        first = rounded(first * factor, bits)
+    return first
+
+
+def term_by_term(sign_of_t2, bits, fused=None):
+    """The term-by-term sum. fused names the term whose last product is fused into the first sum
+    (t1 or t2); the later sums always fuse the product they subtract or add."""
+    t1_but_last = product(Fraction(83521), [Y] * 7, bits)
+    t2_but_last = product(Fraction(578), [X, X, Y, Y, Y], bits)
+    if fused is None:
+        s = rounded(rounded(t1_but_last * Y, bits) + sign_of_t2 * rounded(t2_but_last * Y, bits), bits)
+        s = rounded(s - product(Fraction(2), [X] * 4, bits), bits)
+        s = rounded(s + product(Fraction(2), [X] * 6, bits), bits)
+        return rounded(s - product(X, [X] * 7, bits), bits)
+    if fused == "t1":
+        s = rounded(t1_but_last * Y + sign_of_t2 * rounded(t2_but_last * Y, bits), bits)
+    else:
+        s = rounded(rounded(t1_but_last * Y, bits) + sign_of_t2 * t2_but_last * Y, bits)
+    s = rounded(s - product(Fraction(2), [X] * 3, bits) * X, bits)
+    s = rounded(s + product(Fraction(2), [X] * 5, bits) * X, bits)
+    return rounded(s - product(X, [X] * 6, bits) * X, bits)
+
+
+def reusing_powers(bits, power_bits, fused=False):
+    """The power-reuse sum; x^4 and y^4 are rounded to power_bits after they are formed."""
+    x4 = rounded(product(X, [X] * 3, bits), power_bits)
+    y4 = rounded(product(Y, [Y] * 3, bits), power_bits)
+    s = product(Fraction(83521), [y4, y4], bits)
+    if not fused:
+        s = rounded(s + product(Fraction(578), [X, X, y4], bits), bits)
+        s = rounded(s - rounded(2 * x4, bits), bits)
+        s = rounded(s + product(Fraction(2), [X, X, x4], bits), bits)
+        return rounded(s - rounded(x4 * x4, bits), bits)
+    s = rounded(s + product(Fraction(578), [X, X], bits) * y4, bits)
+    s = rounded(s - 2 * x4, bits)
+    s = rounded(s + product(Fraction(2), [X, X], bits) * x4, bits)
+    return rounded(s - x4 * x4, bits)
+
+
+def line(name, values):
+    print(f"{name:<44}" + "  ".join(f"{float(v):>14.6e}" for v in values))
+
+
+print(f"{'':<44}" + "  ".join(f"{label:>14}" for label in ["Single", "Double", "Extended", "Extended2"]))
+line("binary64", [term_by_term(-1, 53), term_by_term(+1, 53), term_by_term(+1, 53), reusing_powers(53, 53)])
+line("x87, everything in registers", [term_by_term(-1, 64), term_by_term(+1, 64), term_by_term(+1, 64),
+                                      reusing_powers(64, 64)])
+line("x87, x^4, y^4 and results stored as binary64",
+     [rounded(term_by_term(-1, 64), 53), rounded(term_by_term(+1, 64), 53), rounded(term_by_term(+1, 64), 53),
+      rounded(reusing_powers(64, 53), 53)])
+line("fused multiply-add", [term_by_term(-1, 53, "t1"), term_by_term(+1, 53, "t2"), term_by_term(+1, 53, "t2"),
+                            reusing_powers(53, 53, fused=True)])
