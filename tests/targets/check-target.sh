@@ -9,8 +9,9 @@
 #
 # usage: check-target.sh PRESET CHECK SOURCE_DIR WORK_DIR EXPECTED_OUTPUT PROGRAM_TESTS
 #   CHECK: bytes, refused (the build must stop with its message), x87-extended (the negative
-#   control), output-fault (also a closed standard output), program-tests (also every end-to-end
-#   case of PROGRAM_TESTS, the GoogleTest program, against this target's program)
+#   control), output-fault (also a closed standard output), program-tests (also no standard output
+#   handle, and every end-to-end case of PROGRAM_TESTS, the GoogleTest program, against this
+#   target's program)
 set -euo pipefail
 preset=$1 check=$2 source_dir=$3 build=$4/$1 expected=$5 program_tests=$6
 
@@ -32,12 +33,15 @@ configure() {
 # Prints the value of a variable in the build's CMake cache, lists with spaces.
 cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt" | tr ';' ' '; }
 
+# Prints the C++ compiler CMake found (a toolchain file's compiler is not in the cache).
+compiler() { sed -n 's/^set(CMAKE_CXX_COMPILER "\(.*\)")$/\1/p' "$build"/CMakeFiles/*/CMakeCXXCompiler.cmake; }
+
 # Builds a one-line program the way the program was built and runs it on the runner: when that
 # fails too, the runner (or the target's run-time) is missing here, not the program broken.
 probe_runner() {
   echo 'int main() { return 0; }' >"$build.probe.cpp"
   # shellcheck disable=SC2046 # the cached flags are lists of words
-  $(cache_value CMAKE_CXX_COMPILER) $(cache_value CMAKE_CXX_FLAGS) $(cache_value CMAKE_EXE_LINKER_FLAGS) -static \
+  "$(compiler)" $(cache_value CMAKE_CXX_FLAGS) $(cache_value CMAKE_EXE_LINKER_FLAGS) -static \
     "$build.probe.cpp" -o "$build.probe$suffix" && $runner "$build.probe$suffix" </dev/null ||
     skip "${runner:-this machine} cannot run a program built for $preset"
 }
@@ -68,6 +72,17 @@ check_x87_extended() {
 check_system_dlls() {
   "$(cache_value CMAKE_OBJDUMP)" -p "$program" | awk '/DLL Name/ { print tolower($3) }' >"$build.dlls"
   if grep -v -x -e kernel32.dll -e msvcrt.dll "$build.dlls"; then echo "needs more than system DLLs"; exit 1; fi
+}
+
+# Started by a Windows parent with no standard output handle at all, the program reports the lost
+# output: status 1 and one line.
+check_no_output_handle() {
+  "$(compiler)" -static -O2 "$source_dir/tests/targets/without-stdout.cpp" -o "$build/without-stdout.exe"
+  local status=0
+  (cd "$build" && $runner without-stdout.exe polyeval.exe </dev/null 2>"$build.err") || status=$?
+  [ "$status" -eq 1 ] || { echo "exit status $status without a standard output handle"; exit 1; }
+  grep -qx $'polyeval: write error: Bad file descriptor\r' "$build.err" || { cat "$build.err"; exit 1; }
+  echo "$preset: a missing standard output handle is reported"
 }
 
 mkdir -p "$(dirname "$build")"
@@ -105,6 +120,7 @@ output-fault)
 program-tests)
   compare "$build.out"
   check_system_dlls
+  check_no_output_handle
   # The null-device case counts the write calls of a Linux process; Wine's talks to its server too.
   POLYEVAL_UNDER_TEST="$runner $program" "$program_tests" --gtest_filter='Program.*:-Program.NullDevice*' ;;
 *) echo "unknown check $check"; exit 2 ;;
