@@ -4,7 +4,6 @@
 // The same cases run against the Windows program: POLYEVAL_UNDER_TEST holds the command that runs
 // it, such as "/usr/lib/wine/wine64 build-windows-x86_64/polyeval.exe", and a program whose name
 // ends in .exe is expected to write CR LF line ends.
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -43,8 +42,6 @@ bool is_windows_program() {
 // The line end the program writes: its C library's text mode turns each newline into CR LF on Windows.
 std::string line_end() { return is_windows_program() ? "\r\n" : "\n"; }
 
-std::string with_line_ends(const std::string& text) { return std::regex_replace(text, std::regex("\n"), line_end()); }
-
 // The four lines with newlines, as a terminal shows them.
 std::string expected_text() {
   std::ifstream file(POLYEVAL_EXPECTED_OUTPUT, std::ios::binary);
@@ -54,7 +51,7 @@ std::string expected_text() {
 }
 
 // The bytes the program writes into a pipe or file.
-std::string expected_output() { return with_line_ends(expected_text()); }
+std::string expected_output() { return std::regex_replace(expected_text(), std::regex("\n"), line_end()); }
 
 struct pipe_ends {
   int read = -1;
@@ -112,34 +109,17 @@ std::string fd_target(const std::string& process, const std::string& fd) {
   return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
 }
 
-// Returns the ids of the process's threads.
-std::vector<std::string> threads_of(const std::string& process) {
-  std::vector<std::string> threads;
-  DIR* const tasks = opendir(("/proc/" + process + "/task").c_str());
-  if (tasks == nullptr) return threads;
-  while (const dirent* task = readdir(tasks)) {
-    if (task->d_name[0] != '.') threads.emplace_back(task->d_name);
-  }
-  closedir(tasks);
-  return threads;
-}
-
-// Returns whether a thread of the process is blocked in read() on the file of our descriptor
+// Returns whether the process's main thread is blocked in read() on the file of our descriptor
 // input_end. The Windows program under Wine reads a copy of its standard input descriptor.
 bool is_reading(pid_t pid, int input_end) {
   const std::string process = std::to_string(pid);
-  const std::string input = fd_target("self", std::to_string(input_end));
+  std::ifstream file("/proc/" + process + "/syscall");
+  std::string line;
+  std::smatch fd;
   const std::regex reading("^" + std::to_string(SYS_read) + " 0x([0-9a-f]+) ");
-  for (const std::string& thread : threads_of(process)) {
-    std::ifstream file("/proc/" + process + "/task/" + thread + "/syscall");
-    std::string line;
-    std::smatch fd;
-    if (std::getline(file, line) && std::regex_search(line, fd, reading) &&
-        fd_target(process, std::to_string(std::stoul(fd[1], nullptr, 16))) == input) {
-      return true;
-    }
-  }
-  return false;
+  return std::getline(file, line) && std::regex_search(line, fd, reading) &&
+         fd_target(process, std::to_string(std::stoul(fd[1], nullptr, 16))) ==
+             fd_target("self", std::to_string(input_end));
 }
 
 // Waits until the process is blocked reading its standard input, whose other end is input_end.
