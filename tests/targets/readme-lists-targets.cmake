@@ -1,8 +1,9 @@
-# Fails unless the README's table of targets has one row for each configure preset (but default,
-# this machine's own build) and no other, each row with the command that builds its preset.
+# Fails unless the README's table of targets has one row for each target preset and no other,
+# each row with the command that builds its preset.
 # usage: cmake -DSOURCE_DIR=<source dir> -P readme-lists-targets.cmake
 cmake_minimum_required(VERSION 3.20)
-file(READ ${SOURCE_DIR}/CMakePresets.json presets)
+include(${CMAKE_CURRENT_LIST_DIR}/presets.cmake)
+polyeval_target_presets(${SOURCE_DIR} presets unused_checks)
 file(STRINGS ${SOURCE_DIR}/README.md rows REGEX "^\\| `[^`]+` \\|")
 set(listed "")
 foreach(row IN LISTS rows)
@@ -13,14 +14,8 @@ foreach(row IN LISTS rows)
     message(SEND_ERROR "README: the row of ${name} lacks its build command")
   endif()
 endforeach()
-string(JSON count LENGTH "${presets}" configurePresets)
-math(EXPR last "${count} - 1")
-foreach(index RANGE ${last})
-  string(JSON name GET "${presets}" configurePresets ${index} name)
-  string(JSON hidden ERROR_VARIABLE not_hidden GET "${presets}" configurePresets ${index} hidden)
-  if(hidden OR name STREQUAL "default")
-    continue()
-  elseif(name IN_LIST listed)
+foreach(name IN LISTS presets)
+  if(name IN_LIST listed)
     list(REMOVE_ITEM listed ${name})
   else()
     message(SEND_ERROR "README: no row for the preset ${name}")
