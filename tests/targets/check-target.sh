@@ -74,15 +74,21 @@ check_system_dlls() {
   if grep -v -x -e kernel32.dll -e msvcrt.dll "$build.dlls"; then echo "needs more than system DLLs"; exit 1; fi
 }
 
+# Checks that a run of the Windows program which could not write its output ($2 says why)
+# reported it: exit status $1 is 1 and $build.err holds the one line.
+check_write_error() {
+  [ "$1" -eq 1 ] || { echo "exit status $1 with $2"; exit 1; }
+  grep -qx $'polyeval: write error: Bad file descriptor\r' "$build.err" || { cat "$build.err"; exit 1; }
+  echo "$preset: $2 is reported"
+}
+
 # Started by a Windows parent with no standard output handle at all, the program reports the lost
-# output: status 1 and one line.
+# output.
 check_no_output_handle() {
   "$(compiler)" -static -O2 "$source_dir/tests/targets/without-stdout.cpp" -o "$build/without-stdout.exe"
   local status=0
   (cd "$build" && $runner without-stdout.exe polyeval.exe </dev/null 2>"$build.err") || status=$?
-  [ "$status" -eq 1 ] || { echo "exit status $status without a standard output handle"; exit 1; }
-  grep -qx $'polyeval: write error: Bad file descriptor\r' "$build.err" || { cat "$build.err"; exit 1; }
-  echo "$preset: a missing standard output handle is reported"
+  check_write_error "$status" "no standard output handle"
 }
 
 mkdir -p "$(dirname "$build")"
@@ -99,27 +105,23 @@ suffix=
 [ -e "$build/polyeval.exe" ] && suffix=.exe
 program=$build/polyeval$suffix
 if [[ $runner == *wine* ]]; then
-  # A prefix of its own, no Mono or Gecko installers, one server kept up for all the runs.
+  # A prefix of its own, no Mono or Gecko installers, and its server stopped at the end.
   export WINEPREFIX=$build.wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   trap 'wineserver -k 2>/dev/null || true' EXIT
 fi
 
 # shellcheck disable=SC2086 # the runner is a command with its arguments
 $runner "$program" </dev/null >"$build.out" 2>"$build.err" || { cat "$build.err"; probe_runner; exit 1; }
+if [ "$check" = x87-extended ]; then cat "$build.out"; check_x87_extended; exit; fi
+compare "$build.out"
+[ "$suffix" != .exe ] || check_system_dlls
 case $check in
-bytes) compare "$build.out" ;;
-x87-extended) cat "$build.out"; check_x87_extended ;;
+bytes) ;;
 output-fault)
-  compare "$build.out"
-  check_system_dlls
   status=0
   $runner "$program" </dev/null >&- 2>"$build.err" || status=$?
-  [ "$status" -eq 1 ] || { echo "exit status $status with standard output closed"; exit 1; }
-  grep -qx $'polyeval: write error: Bad file descriptor\r' "$build.err" || { cat "$build.err"; exit 1; }
-  echo "$preset: a closed standard output is reported" ;;
+  check_write_error "$status" "standard output closed" ;;
 program-tests)
-  compare "$build.out"
-  check_system_dlls
   check_no_output_handle
   # The null-device case counts the write calls of a Linux process; Wine's talks to its server too.
   POLYEVAL_UNDER_TEST="$runner $program" "$program_tests" --gtest_filter='Program.*:-Program.NullDevice*' ;;
