@@ -13,9 +13,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <ostream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -86,20 +89,73 @@ pid_t start_program(int in, int out, int err, const std::vector<std::string>& ex
   return pid;
 }
 
-// Reads fd to its end and closes it.
-std::string read_all(int fd) {
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
-  close(fd);
-  return text;
+// How long one run of the program may take: a first Wine start under emulation takes about a minute.
+constexpr auto run_limit = std::chrono::seconds(150);
+
+struct outcome {
+  int status;  // the wait status; -1 if the program did not end within run_limit
+  std::string out;
+  std::string err;
+};
+
+// Describes how a run ended, for failure messages: the status and what the program wrote to stderr.
+std::ostream& operator<<(std::ostream& stream, const outcome& result) {
+  stream << "\n  the program ";
+  if (result.status == -1) {
+    stream << "did not end within " << run_limit.count() << " s and was killed";
+  } else if (WIFSIGNALED(result.status)) {
+    stream << "was killed by signal " << WTERMSIG(result.status);
+  } else {
+    stream << "exited with status " << WEXITSTATUS(result.status);
+  }
+  return stream << "; its stderr: \"" << result.err << "\"";
 }
 
-// Returns the program's wait status.
-int wait_for(pid_t pid) {
+// Appends what can be read from fd now, without waiting; returns false once fd is at its end.
+bool read_available(int fd, std::string& text) {
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n <= 0) return n < 0 && errno == EAGAIN;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+// Returns whether the process has ended, without reaping it.
+bool has_ended(pid_t pid) {
+  siginfo_t info{};
+  return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
+}
+
+// Collects the program's output and error (fds -1: not captured) until it ends, then reaps it and
+// closes both fds. The pipes are read to their end only once the program has gone: a helper it
+// left behind (Wine's) may hold them open for longer. Past run_limit the program is killed.
+outcome finish(pid_t pid, int out_fd, int err_fd) {
+  outcome result{-1, "", ""};
+  const int fds[2] = {out_fd, err_fd};
+  std::string* const texts[2] = {&result.out, &result.err};
+  for (const int fd : fds) {
+    if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + run_limit;
+  while (!has_ended(pid) && std::chrono::steady_clock::now() < deadline) {
+    pollfd ready[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+    poll(ready, 2, 20);
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i] >= 0 && (ready[i].revents & POLLIN) != 0) read_available(fds[i], *texts[i]);
+    }
+  }
+  const bool overdue = !has_ended(pid);
+  if (overdue) kill(pid, SIGKILL);
   int status = -1;
-  EXPECT_EQ(waitpid(pid, &status, 0), pid);
-  return status;
+  waitpid(pid, &status, 0);
+  if (!overdue) result.status = status;
+  for (int i = 0; i < 2; ++i) {
+    if (fds[i] < 0) continue;
+    read_available(fds[i], *texts[i]);
+    close(fds[i]);
+  }
+  return result;
 }
 
 // Returns what a descriptor of a process refers to ("pipe:[123]", "/dev/pts/4"); "" if it has none.
@@ -122,34 +178,28 @@ bool is_reading(pid_t pid, int input_end) {
              fd_target("self", std::to_string(input_end));
 }
 
-// Waits until the process is blocked reading its standard input, whose other end is input_end.
-void wait_until_reading_stdin(pid_t pid, int input_end) {
-  for (int tries = 0; tries < 24000; ++tries) {  // 2 minutes: a Wine start under qemu is slow
-    if (is_reading(pid, input_end)) return;
+// Waits until the process is blocked reading its standard input, whose other end is input_end;
+// returns false if it ended first or was not reading within run_limit.
+bool waits_for_input(pid_t pid, int input_end) {
+  const auto deadline = std::chrono::steady_clock::now() + run_limit;
+  while (!has_ended(pid) && std::chrono::steady_clock::now() < deadline) {
+    if (is_reading(pid, input_end)) return true;
     usleep(5000);
   }
-  FAIL() << "the program never waited for input";
+  return false;
 }
 
-struct outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-// Runs the program with the given standard input and output (-1: closed); when out_to_pipe is
-// set, out is ignored and the output is captured. Standard error is always captured.
+// Runs the program with the given standard input and output (-1: closed) and closes them here, so
+// that only the program holds them; when out_to_pipe is set, out is ignored and the output is
+// captured. Standard error is always captured.
 outcome run(int in, int out, bool out_to_pipe, const std::vector<std::string>& args = {}) {
   const pipe_ends out_pipe = out_to_pipe ? make_pipe() : pipe_ends{};
   const pipe_ends err_pipe = make_pipe();
   const pid_t pid = start_program(in, out_to_pipe ? out_pipe.write : out, err_pipe.write, args);
-  if (out_to_pipe) close(out_pipe.write);
-  close(err_pipe.write);
-  outcome result{};
-  if (out_to_pipe) result.out = read_all(out_pipe.read);
-  result.err = read_all(err_pipe.read);
-  result.status = wait_for(pid);
-  return result;
+  for (const int fd : {in, out_to_pipe ? out_pipe.write : out, err_pipe.write}) {
+    if (fd >= 0) close(fd);
+  }
+  return finish(pid, out_to_pipe ? out_pipe.read : -1, err_pipe.read);
 }
 
 outcome run_with_input(int in) { return run(in, -1, true); }
@@ -163,19 +213,17 @@ struct named_fd {
 TEST(Program, WritesExactlyTheFourLines) {
   const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
   const outcome result = run_with_input(in);
-  close(in);
-  EXPECT_EQ(result.out, expected_output());
+  EXPECT_EQ(result.out, expected_output()) << result;
   EXPECT_EQ(result.out.size(), is_windows_program() ? 144U : 136U);
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.status, 0) << result;
   EXPECT_EQ(result.err, "");
 }
 
 TEST(Program, IgnoresArguments) {
   const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
   const outcome result = run(in, -1, true, {"--help", "-", "9478657"});
-  close(in);
-  EXPECT_EQ(result.out, expected_output());
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, expected_output()) << result;
+  EXPECT_EQ(result.status, 0) << result;
 }
 
 // Each kind of standard input the wait must survive, with the output still complete.
@@ -193,10 +241,9 @@ TEST(Program, AnyInputEndsTheWaitWithStatusZero) {
   };
   for (const named_fd& input : cases) {
     const outcome result = run_with_input(input.fd);
-    EXPECT_EQ(result.out, expected_output()) << input.name;
-    EXPECT_EQ(result.status, 0) << input.name;
+    EXPECT_EQ(result.out, expected_output()) << input.name << result;
+    EXPECT_EQ(result.status, 0) << input.name << result;
     EXPECT_EQ(result.err, "") << input.name;
-    if (input.fd >= 0) close(input.fd);
   }
   close(binary);
 }
@@ -216,24 +263,26 @@ TEST(Program, ConsumesAHugeLineWhole) {
     close(in.write);
   });
   const outcome result = run_with_input(in.read);
-  close(in.read);
   writer.join();
-  EXPECT_EQ(written, total) << "the program stopped reading before the end of the line";
-  EXPECT_EQ(result.out, expected_output());
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(written, total) << "the program stopped reading before the end of the line" << result;
+  EXPECT_EQ(result.out, expected_output()) << result;
+  EXPECT_EQ(result.status, 0) << result;
 }
 
-// The wait ends at the first newline, not at the end of input: the pipe stays open here.
+// The wait ends at the first newline, not at the end of input: the pipe stays open here. The line
+// is longer than a pipe holds, so a program that never reads leaves the writer blocked until the
+// read end is closed.
 TEST(Program, ReturnsAfterOneLineWithInputStillOpen) {
   const pipe_ends in = make_pipe();
   const std::string line = std::string(100000, 'y') + "\nsecond line";
-  std::thread writer([&] { (void)!write(in.write, line.data(), line.size()); });
+  ssize_t written = 0;
+  std::thread writer([&] { written = write(in.write, line.data(), line.size()); });
   const outcome result = run_with_input(in.read);
   writer.join();
-  close(in.read);
   close(in.write);
-  EXPECT_EQ(result.out, expected_output());
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(written, static_cast<ssize_t>(line.size())) << "the program returned before the end of its line" << result;
+  EXPECT_EQ(result.out, expected_output()) << result;
+  EXPECT_EQ(result.status, 0) << result;
 }
 
 // Output that cannot be written is reported once, on standard error, with status 1. A regular
@@ -264,11 +313,9 @@ TEST(Program, OutputFailuresAreReported) {
     ASSERT_EQ(write(in.write, "\n", 1), 1);
     close(in.write);
     const outcome result = run(in.read, row.output.fd, false);
-    close(in.read);
     const std::string reason = is_windows_program() ? row.windows_reason : row.reason;
-    EXPECT_EQ(result.status, 1 << 8) << row.output.name << (WIFSIGNALED(result.status) ? ": killed by a signal" : "");
+    EXPECT_EQ(result.status, 1 << 8) << row.output.name << result;
     EXPECT_EQ(result.err, "polyeval: write error: " + reason + line_end()) << row.output.name;
-    if (row.output.fd >= 0) close(row.output.fd);
   }
 }
 
@@ -302,13 +349,15 @@ TEST(Program, PipeOrFileReceivesNothingBeforeTheInputLine) {
     close(in.read);
     close(output.write_end);
     close(err.write);
-    wait_until_reading_stdin(pid, in.write);
-    EXPECT_FALSE(has_bytes(output.read_end)) << output.name << ": output arrived before the input line";
-    ASSERT_EQ(write(in.write, "\n", 1), 1);
+    const bool waited = waits_for_input(pid, in.write);
+    EXPECT_TRUE(waited) << output.name << ": the program never waited for input";
+    EXPECT_FALSE(waited && has_bytes(output.read_end)) << output.name << ": output arrived before the input line";
+    (void)!write(in.write, "\n", 1);
     close(in.write);
-    EXPECT_EQ(wait_for(pid), 0) << output.name;
-    EXPECT_EQ(read_all(output.read_end), expected_output()) << output.name;
-    EXPECT_EQ(read_all(err.read), "") << output.name;
+    const outcome result = finish(pid, output.read_end, err.read);
+    EXPECT_EQ(result.status, 0) << output.name << result;
+    EXPECT_EQ(result.out, expected_output()) << output.name;
+    EXPECT_EQ(result.err, "") << output.name;
   }
 }
 
@@ -331,11 +380,12 @@ TEST(Program, NullDeviceGetsEachLineBeforeTheWait) {
   const pid_t pid = start_program(in.read, null, null);
   close(in.read);
   close(null);
-  wait_until_reading_stdin(pid, in.write);
+  EXPECT_TRUE(waits_for_input(pid, in.write)) << "the program never waited for input";
   EXPECT_EQ(io_counter(pid, "wchar"), 136);
   EXPECT_EQ(io_counter(pid, "syscw"), 4) << "one write per line";
   close(in.write);
-  EXPECT_EQ(wait_for(pid), 0);
+  const outcome result = finish(pid, -1, -1);
+  EXPECT_EQ(result.status, 0) << result;
 }
 
 // Returns what the terminal shows as text: control sequences (Wine's console hides and shows the
@@ -366,16 +416,13 @@ TEST(Program, TerminalShowsAllLinesBeforeWaiting) {
     received.append(buffer, static_cast<std::size_t>(n));
   }
   EXPECT_EQ(screen_text(received), expected);
-  EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "the program ended before its line was entered";
+  EXPECT_FALSE(has_ended(pid)) << "the program ended before its line was entered";
   // Enter, until the program ends: Wine's console drops keys typed before the program asks for
   // its line, and the lines show before that.
-  int status = -1;
-  for (int tries = 0; tries < 600 && waitpid(pid, &status, WNOHANG) == 0; ++tries) {
-    ASSERT_EQ(write(terminal, "\r", 1), 1);
-    usleep(200000);
-  }
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(read_all(err.read), "");
+  for (int tries = 0; tries < 600 && !has_ended(pid) && write(terminal, "\r", 1) == 1; ++tries) usleep(200000);
+  const outcome result = finish(pid, -1, err.read);
+  EXPECT_EQ(result.status, 0) << result;
+  EXPECT_EQ(result.err, "");
   close(terminal);
 }
 
