@@ -8,29 +8,16 @@ rationals and rounded where the hardware rounds:
   fused        binary64, with each addition and subtraction fused with the last multiplication of
                one of its operands into one multiply-add, rounded once (as GCC contracts them)
 
-usage: python3 docs/arithmetic.py   (needs only Debian's python3)
+It prints two blocks of docs/numbers.md: the table of what each kind of arithmetic prints, in the
+program's number text, and the program's whole output when multiply-adds are fused.
+
+usage: python3 docs/arithmetic.py   (any python3; docs/page.py puts the blocks into the page)
 """
 from fractions import Fraction
-import math
+
+from polynomial import emit, minus, program_output, program_text, rounded, table
 
 X, Y = Fraction(9478657), Fraction(2298912)
-
-
-def rounded(value, bits):
-    """value rounded to nearest, ties to even, with a significand of the given bits."""
-    if value == 0:
-        return value
-    exponent = math.floor(math.log2(abs(value)))
-    while 2**exponent > abs(value):  # log2 of a fraction may be off by one either way
-        exponent -= 1
-    while 2 ** (exponent + 1) <= abs(value):
-        exponent += 1
-    unit = Fraction(2) ** (exponent - bits + 1)
-    units = abs(value) / unit
-    whole = math.floor(units)
-    if units - whole > Fraction(1, 2) or (units - whole == Fraction(1, 2) and whole % 2 == 1):
-        whole += 1
-    return (whole if value > 0 else -whole) * unit
 
 
 def product(first, factors, bits):
@@ -75,16 +62,22 @@ def reusing_powers(bits, power_bits, fused=False):
     return rounded(s - x4 * x4, bits)
 
 
-def line(name, values):
-    print(f"{name:<44}" + "  ".join(f"{float(v):>14.6e}" for v in values))
-
-
-print(f"{'':<44}" + "  ".join(f"{label:>14}" for label in ["Single", "Double", "Extended", "Extended2"]))
-line("binary64", [term_by_term(-1, 53), term_by_term(+1, 53), term_by_term(+1, 53), reusing_powers(53, 53)])
-line("x87, everything in registers", [term_by_term(-1, 64), term_by_term(+1, 64), term_by_term(+1, 64),
-                                      reusing_powers(64, 64)])
-line("x87, x^4, y^4 and results stored as binary64",
+ROWS = [
+    ("binary64 (polyeval)",
+     [term_by_term(-1, 53), term_by_term(+1, 53), term_by_term(+1, 53), reusing_powers(53, 53)]),
+    ("64-bit significands (x87), all in registers",
+     [term_by_term(-1, 64), term_by_term(+1, 64), term_by_term(+1, 64), reusing_powers(64, 64)]),
+    ("64-bit significands, X4, Y4 and results stored",
      [rounded(term_by_term(-1, 64), 53), rounded(term_by_term(+1, 64), 53), rounded(term_by_term(+1, 64), 53),
-      rounded(reusing_powers(64, 53), 53)])
-line("fused multiply-add", [term_by_term(-1, 53, "t1"), term_by_term(+1, 53, "t2"), term_by_term(+1, 53, "t2"),
-                            reusing_powers(53, 53, fused=True)])
+      rounded(reusing_powers(64, 53), 53)]),
+    ("fused multiply-add",
+     [term_by_term(-1, 53, "t1"), term_by_term(+1, 53, "t2"), term_by_term(+1, 53, "t2"),
+      reusing_powers(53, 53, fused=True)]),
+]
+FUSE_COMMAND = ("g++ -std=c++17 -O3 -march=native -ffp-contract=fast -Isrc src/driver/main.cpp src/eval/eval.cpp "
+                "src/report/format_e.cpp -o fused")
+
+if __name__ == "__main__":
+    emit("other-hardware", table(["", "Single", "Double", "Extended", "Extended2"],
+                                 [[name] + [minus(program_text(float(v))) for v in values] for name, values in ROWS]))
+    emit("fused-output", f"    $ {FUSE_COMMAND}\n    $ ./fused </dev/null\n" + program_output([float(v) for v in ROWS[-1][1]]))
