@@ -15,9 +15,14 @@ usage: python3 docs/arithmetic.py   (any python3; docs/page.py puts the blocks i
 """
 from fractions import Fraction
 
-from polynomial import emit, minus, program_output, program_text, rounded, table
+from polynomial import emit, minus, power, program_output, program_text, rounded, scientific, table
 
-X, Y = Fraction(9478657), Fraction(2298912)
+from polynomial import BINARY64_BITS as B64
+from polynomial import X as POINT_X, Y as POINT_Y
+from steps import STEP, TOP_EXPONENT
+
+X, Y = Fraction(POINT_X), Fraction(POINT_Y)
+X87_BITS = 64  # the x87 unit's significand at its start-up precision
 
 
 def product(first, factors, bits):
@@ -64,15 +69,15 @@ def reusing_powers(bits, power_bits, fused=False):
 
 ROWS = [
     ("binary64 (polyeval)",
-     [term_by_term(-1, 53), term_by_term(+1, 53), term_by_term(+1, 53), reusing_powers(53, 53)]),
+     [term_by_term(-1, B64), term_by_term(+1, B64), term_by_term(+1, B64), reusing_powers(B64, B64)]),
     ("64-bit significands (x87), all in registers",
-     [term_by_term(-1, 64), term_by_term(+1, 64), term_by_term(+1, 64), reusing_powers(64, 64)]),
+     [term_by_term(-1, X87_BITS), term_by_term(+1, X87_BITS), term_by_term(+1, X87_BITS), reusing_powers(X87_BITS, X87_BITS)]),
     ("64-bit significands, X4, Y4 and results stored",
-     [rounded(term_by_term(-1, 64), 53), rounded(term_by_term(+1, 64), 53), rounded(term_by_term(+1, 64), 53),
-      rounded(reusing_powers(64, 53), 53)]),
+     [rounded(term_by_term(-1, X87_BITS), B64), rounded(term_by_term(+1, X87_BITS), B64), rounded(term_by_term(+1, X87_BITS), B64),
+      rounded(reusing_powers(X87_BITS, B64), B64)]),
     ("fused multiply-add",
-     [term_by_term(-1, 53, "t1"), term_by_term(+1, 53, "t2"), term_by_term(+1, 53, "t2"),
-      reusing_powers(53, 53, fused=True)]),
+     [term_by_term(-1, B64, "t1"), term_by_term(+1, B64, "t2"), term_by_term(+1, B64, "t2"),
+      reusing_powers(B64, B64, fused=True)]),
 ]
 FUSE_COMMAND = ("g++ -std=c++17 -O3 -march=native -ffp-contract=fast -Isrc src/driver/main.cpp src/eval/eval.cpp "
                 "src/report/format_e.cpp -o fused")
@@ -80,4 +85,11 @@ FUSE_COMMAND = ("g++ -std=c++17 -O3 -march=native -ffp-contract=fast -Isrc src/d
 if __name__ == "__main__":
     emit("other-hardware", table(["", "Single", "Double", "Extended", "Extended2"],
                                  [[name] + [minus(program_text(float(v))) for v in values] for name, values in ROWS]))
+    x87_exponent = TOP_EXPONENT - (X87_BITS - 1)
+    x87_step = Fraction(2) ** x87_exponent
+    binary64_step = STEP
+    emit("x87-steps", table(["quantity", "value"], [
+        ["spacing near the largest terms, 64-bit significands", f"{power(2, x87_exponent)} ≈ {scientific(x87_step)}"],
+        ["finer than binary64's by", binary64_step / x87_step],
+        ["Double's result, in those steps", minus(str(ROWS[1][1][1] / x87_step))]]))
     emit("fused-output", f"    $ {FUSE_COMMAND}\n    $ ./fused </dev/null\n" + program_output([float(v) for v in ROWS[-1][1]]))

@@ -7,12 +7,15 @@ are Python floats, binary64 with one rounding per operation, in the program's or
 
 usage: python3 docs/steps.py   (any python3; docs/page.py puts the blocks into the pages)
 """
+import re
 from fractions import Fraction
 
 from polynomial import (BINARY32_MAX, BINARY64_BITS, X, Y, Chain, emit, evaluations, exact_f, minus, power,
                         program_output, program_text, significant_digits, reusing_powers, scientific, signed_terms, table,
                         term_by_term)
 
+SUPERSCRIPT_DIGITS = "⁰¹²³⁴⁵⁶⁷⁸⁹⁻"
+PLAIN_DIGITS = str.maketrans(SUPERSCRIPT_DIGITS, "0123456789-")
 EVALUATIONS = evaluations()
 RESULTS = [steps[-1][1] for _, steps in EVALUATIONS]
 F = exact_f(X, Y)
@@ -208,6 +211,7 @@ def single_block():
         ["Single's result", f"{scientific(result, 6)}, printed {minus(program_text(result))}"],
         ["relative distance from g", scientific(relative_error(result, g))],
         ["the largest finite binary32", scientific(BINARY32_MAX)],
+        ["binary32 holds every integer up to", f"{power(2, 24)} ≈ {scientific(2**24)}"],
     ]
     return table(["quantity", "value"], rows)
 
@@ -244,7 +248,41 @@ def appendix_block(steps):
     return table(["step", "hexadecimal", "decimal"], [[name, hexadecimal(v), minus(repr(v))] for name, v in steps])
 
 
+def roff(text):
+    """Page text as man page text: minus signs, middle dots, ≈ and superscript powers for roff."""
+    for plain, escaped in [("-", "\\-"), ("−", "\\-"), ("·", "\\(pc"), ("≈", "\\(ap")]:
+        text = text.replace(plain, escaped)
+    return re.sub(f"[{SUPERSCRIPT_DIGITS}]+", lambda m: "\\(ha" + m[0].translate(PLAIN_DIGITS), text)
+
+
+def man_description_block():
+    """The man page's sentence on the exact value, the terms' size and the spacing there."""
+    return roff(f"The exact value is {minus(str(F))}, but the terms reach {scientific(LARGEST)} and\n"
+                f"cancel almost completely: near them consecutive binary64 numbers are\n"
+                f"{power(2, STEP_EXPONENT)} ≈ {scientific(STEP)} apart, {scientific(STEP / abs(F))} times the exact value.")
+
+
+def man_labels_block():
+    """The man page's list of the four lines, each with its result."""
+    texts = ["binary32 operands, each widened exactly to binary64 before it is multiplied;\n"
+             "the terms one by one, with the 578·x^2·y^4 term subtracted, so it\nevaluates another polynomial",
+             "binary64 operands, the terms one by one",
+             "the same computation as Double, under its own label",
+             "binary64 operands, x^4 and y^4 computed once and reused"]
+    entries = [f".TP\n.B {label}\n{roff(text)}; {roff(program_text(result))}."
+               for (label, _), text, result in zip(EVALUATIONS, texts, RESULTS)]
+    return "\n".join(entries).replace("^", "\\(ha")
+
+
+def man_output_block():
+    """The program's output as the man page's example shows it."""
+    return roff(program_output(RESULTS).replace("    ", ""))
+
+
 if __name__ == "__main__":
+    emit("man-description", man_description_block())
+    emit("man-labels", man_labels_block())
+    emit("man-output", man_output_block())
     emit("output", program_output(RESULTS))
     emit("labels", labels_block())
     emit("terms", terms_block())
