@@ -8,29 +8,21 @@ rationals and rounded where the hardware rounds:
   fused        binary64, with each addition and subtraction fused with the last multiplication of
                one of its operands into one multiply-add, rounded once (as GCC contracts them)
 
-usage: python3 docs/arithmetic.py   (needs only Debian's python3)
+It prints two blocks of docs/numbers.md: the table of what each kind of arithmetic prints, in the
+program's number text, and the program's whole output when multiply-adds are fused.
+
+usage: python3 docs/arithmetic.py   (any python3; docs/page.py puts the blocks into the page)
 """
 from fractions import Fraction
-import math
 
-X, Y = Fraction(9478657), Fraction(2298912)
+from polynomial import emit, minus, power, program_output, program_text, rounded, scientific, table
 
+from polynomial import BINARY64_BITS as B64
+from polynomial import X as POINT_X, Y as POINT_Y
+from steps import STEP, TOP_EXPONENT
 
-def rounded(value, bits):
-    """value rounded to nearest, ties to even, with a significand of the given bits."""
-    if value == 0:
-        return value
-    exponent = math.floor(math.log2(abs(value)))
-    while 2**exponent > abs(value):  # log2 of a fraction may be off by one either way
-        exponent -= 1
-    while 2 ** (exponent + 1) <= abs(value):
-        exponent += 1
-    unit = Fraction(2) ** (exponent - bits + 1)
-    units = abs(value) / unit
-    whole = math.floor(units)
-    if units - whole > Fraction(1, 2) or (units - whole == Fraction(1, 2) and whole % 2 == 1):
-        whole += 1
-    return (whole if value > 0 else -whole) * unit
+X, Y = Fraction(POINT_X), Fraction(POINT_Y)
+X87_BITS = 64  # the x87 unit's significand at its start-up precision
 
 
 def product(first, factors, bits):
@@ -75,16 +67,29 @@ def reusing_powers(bits, power_bits, fused=False):
     return rounded(s - x4 * x4, bits)
 
 
-def line(name, values):
-    print(f"{name:<44}" + "  ".join(f"{float(v):>14.6e}" for v in values))
+ROWS = [
+    ("binary64 (polyeval)",
+     [term_by_term(-1, B64), term_by_term(+1, B64), term_by_term(+1, B64), reusing_powers(B64, B64)]),
+    ("64-bit significands (x87), all in registers",
+     [term_by_term(-1, X87_BITS), term_by_term(+1, X87_BITS), term_by_term(+1, X87_BITS), reusing_powers(X87_BITS, X87_BITS)]),
+    ("64-bit significands, X4, Y4 and results stored",
+     [rounded(term_by_term(-1, X87_BITS), B64), rounded(term_by_term(+1, X87_BITS), B64), rounded(term_by_term(+1, X87_BITS), B64),
+      rounded(reusing_powers(X87_BITS, B64), B64)]),
+    ("fused multiply-add",
+     [term_by_term(-1, B64, "t1"), term_by_term(+1, B64, "t2"), term_by_term(+1, B64, "t2"),
+      reusing_powers(B64, B64, fused=True)]),
+]
+FUSE_COMMAND = ("g++ -std=c++17 -O3 -march=native -ffp-contract=fast -Isrc src/driver/main.cpp src/eval/eval.cpp "
+                "src/report/format_e.cpp -o fused")
 
-
-print(f"{'':<44}" + "  ".join(f"{label:>14}" for label in ["Single", "Double", "Extended", "Extended2"]))
-line("binary64", [term_by_term(-1, 53), term_by_term(+1, 53), term_by_term(+1, 53), reusing_powers(53, 53)])
-line("x87, everything in registers", [term_by_term(-1, 64), term_by_term(+1, 64), term_by_term(+1, 64),
-                                      reusing_powers(64, 64)])
-line("x87, x^4, y^4 and results stored as binary64",
-     [rounded(term_by_term(-1, 64), 53), rounded(term_by_term(+1, 64), 53), rounded(term_by_term(+1, 64), 53),
-      rounded(reusing_powers(64, 53), 53)])
-line("fused multiply-add", [term_by_term(-1, 53, "t1"), term_by_term(+1, 53, "t2"), term_by_term(+1, 53, "t2"),
-                            reusing_powers(53, 53, fused=True)])
+if __name__ == "__main__":
+    emit("other-hardware", table(["", "Single", "Double", "Extended", "Extended2"],
+                                 [[name] + [minus(program_text(float(v))) for v in values] for name, values in ROWS]))
+    x87_exponent = TOP_EXPONENT - (X87_BITS - 1)
+    x87_step = Fraction(2) ** x87_exponent
+    binary64_step = STEP
+    emit("x87-steps", table(["quantity", "value"], [
+        ["spacing near the largest terms, 64-bit significands", f"{power(2, x87_exponent)} ≈ {scientific(x87_step)}"],
+        ["finer than binary64's by", binary64_step / x87_step],
+        ["Double's result, in those steps", minus(str(ROWS[1][1][1] / x87_step))]]))
+    emit("fused-output", f"    $ {FUSE_COMMAND}\n    $ ./fused </dev/null\n" + program_output([float(v) for v in ROWS[-1][1]]))

@@ -1,5 +1,6 @@
-# Fails unless the hexadecimal values on docs/numbers.md are those of the evaluation tests'
-# tables, in the same order: the page explains what the program computes and cannot drift from it.
+# Fails unless the hexadecimal values on docs/numbers.md are those of the evaluation tests' tables,
+# in the same order, and unless every number of the page, the exercises, the README's opening and
+# the man page, and the figure, are what the scripts in docs/ print and draw now (docs/page.py).
 # usage: cmake -DSOURCE_DIR=<source dir> -P page-values.cmake
 cmake_minimum_required(VERSION 3.20)
 set(hexfloat "-?0x1(\\.[0-9a-f]+)?p[-+][0-9]+")
@@ -14,3 +15,30 @@ if(count EQUAL 0 OR NOT on_page STREQUAL in_tests)
   message(FATAL_ERROR "docs/numbers.md and tests/eval_test.cpp disagree:\n page:  ${on_page}\n tests: ${in_tests}")
 endif()
 message(STATUS "docs/numbers.md shows the ${count} values of the evaluation tests")
+
+# The scripts need matplotlib and mpmath: Debian's python3 has them as packages, a python3 found
+# first on PATH (a pyenv one, say) may not.
+find_program(system_python python3 PATHS /usr/bin NO_DEFAULT_PATH)
+find_program(path_python python3)
+foreach(python IN ITEMS ${system_python} ${path_python})
+  execute_process(COMMAND ${python} -c "import matplotlib, mpmath" RESULT_VARIABLE missing OUTPUT_QUIET ERROR_QUIET)
+  if(missing EQUAL 0)
+    set(docs_python ${python})
+    break()
+  endif()
+endforeach()
+if(NOT docs_python)
+  set(why "no python3 with matplotlib and mpmath (Debian: python3-matplotlib python3-mpmath)")
+  if("$ENV{CI}" STREQUAL "true")
+    message(FATAL_ERROR "${why}: CI must check the page")
+  endif()
+  # cmake -P cannot exit with 77 before CMake 3.29: CTest reads this line instead.
+  message("SKIPPED: ${why}")
+  return()
+endif()
+execute_process(COMMAND ${docs_python} ${SOURCE_DIR}/docs/page.py --check RESULT_VARIABLE failed
+                OUTPUT_VARIABLE report ERROR_VARIABLE report TIMEOUT 600)
+if(NOT failed EQUAL 0)
+  message(FATAL_ERROR "${report}Regenerate with ${docs_python} docs/page.py --write, then review the change.")
+endif()
+message(STATUS "${report}")

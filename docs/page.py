@@ -1,0 +1,153 @@
+#!/usr/bin/env python3
+"""Regenerates or checks every number of the explanation page (docs/numbers.md), the exercises
+(docs/exercises.md), the README's opening and the man page, and the figure.
+
+Each script in SCRIPTS prints blocks between markers, `<!-- from docs/steps.py: terms -->` ...
+`<!-- end -->`; the pages hold the same markers (in the man page `.\\" from ...` and `.\\" end`).
+--write puts each block into the pages and redraws docs/magnitudes.svg. --check fails unless:
+every block on the pages is what its script prints now, and every block printed is on a page;
+every number in the prose around the blocks is one the scripts print; every `$ python3` command
+on the pages prints what the page shows below it; and the figure redraws to the committed bytes.
+
+usage: /usr/bin/python3 docs/page.py --write | --check   (needs python3-matplotlib, python3-mpmath)
+"""
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+SCRIPTS = ["docs/steps.py", "docs/arithmetic.py", "docs/remedies.py", "docs/exercises.py"]
+FIGURE, FIGURE_SCRIPT = "docs/magnitudes.svg", "docs/magnitudes.py"
+# Each page, its markers (a block's opening, with the script and name, and its end) and the part of
+# it whose prose numbers are swept: the README's opening only, the man page without its title line.
+MARKDOWN = (r"<!-- from (\S+): (\S+) -->\n", "<!-- end -->")
+ROFF = (r'\.\\" from (\S+): (\S+)\n', '.\\" end')
+PAGES = {
+    "docs/numbers.md": (MARKDOWN, lambda text: text),
+    "docs/exercises.md": (MARKDOWN, lambda text: text),
+    "README.md": (MARKDOWN, lambda text: text.split("\n## ")[0]),
+    "docs/polyeval.1.in": (ROFF, lambda text: re.sub(r"^\.TH .*$", "", text, flags=re.M).replace("\\-", "-")),
+}
+SUPERSCRIPT = "⁰¹²³⁴⁵⁶⁷⁸⁹⁻"
+# A number: sign, digits, decimals, an e-exponent, a superscript power, a ·10ⁿ factor; not a part of
+# a name (binary64, x87, T1, a 32-bit x86), and not the standard's name IEEE 754.
+NUMBER = re.compile(rf"(?<![\w.-])(?<!IEEE )(?!\d*-bit)[-−+]?\d+(?:\.\d+)?(?:e[-+]\d+)?[{SUPERSCRIPT}]*(?:·10[{SUPERSCRIPT}]+)?")
+HEXFLOAT = re.compile(r"-?0x[0-9a-f.]+p[-+]\d+")
+
+
+def run(command, python):
+    """Runs a command at the top of the tree, with python3 meaning the given interpreter; its output."""
+    with tempfile.TemporaryDirectory() as bin_dir:
+        os.symlink(python, os.path.join(bin_dir, "python3"))
+        environment = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"], PYTHONHASHSEED="0")
+        done = subprocess.run(command, shell=True, cwd=ROOT, env=environment, capture_output=True, text=True,
+                              timeout=300)
+    if done.returncode != 0:
+        sys.exit(f"{command[:60]}... failed with status {done.returncode}:\n{done.stderr}")
+    return done.stdout
+
+
+def generated_blocks():
+    """Every block the scripts print, by (script, name)."""
+    blocks = {}
+    for script in SCRIPTS:
+        output = run(f"python3 {script}", sys.executable)
+        for found in re.finditer(MARKDOWN[0] + r"(.*?)\n" + re.escape(MARKDOWN[1]), output, re.S):
+            blocks[(found[1], found[2])] = found[3]
+    return blocks
+
+
+def page_blocks(text, markers):
+    """The blocks on a page: (script, name, content) in order."""
+    opening, end = markers
+    return [(m[1], m[2], m[3]) for m in re.finditer(opening + r"(.*?)\n" + re.escape(end), text, re.S)]
+
+
+def replace_blocks(text, markers, blocks):
+    """The page with each block's content replaced by the generated one."""
+    opening, end = markers
+    return re.sub(opening + r"(.*?)\n" + re.escape(end),
+                  lambda m: text[m.start(0):m.start(3)] + blocks[(m[1], m[2])] + text[m.end(3):m.end(0)], text,
+                  flags=re.S)
+
+
+def commands(text):
+    """The `$ python3` commands on a page with the output shown under each (4-space indented)."""
+    found, lines, i = [], text.split("\n"), 0
+    while i < len(lines):
+        if not lines[i].startswith("    $ python3 "):
+            i += 1
+            continue
+        command = [lines[i][6:]]
+        while " ".join(command).count("'") % 2:
+            i += 1
+            command.append(lines[i][4:])
+        shown = []
+        while i + 1 < len(lines) and lines[i + 1].startswith("    ") and not lines[i + 1].startswith("    $"):
+            i += 1
+            shown.append(lines[i][4:])
+        found.append(("\n".join(command), "\n".join(shown) + "\n"))
+        i += 1
+    return found
+
+
+def numbers(text):
+    """The number tokens in a text, signs written as ASCII and a plus sign dropped."""
+    return {token.replace("−", "-").lstrip("+") for token in NUMBER.findall(HEXFLOAT.sub("", text))}
+
+
+def check(blocks):
+    """Every disagreement between the pages, the scripts and the figure."""
+    problems, used, known = [], set(), set()
+    for content in blocks.values():
+        known |= numbers(content)
+    known |= {token.lstrip("-") for token in known}  # the prose may name a signed value's size
+    for page, (markers, sweep) in PAGES.items():
+        text = open(os.path.join(ROOT, page), encoding="utf-8").read()
+        for script, name, content in page_blocks(text, markers):
+            used.add((script, name))
+            if (script, name) not in blocks:
+                problems.append(f"{page}: no script prints the block {script}: {name}")
+            elif content != blocks[(script, name)]:
+                problems.append(f"{page}: the block {script}: {name} differs from what the script prints now:\n"
+                                f"--- page\n{content}\n--- {script}\n{blocks[(script, name)]}")
+        prose = re.sub(markers[0] + r".*?\n" + re.escape(markers[1]), "", text, flags=re.S)
+        for command, shown in commands(prose):
+            printed = run(command, sys.executable)
+            if printed != shown:
+                problems.append(f"{page}: `{command}` prints\n{printed}but the page shows\n{shown}")
+            prose = prose.replace(command, "").replace(shown, "")
+        unknown = sorted(numbers(sweep(prose)) - known)
+        if unknown:
+            problems.append(f"{page}: numbers in the prose that no script prints: {' '.join(unknown)}")
+    problems += [f"printed but on no page: {script}: {name}" for script, name in sorted(set(blocks) - used)]
+    with tempfile.TemporaryDirectory() as scratch:
+        drawn = os.path.join(scratch, "magnitudes.svg")
+        run(f"python3 {FIGURE_SCRIPT} {drawn}", sys.executable)
+        if open(drawn, "rb").read() != open(os.path.join(ROOT, FIGURE), "rb").read():
+            problems.append(f"{FIGURE} is not what {FIGURE_SCRIPT} draws now")
+    return problems
+
+
+def write(blocks):
+    """Puts every block into the pages and redraws the figure."""
+    for page, (markers, _) in PAGES.items():
+        path = os.path.join(ROOT, page)
+        text = open(path, encoding="utf-8").read()
+        with open(path, "w", encoding="utf-8") as out:
+            out.write(replace_blocks(text, markers, blocks))
+    run(f"python3 {FIGURE_SCRIPT} {FIGURE}", sys.executable)
+
+
+if __name__ == "__main__":
+    if sys.argv[1:] not in (["--write"], ["--check"]):
+        sys.exit(__doc__)
+    if sys.argv[1] == "--write":
+        write(generated_blocks())
+    else:
+        found = check(generated_blocks())
+        print("\n\n".join(found) if found else "the pages, the README's opening, the man page and the figure agree "
+              "with the scripts")
+        sys.exit(1 if found else 0)

@@ -1,0 +1,301 @@
+#!/usr/bin/env python3
+"""Prints the blocks of docs/numbers.md (and of the README's opening and the man page) that say what
+the program computes: the terms, the cancellation, the spacing of binary64 there, the condition
+number and the error bound, every step counted in spacing steps, and the appendix's hexadecimal
+tables (the values tests/eval_test.cpp asserts). Integers and fractions are exact; the evaluations
+are Python floats, binary64 with one rounding per operation, in the program's order.
+
+usage: python3 docs/steps.py   (any python3; docs/page.py puts the blocks into the pages)
+"""
+import re
+from fractions import Fraction
+
+from polynomial import (BINARY32_MAX, BINARY64_BITS, X, Y, Chain, emit, evaluations, exact_f, minus, power,
+                        program_output, program_text, significant_digits, reusing_powers, scientific, signed_terms, table,
+                        term_by_term)
+
+SUPERSCRIPT_DIGITS = "⁰¹²³⁴⁵⁶⁷⁸⁹⁻"
+PLAIN_DIGITS = str.maketrans(SUPERSCRIPT_DIGITS, "0123456789-")
+EVALUATIONS = evaluations()
+RESULTS = [steps[-1][1] for _, steps in EVALUATIONS]
+F = exact_f(X, Y)
+TERMS = signed_terms(X, Y)
+TERM_NAMES = ["83521·y⁸", "578·x²·y⁴", "2·x⁴", "2·x⁶", "x⁸"]
+LARGEST = max(abs(term) for term in TERMS)
+TOP_EXPONENT = LARGEST.bit_length() - 1  # LARGEST lies in [2^TOP_EXPONENT, 2^(TOP_EXPONENT + 1))
+STEP_EXPONENT = TOP_EXPONENT - (BINARY64_BITS - 1)
+STEP = Fraction(2) ** STEP_EXPONENT  # the spacing of binary64 there
+U = Fraction(1, 2**BINARY64_BITS)  # the unit roundoff of binary64, round to nearest
+# Where each order's terms (index in its steps, sign in f) and running sums stand in its steps.
+TERM_BY_TERM_TERMS, TERM_BY_TERM_SUMS = [0, 1, 3, 5, 7], [2, 4, 6, 8]
+REUSE_TERMS, REUSE_SUMS = [2, 3, 5, 7, 9], [4, 6, 8, 10]
+
+
+def signed(term_text, sign):
+    """A term as it stands in f: +83521·y⁸, −2·x⁴."""
+    return ("+" if sign > 0 else "−") + term_text
+
+
+def spacing_exponent(value):
+    """The exponent of the spacing of binary64 numbers at a nonzero value."""
+    return int(abs(Fraction(value)).numerator // abs(Fraction(value)).denominator).bit_length() - BINARY64_BITS
+
+
+def in_steps(value):
+    """value counted in spacing steps of the largest terms: three decimals, or two significant digits
+    when smaller than a thousandth, or the whole number when it is one."""
+    steps = Fraction(value) / STEP
+    if steps.denominator == 1:
+        return minus(str(steps.numerator))
+    if abs(steps) < Fraction(1, 1000):
+        return ("+" if steps > 0 else "") + scientific(steps)
+    return minus(f"{float(steps):+.3f}")
+
+
+def relative_error(value, exact):
+    """|value - exact| / |exact|, exactly."""
+    return abs(Fraction(value) - exact) / abs(exact)
+
+
+def labels_block():
+    """The four lines: what each computes, and that all four are binary64."""
+    rows = [
+        ["Single", "binary32 values, widened exactly before each multiply", "binary64",
+         "term by term, the 578·x²·y⁴ term **subtracted**"],
+        ["Double", "binary64", "binary64", "term by term"],
+        ["Extended", "binary64", "binary64", "the same computation as Double, under its own label"],
+        ["Extended2", "binary64", "binary64", "x⁴ and y⁴ computed once and reused"],
+    ]
+    rows = [row + [minus(program_text(result))] for row, result in zip(rows, RESULTS)]
+    return table(["line", "operands", "arithmetic", "order", "result"], rows)
+
+
+def terms_block():
+    """The terms as they stand in f, with u = x², v = 17·y², their sizes and binary64's spacing there."""
+    with_u_v = ["v⁴", "2·u·v²", "2·u²", "2·u³", "u⁴"]
+    rows = []
+    for name, uv, term in zip(TERM_NAMES, with_u_v, TERMS):
+        sign = 1 if term > 0 else -1
+        exponent = spacing_exponent(term)
+        rows.append([signed(name, sign), signed(uv, sign), minus(str(term)), scientific(term),
+                     f"{power(2, exponent)} ≈ {scientific(2**exponent)}"])
+    return table(["term in f", "with u = x², v = 17·y²", "exact value", "about", "binary64 spacing there"], rows)
+
+
+def polynomial_text(coefficients):
+    """Terms of a polynomial in u, highest power first, in columns: one column per power."""
+    columns = []
+    for degree in range(len(coefficients) - 1, -1, -1):
+        c = coefficients[degree]
+        unit = power("u", degree) if degree > 1 else ("u" if degree == 1 else "")
+        magnitude = "" if abs(c) == 1 and degree > 0 else str(abs(c))
+        sign = "−" if c < 0 else ("+" if any(columns) else " ")
+        columns.append("" if c == 0 else f"{sign} {magnitude}{unit}")
+    return columns
+
+
+def expansion_block():
+    """v = u − 1 put into each term, one column per power of u, and the sum of the columns."""
+    from math import comb
+
+    v4 = [(-1) ** (4 - k) * comb(4, k) for k in range(5)]  # (u − 1)⁴, coefficient of u^k at k
+    uv2 = [0] + [2 * (-1) ** (2 - k) * comb(2, k) for k in range(3)] + [0]  # 2·u·(u − 1)²
+    rows = [("v⁴", v4), ("2·u·v²", uv2), ("−2·u²", [0, 0, -2, 0, 0]), ("+2·u³", [0, 0, 0, 2, 0]),
+            ("−u⁴", [0, 0, 0, 0, -1])]
+    total = [sum(row[1][k] for row in rows) for k in range(5)]
+    lines = [(name, polynomial_text(coefficients)) for name, coefficients in rows + [("f", total)]]
+    width = max(len(cell) for _, cells in lines for cell in cells)
+    text = [f"    {name:<7}= " + "  ".join(cell.ljust(width) for cell in cells).rstrip() for name, cells in lines]
+    return "\n".join(text[:-1] + ["    " + "-" * (len(max(text, key=len)) - 4)] + text[-1:])
+
+
+def spacing_block():
+    """Where the largest terms lie and how far apart binary64 numbers are there."""
+    rows = [
+        ["the largest terms, 83521·y⁸ and x⁸", scientific(LARGEST)],
+        [f"they lie between {power(2, TOP_EXPONENT)} and {power(2, TOP_EXPONENT + 1)}",
+         f"{scientific(2**TOP_EXPONENT)} and {scientific(2**(TOP_EXPONENT + 1))}"],
+        [f"spacing of binary64 there, {power(2, TOP_EXPONENT)}⁻⁵² = {power(2, STEP_EXPONENT)}",
+         scientific(STEP)],
+        ["the exact value f, in those steps", scientific(F / STEP)],
+        ["the spacing, in units of \\|f\\|", scientific(STEP / abs(F))],
+        ["the largest rounding error there, half a step, in units of \\|f\\|", scientific(STEP / 2 / abs(F))],
+    ]
+    return table(["quantity", "value"], rows)
+
+
+def chain_lengths(order, term_rows, sum_rows):
+    """Roundings each term of an order goes through: those forming it, and each sum it passes."""
+    steps = order(X, Y, lambda value: Chain())
+    return [steps[row][1].chain + sum(1 for later in sum_rows if later > row) for row in term_rows]
+
+
+def condition_block():
+    """The condition number, the forward error bound, and the observed error beside them."""
+    term_by_term_chains = chain_lengths(term_by_term, TERM_BY_TERM_TERMS, TERM_BY_TERM_SUMS)
+    reuse_chains = chain_lengths(reusing_powers, REUSE_TERMS, REUSE_SUMS)
+    chains = table(["term", "roundings, term by term", "roundings, powers reused"],
+                   [[signed(name, 1 if term > 0 else -1), a, b]
+                    for name, term, a, b in zip(TERM_NAMES, TERMS, term_by_term_chains, reuse_chains)])
+    n = max(term_by_term_chains + reuse_chains)
+    magnitudes = sum(abs(term) for term in TERMS)
+    gamma = n * U / (1 - n * U)
+    gamma_name = "γ" + str(n).translate(str.maketrans("0123456789", "₀₁₂₃₄₅₆₇₈₉"))
+    rows = [
+        ["Σ\\|terms\\|, the sum of the terms' magnitudes", scientific(magnitudes)],
+        ["\\|f\\|", scientific(abs(F))],
+        ["condition number κ = Σ\\|terms\\| / \\|f\\|", scientific(Fraction(magnitudes, abs(F)))],
+        [f"unit roundoff u = {power(2, -BINARY64_BITS)}", scientific(U)],
+        ["n, the longest chain of roundings a term goes through", n],
+        [f"{gamma_name} = {n}u / (1 − {n}u)", scientific(gamma)],
+        [f"bound on \\|computed − f\\|: {gamma_name}·Σ\\|terms\\|", scientific(gamma * magnitudes)],
+        [f"bound on the relative error: {gamma_name}·κ", scientific(gamma * magnitudes / abs(F))],
+        ["observed relative error, Double and Extended", scientific(relative_error(RESULTS[1], F))],
+        ["observed relative error, Extended2", relative_error(RESULTS[3], F)],
+        ["observed error of Double over the bound", scientific(abs(Fraction(RESULTS[1]) - F) / (gamma * magnitudes))],
+    ]
+    return chains + "\n\n" + table(["quantity", "value"], rows)
+
+
+def sterbenz_exact(before, subtracted, result):
+    """Whether the last subtraction meets Sterbenz's lemma (subtracted/2 <= before <= 2*subtracted)
+    and is therefore exact; checked against the exact difference too."""
+    lemma = subtracted / 2 <= before <= 2 * subtracted
+    assert not lemma or Fraction(before) - Fraction(subtracted) == Fraction(result)
+    return lemma
+
+
+def accounting_block(steps, term_rows, sum_rows, exact_terms):
+    """Each rounding of one evaluation and its effect on the result, in spacing steps; the effects
+    add up to the result's distance from the exact value of the polynomial it evaluates."""
+    rows, total, running = [], Fraction(0), None
+    for k, (row, exact) in enumerate(zip(term_rows, exact_terms)):
+        sign = 1 if exact > 0 else -1
+        name, value = steps[row]
+        error = Fraction(value) - abs(exact)
+        total += sign * error
+        rows.append([name, in_steps(error), in_steps(sign * error)])
+        if k == 0:
+            running = value
+            continue
+        sum_name, sum_value = steps[sum_rows[k - 1]]
+        error = Fraction(sum_value) - (Fraction(running) + sign * Fraction(value))
+        total += error
+        if k == len(term_rows) - 1 and sterbenz_exact(running, value, sum_value):
+            sum_name += " (exact: Sterbenz's lemma)"
+        rows.append([sum_name, in_steps(error), in_steps(error)])
+        running = sum_value
+    exact = sum(exact_terms)
+    assert Fraction(steps[-1][1]) - exact == total
+    rows.append(["**all roundings together**", "", f"**{in_steps(total)}**"])
+    rows.append(["exact value of the polynomial", "", in_steps(exact)])
+    rows.append(["**result**", "", f"**{in_steps(steps[-1][1])}**"])
+    header = ["operation", f"its rounding error, in steps of {power(2, STEP_EXPONENT)}", "effect on the result"]
+    return table(header, rows)
+
+
+def single_exact_terms():
+    """The terms of g, the polynomial the Single line evaluates: f with the 578·x²·y⁴ term subtracted."""
+    return [TERMS[0], -TERMS[1]] + TERMS[2:]
+
+
+def single_block():
+    """g, the Single line's result, and how far apart they are."""
+    g = sum(single_exact_terms())
+    result = RESULTS[0]
+    rows = [
+        ["exact g", minus(str(g))],
+        ["exact g, about", scientific(g, 6)],
+        ["g in steps", in_steps(g)],
+        ["Single's result in steps", in_steps(result)],
+        ["Single's result", f"{scientific(result, 6)}, printed {minus(program_text(result))}"],
+        ["relative distance from g", scientific(relative_error(result, g))],
+        ["the largest finite binary32", scientific(BINARY32_MAX)],
+        ["binary32 holds every integer up to", f"{power(2, 24)} ≈ {scientific(2**24)}"],
+    ]
+    return table(["quantity", "value"], rows)
+
+
+def reuse_facts_block():
+    """Why Y4 is rounded: the significant bits of y⁴."""
+    y4 = Y**4
+    twos = (y4 & -y4).bit_length() - 1
+    odd = y4 >> twos
+    return table(["quantity", "value"], [
+        ["y⁴", f"{y4} = {power(2, twos)}·{Y >> (twos // 4)}⁴"],
+        ["its length", f"{y4.bit_length()} bits"],
+        ["its significant bits (the odd factor)", f"{odd.bit_length()} bits"],
+        ["U1 − T1, in steps", in_steps(Fraction(EVALUATIONS[3][1][2][1]) - Fraction(EVALUATIONS[1][1][0][1]))],
+    ])
+
+
+def printed_block():
+    """Each result, its 17 significant digits and the seven printed."""
+    rows = []
+    for (label, _), result in zip(EVALUATIONS, RESULTS):
+        rows.append([label, repr(result), significant_digits(result, 17), program_text(result)])
+    return table(["line", "shortest decimal that reads back", "17 significant digits", "printed"], rows)
+
+
+def hexadecimal(value):
+    """The exact hexadecimal form with no trailing zero digits, as the evaluation tests write it."""
+    mantissa, exponent = value.hex().split("p")
+    return f"{mantissa.rstrip('0').rstrip('.')}p{exponent}" if value != 0 else "0x0p+0"
+
+
+def appendix_block(steps):
+    """Every step of one evaluation, exact in hexadecimal and as the shortest decimal."""
+    return table(["step", "hexadecimal", "decimal"], [[name, hexadecimal(v), minus(repr(v))] for name, v in steps])
+
+
+def roff(text):
+    """Page text as man page text: minus signs, middle dots, ≈ and superscript powers for roff."""
+    for plain, escaped in [("-", "\\-"), ("−", "\\-"), ("·", "\\(pc"), ("≈", "\\(ap")]:
+        text = text.replace(plain, escaped)
+    return re.sub(f"[{SUPERSCRIPT_DIGITS}]+", lambda m: "\\(ha" + m[0].translate(PLAIN_DIGITS), text)
+
+
+def man_description_block():
+    """The man page's sentence on the exact value, the terms' size and the spacing there."""
+    return roff(f"The exact value is {minus(str(F))}, but the terms reach {scientific(LARGEST)} and\n"
+                f"cancel almost completely: near them consecutive binary64 numbers are\n"
+                f"{power(2, STEP_EXPONENT)} ≈ {scientific(STEP)} apart, {scientific(STEP / abs(F))} times the exact value.")
+
+
+def man_labels_block():
+    """The man page's list of the four lines, each with its result."""
+    texts = ["binary32 operands, each widened exactly to binary64 before it is multiplied;\n"
+             "the terms one by one, with the 578·x^2·y^4 term subtracted, so it\nevaluates another polynomial",
+             "binary64 operands, the terms one by one",
+             "the same computation as Double, under its own label",
+             "binary64 operands, x^4 and y^4 computed once and reused"]
+    entries = [f".TP\n.B {label}\n{roff(text)}; {roff(program_text(result))}."
+               for (label, _), text, result in zip(EVALUATIONS, texts, RESULTS)]
+    return "\n".join(entries).replace("^", "\\(ha")
+
+
+def man_output_block():
+    """The program's output as the man page's example shows it."""
+    return roff(program_output(RESULTS).replace("    ", ""))
+
+
+if __name__ == "__main__":
+    emit("man-description", man_description_block())
+    emit("man-labels", man_labels_block())
+    emit("man-output", man_output_block())
+    emit("output", program_output(RESULTS))
+    emit("labels", labels_block())
+    emit("terms", terms_block())
+    emit("expansion", expansion_block())
+    emit("spacing", spacing_block())
+    emit("condition", condition_block())
+    emit("steps-double", accounting_block(EVALUATIONS[1][1], TERM_BY_TERM_TERMS, TERM_BY_TERM_SUMS, TERMS))
+    emit("steps-reuse", accounting_block(EVALUATIONS[3][1], REUSE_TERMS, REUSE_SUMS, TERMS))
+    emit("reuse-facts", reuse_facts_block())
+    emit("single", single_block())
+    emit("steps-single", accounting_block(EVALUATIONS[0][1], TERM_BY_TERM_TERMS, TERM_BY_TERM_SUMS,
+                                          single_exact_terms()))
+    emit("printed", printed_block())
+    for (label, steps), name in zip(EVALUATIONS, ["single", "double", None, "reuse"]):
+        if name:
+            emit(f"appendix-{name}", appendix_block(steps))
