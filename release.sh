@@ -7,6 +7,9 @@
 # usage: ./release.sh
 set -euo pipefail
 cd "$(dirname "$0")"
+# CPack writes the .deb's own members (debian-binary, control.tar.gz, data.tar.gz) with the
+# builder's umask; everything inside the packages has fixed modes already.
+umask 022
 
 workflows=(release-linux release-portable release-windows-i686 release-windows-x86_64)
 
