@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
-# Prints what a run of polyeval costs against the floor, and how fast format_e is against
-# snprintf("%.6e") and std::to_chars (precision 6). Needs valgrind and libbenchmark-dev.
-# usage: bench/ratios.sh [BUILD_DIR]   (default build-bench)
+# Prints what a run of polyeval costs against the floor in each link mode, and how fast format_e is
+# against snprintf("%.6e") and std::to_chars (precision 6). Needs valgrind and libbenchmark-dev.
+# Static: the portable archive's program against the static floor. Dynamic: the distribution
+# packages' program (the release-linux preset) against the floor linked as it is, with the same
+# shared libraries.
+# usage: bench/ratios.sh [BUILD_DIR]   (default build-bench; the dynamic build in BUILD_DIR-dynamic)
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$source_dir/build-bench}
-cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DPOLYEVAL_BENCH=ON >/dev/null
+cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DPOLYEVAL_BENCH=ON \
+  -DPOLYEVAL_STATIC=ON >/dev/null
 cmake --build "$build" -j2 >/dev/null
+cmake -S "$source_dir" --preset release-linux -B "$build-dynamic" -DPOLYEVAL_BENCH=ON >/dev/null
+cmake --build "$build-dynamic" -j2 --target polyeval floor >/dev/null
 
 # Instructions of one whole run, stdin at its end and stdout on /dev/null, in an empty
 # environment so that both programs see the same one.
@@ -17,9 +23,16 @@ instructions() {
 # Peak resident memory in KiB.
 peak_kib() { env -i /usr/bin/time -f %M "$@" </dev/null 2>&1 >/dev/null; }
 
-program=$(instructions "$build/polyeval")
-floor=$(instructions "$build/floor")
-echo "whole run: polyeval $program instructions, floor $floor: ratio $(awk "BEGIN { printf \"%.3f\", $program / $floor }") (goal <= 1.25)"
+# Prints the instructions of a whole run of polyeval and of the floor, both built in $2 ($1 linked).
+whole_run() {
+  local program floor
+  program=$(instructions "$2/polyeval")
+  floor=$(instructions "$2/floor")
+  echo "whole run, $1: polyeval $program instructions, floor $floor:" \
+    "ratio $(awk "BEGIN { printf \"%.3f\", $program / $floor }") (goal <= 1.15)"
+}
+whole_run static "$build"
+whole_run dynamic "$build-dynamic"
 echo "peak resident memory: polyeval $(peak_kib "$build/polyeval") KiB, floor $(peak_kib "$build/floor") KiB"
 echo "binary size: polyeval $(stat -c %s "$build/polyeval") bytes, floor $(stat -c %s "$build/floor") bytes"
 

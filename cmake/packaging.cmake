@@ -1,7 +1,9 @@
 # Installation and packages. `cmake --install` puts bin/polyeval (polyeval.exe on Windows) under
-# the prefix; on Linux also the man page and the README and license under share, on Windows
-# README.txt and LICENSE.txt with CR LF line ends beside bin. `cpack` writes a .deb and a .tar.gz
-# on Linux, a .zip on Windows: the same bytes from every build of one commit.
+# the prefix, and beside the README every page its links reach: on Linux the man page, and README,
+# LICENSE and docs/ under share/doc/polyeval; on Windows README.txt and LICENSE.txt with CR LF line
+# ends, and docs/, beside bin. `cpack` writes what the generators of the package presets ask for:
+# .deb and .rpm (the Debian files come only into the .deb), .tar.gz, or .zip on Windows; the same
+# bytes from every build of one commit, whatever the builder's umask, time zone or locale.
 include(GNUInstallDirs)
 
 # Time stamps: the last commit's time (or SOURCE_DATE_EPOCH if set), so that nothing depends on
@@ -16,10 +18,15 @@ if(NOT POLYEVAL_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
 endif()
 set(ENV{SOURCE_DATE_EPOCH} ${POLYEVAL_SOURCE_DATE_EPOCH})  # string(TIMESTAMP) reads it
 
-# Installed files get fixed permissions whatever the umask.
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+# Installed files and folders get fixed permissions whatever the umask: rwxr-xr-x for folders and
+# the program (also those that cpack makes), rw-r--r-- for everything else.
+set(POLYEVAL_PROGRAM_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-install(TARGETS polyeval RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+set(POLYEVAL_FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${POLYEVAL_PROGRAM_PERMISSIONS})
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${POLYEVAL_PROGRAM_PERMISSIONS})
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack-folder-modes.cmake)
+install(TARGETS polyeval RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} PERMISSIONS ${POLYEVAL_PROGRAM_PERMISSIONS})
 
 # Writes a gzip file of input at output, with no name or time in its header.
 function(polyeval_gzip input output)
@@ -29,23 +36,14 @@ function(polyeval_gzip input output)
   endif()
 endfunction()
 
-set(doc_dir ${PROJECT_BINARY_DIR}/package-doc)
-if(WIN32)
-  foreach(pair README.md:README.txt LICENSE:LICENSE.txt)
-    string(REPLACE ":" ";" pair ${pair})
-    list(GET pair 0 source)
-    list(GET pair 1 target)
-    file(READ ${PROJECT_SOURCE_DIR}/${source} text)
-    string(REPLACE "\n" "\r\n" text "${text}")
-    file(WRITE ${doc_dir}/${target} "${text}")
-    install(FILES ${doc_dir}/${target} DESTINATION .)
-  endforeach()
-else()
-  configure_file(${PROJECT_SOURCE_DIR}/docs/polyeval.1.in ${doc_dir}/polyeval.1 @ONLY)
-  polyeval_gzip(${doc_dir}/polyeval.1 ${doc_dir}/polyeval.1.gz)
-  install(FILES ${doc_dir}/polyeval.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  # Debian's names: the license as copyright, in its machine-readable form, and a changelog.
-  # Its license text is indented by one space, with " ." for an empty line.
+# Installs files as documentation in destination, readable by all.
+function(polyeval_install_docs destination)
+  install(FILES ${ARGN} DESTINATION ${destination} PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS})
+endfunction()
+
+# Writes Debian's two documentation files into doc_dir: the license as copyright, in its
+# machine-readable form (the text indented by one space, " ." for an empty line), and a changelog.
+function(polyeval_write_debian_docs doc_dir)
   file(READ ${PROJECT_SOURCE_DIR}/LICENSE license_text)
   string(STRIP "${license_text}" license_text)
   string(REPLACE "\n\n" "\n.\n" license_text "${license_text}")
@@ -53,42 +51,91 @@ else()
   file(WRITE ${doc_dir}/copyright
        "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\nUpstream-Name: polyeval\n\n"
        "Files: *\nCopyright: 2026 the polyeval authors\nLicense: Expat\n${license_text}\n")
-  string(TIMESTAMP changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+  string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC)
   file(WRITE ${doc_dir}/changelog
        "polyeval (${PROJECT_VERSION}) unstable; urgency=medium\n\n  * Release ${PROJECT_VERSION}.\n\n"
-       " -- The polyeval authors <polyeval@example.org>  ${changelog_date}\n")
+       " -- ${CPACK_PACKAGE_CONTACT}  ${date}\n")
   polyeval_gzip(${doc_dir}/changelog ${doc_dir}/changelog.gz)
-  install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-  install(FILES cmake/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME polyeval)
-  install(FILES ${doc_dir}/copyright ${doc_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
-endif()
+endfunction()
+
+# Writes the RPM changelog, one entry per release, to file.
+function(polyeval_write_rpm_changelog file)
+  string(TIMESTAMP date "%a %b %d %Y" UTC)
+  file(WRITE ${file} "* ${date} ${CPACK_PACKAGE_CONTACT} - ${PROJECT_VERSION}-1\n- Release ${PROJECT_VERSION}.\n")
+endfunction()
 
 set(CPACK_PACKAGE_NAME polyeval)
 set(CPACK_PACKAGE_VENDOR "the polyeval authors")
 set(CPACK_PACKAGE_CONTACT "The polyeval authors <polyeval@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "shows what IEEE 754 arithmetic gives for one badly conditioned polynomial")
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-set(CPACK_STRIP_FILES ON)
-if(WIN32)
-  set(CPACK_GENERATOR ZIP)
-  set(CPACK_SYSTEM_NAME windows-${CMAKE_SYSTEM_PROCESSOR})
-else()
-  set(CPACK_GENERATOR DEB TGZ)
-  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-  set(CPACK_DEBIAN_PACKAGE_SECTION math)
-  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # The synopsis line comes from the summary above; this is the extended description.
-  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "polyeval evaluates f(x, y) = 83521 y^8 + 578 x^2 y^4 - 2 x^4 + 2 x^6 - x^8
+set(CPACK_PACKAGE_DESCRIPTION "polyeval evaluates f(x, y) = 83521 y^8 + 578 x^2 y^4 - 2 x^4 + 2 x^6 - x^8
 at x = 9478657, y = 2298912 four ways (binary32 operands, binary64 twice,
 binary64 with reused powers) and prints four lines. The terms cancel so
 completely that every line is pure rounding error, the same on every machine.
 It is meant for teaching and testing floating-point behaviour.")
-  # A static program needs no shared libraries; a dynamic one gets its dependencies computed.
-  if(NOT POLYEVAL_STATIC OR POLYEVAL_SANITIZE)
-    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  endif()
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+
+# The pages the README links to, by their path beside it.
+set(POLYEVAL_LINKED_DOCS docs/numbers.md docs/magnitudes.svg docs/development.md)
+set(doc_dir ${PROJECT_BINARY_DIR}/package-doc)
+if(WIN32)
+  # Plain text with CR LF line ends, and the README's link to the license under its new name.
+  foreach(pair README.md:README.txt LICENSE:LICENSE.txt)
+    string(REPLACE ":" ";" pair ${pair})
+    list(GET pair 0 source)
+    list(GET pair 1 target)
+    file(READ ${PROJECT_SOURCE_DIR}/${source} text)
+    string(REPLACE "](LICENSE)" "](LICENSE.txt)" text "${text}")
+    string(REPLACE "\n" "\r\n" text "${text}")
+    file(WRITE ${doc_dir}/${target} "${text}")
+    polyeval_install_docs(. ${doc_dir}/${target})
+  endforeach()
+  polyeval_install_docs(docs ${POLYEVAL_LINKED_DOCS})
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME windows-${CMAKE_SYSTEM_PROCESSOR})
+else()
+  configure_file(${PROJECT_SOURCE_DIR}/docs/polyeval.1.in ${doc_dir}/polyeval.1 @ONLY)
+  polyeval_gzip(${doc_dir}/polyeval.1 ${doc_dir}/polyeval.1.gz)
+  polyeval_install_docs(${CMAKE_INSTALL_MANDIR}/man1 ${doc_dir}/polyeval.1.gz)
+  polyeval_install_docs(${CMAKE_INSTALL_DOCDIR} README.md LICENSE)
+  polyeval_install_docs(${CMAKE_INSTALL_DOCDIR}/docs ${POLYEVAL_LINKED_DOCS})
+  # Debian's own files, for the .deb alone (cmake/cpack-generator.cmake picks them).
+  polyeval_write_debian_docs(${doc_dir})
+  install(FILES ${doc_dir}/copyright ${doc_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR}
+          PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS} COMPONENT debian EXCLUDE_FROM_ALL)
+  set(CPACK_GENERATOR DEB TGZ)  # the release's package presets choose their own
+  set(CPACK_SYSTEM_NAME linux-${CMAKE_SYSTEM_PROCESSOR})
+
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION math)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  # A dynamic program gets its dependencies computed, by dpkg-shlibdeps and by rpm.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+  set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+  set(CPACK_RPM_PACKAGE_SUMMARY "Shows what IEEE 754 arithmetic gives for one badly conditioned polynomial")
+  set(CPACK_RPM_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+  set(CPACK_RPM_PACKAGE_LICENSE MIT)
+  set(CPACK_RPM_PACKAGE_GROUP "Applications/Engineering")
+  set(CPACK_PACKAGE_RELOCATABLE OFF)  # CPack's default makes the .rpm relocatable
+  polyeval_write_rpm_changelog(${doc_dir}/rpm-changelog)
+  set(CPACK_RPM_CHANGELOG_FILE ${doc_dir}/rpm-changelog)
+  # The package owns its own files and folders, no folder that the system provides.
+  list(APPEND CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
+       ${CMAKE_INSTALL_FULL_MANDIR} ${CMAKE_INSTALL_FULL_MANDIR}/man1)
+  # The packager, no build host, the commit's time as build time and as the latest file time, and
+  # no /usr/lib/.build-id links (folders that other packages share).
+  set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_PACKAGE_CONTACT}
+%define _buildhost reproducible
+%define use_source_date_epoch_as_buildtime 1
+%define clamp_mtime_to_source_date_epoch 1
+%define _build_id_links none")
 endif()
-# cpack runs later, in an environment of its own: it reads the time stamp for the archives here.
-file(WRITE ${PROJECT_BINARY_DIR}/CPackTimes.cmake "set(ENV{SOURCE_DATE_EPOCH} ${POLYEVAL_SOURCE_DATE_EPOCH})\n")
-set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/CPackTimes.cmake)
+
+# cpack runs later, in an environment of its own: cmake/cpack-generator.cmake sets the time stamp,
+# the time zone and what each generator packs, from these.
+set(CPACK_POLYEVAL_SOURCE_DATE_EPOCH ${POLYEVAL_SOURCE_DATE_EPOCH})
+set(CPACK_POLYEVAL_BINARY_DIR ${PROJECT_BINARY_DIR})
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack-generator.cmake)
 include(CPack)

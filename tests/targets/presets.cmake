@@ -1,6 +1,7 @@
-# The target rows of CMakePresets.json: every configure preset but the hidden ones and default,
-# this machine's own build. Sets names_var to their names and checks_var to what each asks for
-# beyond its bytes (its vendor field "polyeval": {"check": ...}), "bytes" where it asks nothing.
+# The target rows of CMakePresets.json: every configure preset but the hidden ones, default (this
+# machine's own build) and the release's (release*, checked by .ci/run's release step). Sets
+# names_var to their names and checks_var to what each asks for beyond its bytes (its vendor field
+# "polyeval": {"check": ...}), "bytes" where it asks nothing.
 function(polyeval_target_presets source_dir names_var checks_var)
   file(READ ${source_dir}/CMakePresets.json presets)
   string(JSON count LENGTH "${presets}" configurePresets)
@@ -11,7 +12,7 @@ function(polyeval_target_presets source_dir names_var checks_var)
     string(JSON name GET "${presets}" configurePresets ${index} name)
     string(JSON hidden ERROR_VARIABLE not_hidden GET "${presets}" configurePresets ${index} hidden)
     string(JSON check ERROR_VARIABLE no_check GET "${presets}" configurePresets ${index} vendor polyeval check)
-    if(hidden OR name STREQUAL "default")
+    if(hidden OR name STREQUAL "default" OR name MATCHES "^release")
       continue()
     endif()
     if(no_check)
