@@ -104,7 +104,7 @@ check_full_device_and_broken_pipe() {
   exec {gone}> >(:)  # the reader, ':', exits at once; wait until it has
   wait $!
   status=0
-  $runner "$program" </dev/null >&"$gone" 2>"$build.err" || status=$?
+  $runner "$program" </dev/null 1>&"$gone" 2>"$build.err" || status=$?
   exec {gone}>&-
   check_write_error "$status" "a pipe whose reader has gone" "Broken pipe"
 }
