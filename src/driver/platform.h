@@ -4,8 +4,13 @@
 #define POLYEVAL_DRIVER_PLATFORM_H
 
 #include <cfloat>
-#include <csignal>
 #include <cstdio>
+
+// WASI has no signals: its <csignal> stops the build. A write to a pipe whose reader has gone
+// fails there with EPIPE already, as ignore_broken_pipe arranges elsewhere.
+#if !defined(__wasi__)
+#include <csignal>
+#endif
 
 #if defined(_WIN32)
 #include <io.h>
@@ -42,7 +47,7 @@ inline void set_binary64_arithmetic() {
 }
 
 // Keeps a write to a pipe whose reader has gone from killing the process: the write then fails
-// with EPIPE and is reported like any other write error. Windows has no such signal.
+// with EPIPE and is reported like any other write error. Windows and WASI have no such signal.
 inline void ignore_broken_pipe() {
 #if defined(SIGPIPE)
   std::signal(SIGPIPE, SIG_IGN);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds polyeval with one configure preset of CMakePresets.json in a build tree of its own, runs it
-# on the preset's runner (CMAKE_CROSSCOMPILING_EMULATOR: qemu-user or Wine; none for this machine
-# and 32-bit x86) and compares its bytes with the expected output.
+# on the preset's runner (CMAKE_CROSSCOMPILING_EMULATOR: qemu-user, Wine or Node; none for this
+# machine and 32-bit x86) and compares its bytes with the expected output. Standard error must stay
+# empty (but for Wine's own notes).
 #
 # A target whose compiler or runner is missing is skipped (exit 77), judged by trying it: CMake's
 # own compiler check compiles and links a one-line program, and when the program fails to run, a
@@ -9,7 +10,8 @@
 #
 # usage: check-target.sh PRESET CHECK SOURCE_DIR WORK_DIR EXPECTED_OUTPUT PROGRAM_TESTS
 #   CHECK: bytes, refused (the build must stop with its message), x87-extended (the negative
-#   control), output-fault (also a closed standard output), program-tests (also no standard output
+#   control), output-fault (also a closed standard output), write-errors (also a full device and a
+#   pipe whose reader has gone), program-tests (also no standard output
 #   handle, and every end-to-end case of PROGRAM_TESTS, the GoogleTest program, against this
 #   target's program)
 set -euo pipefail
@@ -36,12 +38,21 @@ cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt" | tr ';' ' '; 
 # Prints the C++ compiler CMake found (a toolchain file's compiler is not in the cache).
 compiler() { sed -n 's/^set(CMAKE_CXX_COMPILER "\(.*\)")$/\1/p' "$build"/CMakeFiles/*/CMakeCXXCompiler.cmake; }
 
+# Prints the option that makes Clang compile for the preset's triple (the toolchain file gives it
+# to CMake as CMAKE_CXX_COMPILER_TARGET, which is not in the cache either); nothing for GCC, whose
+# cross compilers are named by their triple.
+target_option() {
+  local triple
+  triple=$(cache_value POLYEVAL_TARGET_TRIPLE)
+  if [[ -n $triple && $(compiler) == *clang* ]]; then echo "--target=$triple"; fi
+}
+
 # Builds a one-line program the way the program was built and runs it on the runner: when that
 # fails too, the runner (or the target's run-time) is missing here, not the program broken.
 probe_runner() {
   echo 'int main() { return 0; }' >"$build.probe.cpp"
   # shellcheck disable=SC2046 # the cached flags are lists of words
-  "$(compiler)" $(cache_value CMAKE_CXX_FLAGS) $(cache_value CMAKE_EXE_LINKER_FLAGS) -static \
+  "$(compiler)" $(target_option) $(cache_value CMAKE_CXX_FLAGS) $(cache_value CMAKE_EXE_LINKER_FLAGS) -static \
     "$build.probe.cpp" -o "$build.probe$suffix" && $runner "$build.probe$suffix" </dev/null ||
     skip "${runner:-this machine} cannot run a program built for $preset"
 }
@@ -74,12 +85,28 @@ check_system_dlls() {
   if grep -v -x -e kernel32.dll -e msvcrt.dll "$build.dlls"; then echo "needs more than system DLLs"; exit 1; fi
 }
 
-# Checks that a run of the Windows program which could not write its output ($2 says why)
-# reported it: exit status $1 is 1 and $build.err holds the one line.
+# Checks that a run of the program which could not write its output ($2 says why) reported it:
+# exit status $1 is 1 and $build.err holds the one line with the reason $3 (and CR LF on Windows).
 check_write_error() {
-  [ "$1" -eq 1 ] || { echo "exit status $1 with $2"; exit 1; }
-  grep -qx $'polyeval: write error: Bad file descriptor\r' "$build.err" || { cat "$build.err"; exit 1; }
+  local line_end=
+  [ "$suffix" != .exe ] || line_end=$'\r'
+  [ "$1" -eq 1 ] || { echo "exit status $1 with $2"; cat "$build.err"; exit 1; }
+  grep -qx "polyeval: write error: $3$line_end" "$build.err" || { cat "$build.err"; exit 1; }
   echo "$preset: $2 is reported"
+}
+
+# Runs the program with its standard output on a full device, then on a pipe whose reader has
+# already gone, and checks that each failure is reported.
+check_full_device_and_broken_pipe() {
+  local status=0 gone
+  $runner "$program" </dev/null >/dev/full 2>"$build.err" || status=$?
+  check_write_error "$status" "a full device" "No space left on device"
+  exec {gone}> >(:)  # the reader, ':', exits at once; wait until it has
+  wait $!
+  status=0
+  $runner "$program" </dev/null 1>&"$gone" 2>"$build.err" || status=$?
+  exec {gone}>&-
+  check_write_error "$status" "a pipe whose reader has gone" "Broken pipe"
 }
 
 # Started by a Windows parent with no standard output handle at all, the program reports the lost
@@ -88,7 +115,7 @@ check_no_output_handle() {
   "$(compiler)" -static -O2 "$source_dir/tests/targets/without-stdout.cpp" -o "$build/without-stdout.exe"
   local status=0
   (cd "$build" && $runner without-stdout.exe polyeval.exe </dev/null 2>"$build.err") || status=$?
-  check_write_error "$status" "no standard output handle"
+  check_write_error "$status" "no standard output handle" "Bad file descriptor"
 }
 
 mkdir -p "$(dirname "$build")"
@@ -103,6 +130,7 @@ cmake --build "$build" --target polyeval >>"$build.log" 2>&1 || { cat "$build.lo
 runner=$(cache_value CMAKE_CROSSCOMPILING_EMULATOR)
 suffix=
 [ -e "$build/polyeval.exe" ] && suffix=.exe
+[ -e "$build/polyeval.wasm" ] && suffix=.wasm
 program=$build/polyeval$suffix
 if [[ $runner == *wine* ]]; then
   # A prefix of its own, no Mono or Gecko installers, and its server stopped at the end.
@@ -112,6 +140,8 @@ fi
 
 # shellcheck disable=SC2086 # the runner is a command with its arguments
 $runner "$program" </dev/null >"$build.out" 2>"$build.err" || { cat "$build.err"; probe_runner; exit 1; }
+# Wine's first start reports on standard error that it made its prefix; other runners write nothing.
+if [[ $runner != *wine* && -s $build.err ]]; then echo "$preset: wrote to standard error:"; cat "$build.err"; exit 1; fi
 if [ "$check" = x87-extended ]; then cat "$build.out"; check_x87_extended; exit; fi
 compare "$build.out"
 [ "$suffix" != .exe ] || check_system_dlls
@@ -120,7 +150,10 @@ bytes) ;;
 output-fault)
   status=0
   $runner "$program" </dev/null >&- 2>"$build.err" || status=$?
-  check_write_error "$status" "standard output closed" ;;
+  check_write_error "$status" "standard output closed" "Bad file descriptor" ;;
+write-errors)
+  # Not a closed standard output: Node, the runner of WebAssembly, opens /dev/null in its place.
+  check_full_device_and_broken_pipe ;;
 program-tests)
   check_no_output_handle
   # The null-device case counts the write calls of a Linux process; Wine's talks to its server too.
