@@ -1,14 +1,16 @@
-# Fails unless the table of targets in docs/development.md has one row for each target preset and
-# no other.
+# Fails unless the table of targets in docs/development.md (its section "## Targets") has one row
+# for each target preset and no other.
 # usage: cmake -DSOURCE_DIR=<source dir> -P docs-list-targets.cmake
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/presets.cmake)
 polyeval_target_presets(${SOURCE_DIR} presets unused_checks)
 set(page docs/development.md)
-file(STRINGS ${SOURCE_DIR}/${page} rows REGEX "^\\| `[^`]+` \\|")
+file(READ ${SOURCE_DIR}/${page} text)
+string(REGEX MATCH "\n## Targets\n[^#]*" section "${text}")
+string(REGEX MATCHALL "\n\\| `[^`]+` \\|" rows "${section}")
 set(listed "")
 foreach(row IN LISTS rows)
-  string(REGEX MATCH "^\\| `([^`]+)`" name "${row}")
+  string(REGEX MATCH "`([^`]+)`" name "${row}")
   list(APPEND listed ${CMAKE_MATCH_1})
 endforeach()
 foreach(name IN LISTS presets)
