@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds every artifact of a release into dist/, each by a workflow preset of CMakePresets.json in a
-# fresh build tree: the .deb and the .rpm (dynamic, with the distributions' hardening), the portable
-# Linux archive (static) and the two Windows zips. Then checks that each Linux package's program
+# fresh build tree: the browser page (which every package carries), the .deb and the .rpm (dynamic,
+# with the distributions' hardening), the portable Linux archive (static) and the two Windows zips. Then checks that each Linux package's program
 # prints the expected bytes and that every relative link in each package's README resolves inside
-# that package, and writes SHA256SUMS. Needs dpkg-dev, rpm, cpio and both mingw-w64 compilers.
+# that package, and writes SHA256SUMS. Needs dpkg-dev, rpm, cpio, both mingw-w64 compilers and the
+# WebAssembly toolchain (clang, lld-14, wasi-libc, libc++-14-dev-wasm32, libc++abi-14-dev-wasm32).
 # usage: ./release.sh
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -11,7 +12,8 @@ cd "$(dirname "$0")"
 # builder's umask; everything inside the packages has fixed modes already.
 umask 022
 
-workflows=(release-linux release-portable release-windows-i686 release-windows-x86_64)
+# The page first: every package carries it beside the README.
+workflows=(release-page release-linux release-portable release-windows-i686 release-windows-x86_64)
 
 # Unpacks the package $1 into the new folder $2.
 unpack() {
@@ -23,12 +25,15 @@ unpack() {
   esac
 }
 
-# Prints each relative link target of the Markdown text $1 (links and images, anchors dropped).
+# Prints each relative link target of the Markdown or HTML text $1 (anchors dropped).
 relative_links() {
-  grep -oE '\]\([^)]+\)' "$1" | sed -E 's/^\]\(//; s/\)$//; s/[ #].*//' | grep -vE '^$|^[a-z]+:' || true
+  local pattern='\]\([^)]+\)'
+  [[ $1 != *.html ]] || pattern='href="[^"]+"'
+  grep -oE "$pattern" "$1" | sed -E 's/^(\]\(|href=")//; s/[)"]$//; s/[ #].*//' | grep -vE '^$|^[a-z]+:' || true
 }
 
-# Fails unless every relative link in each README of the unpacked package $1 names a file inside it.
+# Fails unless every relative link in each README, page and browser page of the unpacked package
+# $1 names a file inside it.
 check_links() {
   local root readme target found=0
   root=$(realpath "$1")
@@ -38,7 +43,7 @@ check_links() {
       target=$(realpath -m "$(dirname "$readme")/$target")
       [[ $target == "$root"/* && -f $target ]] || { echo "${readme#"$root"/}: no $target in the package"; return 1; }
     done < <(relative_links "$readme")
-  done < <(find "$root" -name 'README*')
+  done < <(find "$root" -name 'README*' -o -name '*.md' -o -name '*.html')
   [ "$found" = 1 ] || { echo "no README in the package"; return 1; }
 }
 
@@ -52,8 +57,6 @@ check_program() {
 rm -rf dist
 for workflow in "${workflows[@]}"; do cmake --workflow --preset "$workflow" --fresh; done
 rm -rf dist/_CPack_Packages
-# TODO(lead): the browser page (polyeval.html, built by the wasm32-wasi preset) joins the release
-# here once that preset has landed: build it, then copy polyeval.html into dist/.
 
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT

@@ -76,8 +76,16 @@ It is meant for teaching and testing floating-point behaviour.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
-# The pages the README links to, by their path beside it.
-set(POLYEVAL_LINKED_DOCS docs/numbers.md docs/magnitudes.svg docs/development.md)
+# The pages the README links to, and the pages they link to, by their path beside it.
+set(POLYEVAL_LINKED_DOCS docs/numbers.md docs/magnitudes.svg docs/exercises.md docs/development.md)
+
+# The browser page, built by the wasm32-wasi preset, goes beside the README where the release asks
+# for it (POLYEVAL_PAGE names the built file); its link to docs/numbers.md resolves there.
+set(POLYEVAL_PAGE "" CACHE FILEPATH "The built browser page (polyeval.html) to install beside the README")
+if(POLYEVAL_PAGE AND NOT EXISTS "${POLYEVAL_PAGE}")
+  message(FATAL_ERROR "POLYEVAL_PAGE names ${POLYEVAL_PAGE}, which does not exist: build the page first "
+                      "(cmake --preset wasm32-wasi && cmake --build --preset wasm32-wasi)")
+endif()
 set(doc_dir ${PROJECT_BINARY_DIR}/package-doc)
 if(WIN32)
   # Plain text with CR LF line ends, and the README's link to the license under its new name.
@@ -92,6 +100,9 @@ if(WIN32)
     polyeval_install_docs(. ${doc_dir}/${target})
   endforeach()
   polyeval_install_docs(docs ${POLYEVAL_LINKED_DOCS})
+  if(POLYEVAL_PAGE)
+    polyeval_install_docs(. ${POLYEVAL_PAGE})
+  endif()
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME windows-${CMAKE_SYSTEM_PROCESSOR})
 else()
@@ -100,6 +111,9 @@ else()
   polyeval_install_docs(${CMAKE_INSTALL_MANDIR}/man1 ${doc_dir}/polyeval.1.gz)
   polyeval_install_docs(${CMAKE_INSTALL_DOCDIR} README.md LICENSE)
   polyeval_install_docs(${CMAKE_INSTALL_DOCDIR}/docs ${POLYEVAL_LINKED_DOCS})
+  if(POLYEVAL_PAGE)
+    polyeval_install_docs(${CMAKE_INSTALL_DOCDIR} ${POLYEVAL_PAGE})
+  endif()
   # Debian's own files, for the .deb alone (cmake/cpack-generator.cmake picks them).
   polyeval_write_debian_docs(${doc_dir})
   install(FILES ${doc_dir}/copyright ${doc_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR}
