@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Makes the Wine prefix that the Windows target rows share, and keeps one wineserver serving it
+# until they are done: making a prefix is most of what Wine costs, and where 32-bit x86 runs
+# through qemu-i386 every start of Wine's 32-bit loader takes about a minute.
+#
+# usage: wine-prefix.sh start|stop PREFIX
+#   start: makes the prefix with wine64 (a 64-bit prefix runs 32-bit programs too) under a
+#          persistent wineserver. Without Wine it does nothing: the rows then skip by themselves.
+#   stop:  ends the wineserver and every Wine process of the prefix.
+# The server and Wine's own processes write to PREFIX.log, never to the caller's output: CTest reads
+# that to its end, and they outlive this script.
+set -euo pipefail
+action=$1 prefix=$2
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installers
+wine64=/usr/lib/wine/wine64
+if ! command -v wineserver >/dev/null || [ ! -x "$wine64" ]; then
+  echo "no Wine here: the Windows rows will skip"
+  exit 0
+fi
+case $action in
+start)
+  mkdir -p "$prefix"
+  start=$SECONDS
+  wineserver -p </dev/null >>"$prefix.log" 2>&1 || { cat "$prefix.log"; exit 1; }
+  "$wine64" wineboot --init </dev/null >>"$prefix.log" 2>&1 || { cat "$prefix.log"; exit 1; }
+  echo "Wine prefix $prefix ready in $((SECONDS - start)) s" ;;
+stop) wineserver -k 2>/dev/null || true ;;
+*) echo "unknown action $action"; exit 2 ;;
+esac
