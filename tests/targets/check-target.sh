@@ -134,10 +134,10 @@ suffix=
 program=$build/polyeval$suffix
 own_wine_prefix=
 if [[ $runner == *wine* ]]; then
-  # No Mono or Gecko installers. The prefix is the one that the CTest fixture wine.start made and
-  # serves for every Windows row (POLYEVAL_WINE_PREFIX); run alone, a prefix of its own, whose
-  # server is stopped at the end.
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # No Mono or Gecko installers and no Internet Explorer, as in tests/targets/wine-prefix.sh. The
+  # prefix is the one that the CTest fixture wine.start made and serves for every Windows row
+  # (POLYEVAL_WINE_PREFIX); run alone, a prefix of its own, whose server is stopped at the end.
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,iexplore.exe="
   export WINEPREFIX=${POLYEVAL_WINE_PREFIX:-$build.wine}
   if [ -z "${POLYEVAL_WINE_PREFIX:-}" ]; then
     own_wine_prefix=yes
