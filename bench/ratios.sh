@@ -11,7 +11,7 @@ build=${1:-$source_dir/build-bench}
 cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DPOLYEVAL_BENCH=ON \
   -DPOLYEVAL_STATIC=ON >/dev/null
 cmake --build "$build" -j2 >/dev/null
-cmake -S "$source_dir" --preset release-linux -B "$build-dynamic" -DPOLYEVAL_BENCH=ON >/dev/null
+cmake -S "$source_dir" --preset release-linux -B "$build-dynamic" -DPOLYEVAL_BENCH=ON -DPOLYEVAL_PAGE= >/dev/null
 cmake --build "$build-dynamic" -j2 --target polyeval floor >/dev/null
 
 # Instructions of one whole run, stdin at its end and stdout on /dev/null, in an empty
