@@ -47,13 +47,21 @@ target_option() {
   if [[ -n $triple && $(compiler) == *clang* ]]; then echo "--target=$triple"; fi
 }
 
+# Runs a program of the target on its runner, killed after 300 s (a first start of Wine's 32-bit
+# loader under qemu-i386 takes about a minute): a hang fails the row with status 124, not CTest's
+# timeout without a word.
+run_on_target() {
+  # shellcheck disable=SC2086 # the runner is a command with its arguments
+  timeout 300 $runner "$@"
+}
+
 # Builds a one-line program the way the program was built and runs it on the runner: when that
 # fails too, the runner (or the target's run-time) is missing here, not the program broken.
 probe_runner() {
   echo 'int main() { return 0; }' >"$build.probe.cpp"
   # shellcheck disable=SC2046 # the cached flags are lists of words
   "$(compiler)" $(target_option) $(cache_value CMAKE_CXX_FLAGS) $(cache_value CMAKE_EXE_LINKER_FLAGS) -static \
-    "$build.probe.cpp" -o "$build.probe$suffix" && $runner "$build.probe$suffix" </dev/null ||
+    "$build.probe.cpp" -o "$build.probe$suffix" && run_on_target "$build.probe$suffix" </dev/null ||
     skip "${runner:-this machine} cannot run a program built for $preset"
 }
 
@@ -99,12 +107,12 @@ check_write_error() {
 # already gone, and checks that each failure is reported.
 check_full_device_and_broken_pipe() {
   local status=0 gone
-  $runner "$program" </dev/null >/dev/full 2>"$build.err" || status=$?
+  run_on_target "$program" </dev/null >/dev/full 2>"$build.err" || status=$?
   check_write_error "$status" "a full device" "No space left on device"
   exec {gone}> >(:)  # the reader, ':', exits at once; wait until it has
   wait $!
   status=0
-  $runner "$program" </dev/null 1>&"$gone" 2>"$build.err" || status=$?
+  run_on_target "$program" </dev/null 1>&"$gone" 2>"$build.err" || status=$?
   exec {gone}>&-
   check_write_error "$status" "a pipe whose reader has gone" "Broken pipe"
 }
@@ -114,7 +122,7 @@ check_full_device_and_broken_pipe() {
 check_no_output_handle() {
   "$(compiler)" -static -O2 "$source_dir/tests/targets/without-stdout.cpp" -o "$build/without-stdout.exe"
   local status=0
-  (cd "$build" && $runner without-stdout.exe polyeval.exe </dev/null 2>"$build.err") || status=$?
+  (cd "$build" && run_on_target without-stdout.exe polyeval.exe </dev/null 2>"$build.err") || status=$?
   check_write_error "$status" "no standard output handle" "Bad file descriptor"
 }
 
@@ -149,11 +157,16 @@ fi
 # standard output goes beside the first one.
 closed_output_run=
 if [ "$check" = output-fault ]; then
-  $runner "$program" </dev/null >&- 2>"$build.closed.err" &
+  run_on_target "$program" </dev/null >&- 2>"$build.closed.err" &
   closed_output_run=$!
 fi
-# shellcheck disable=SC2086 # the runner is a command with its arguments
-$runner "$program" </dev/null >"$build.out" 2>"$build.err" || { cat "$build.err"; probe_runner; exit 1; }
+run_on_target "$program" </dev/null >"$build.out" 2>"$build.err" || {
+  status=$?
+  echo "$preset: the program ended with status $status (124: killed after 300 s); its standard error:"
+  cat "$build.err"
+  probe_runner
+  exit 1
+}
 # Wine's first start in a prefix of its own reports on standard error that it made it; otherwise
 # nothing may be written there.
 if [[ -s $build.err && -z $own_wine_prefix ]]; then echo "$preset: wrote to standard error:"; cat "$build.err"; exit 1; fi
