@@ -25,7 +25,8 @@ set(POLYEVAL_PROGRAM_PERMISSIONS
 set(POLYEVAL_FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${POLYEVAL_PROGRAM_PERMISSIONS})
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${POLYEVAL_PROGRAM_PERMISSIONS})
-set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack-folder-modes.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack-folder-modes.cmake
+                            ${PROJECT_SOURCE_DIR}/cmake/cpack-strip-comment.cmake)
 install(TARGETS polyeval RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} PERMISSIONS ${POLYEVAL_PROGRAM_PERMISSIONS})
 
 # Writes a gzip file of input at output, with no name or time in its header.
@@ -118,6 +119,18 @@ else()
   polyeval_write_debian_docs(${doc_dir})
   install(FILES ${doc_dir}/copyright ${doc_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR}
           PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS} COMPONENT debian EXCLUDE_FROM_ALL)
+  # Debian lists HTML documentation in its documentation index (doc-base), where dhelp and the like
+  # find it: the browser page is such a document.
+  if(POLYEVAL_PAGE)
+    file(WRITE ${doc_dir}/doc-base
+         "Document: polyeval\nTitle: polyeval in the browser\nAuthor: the polyeval authors\n"
+         "Abstract: Runs polyeval in a web browser and shows every step of its floating-point\n"
+         " arithmetic, at the program's point or any other.\nSection: Science/Mathematics\n\n"
+         "Format: HTML\nIndex: ${CMAKE_INSTALL_FULL_DOCDIR}/polyeval.html\n"
+         "Files: ${CMAKE_INSTALL_FULL_DOCDIR}/polyeval.html\n")
+    install(FILES ${doc_dir}/doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME polyeval
+            PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS} COMPONENT debian EXCLUDE_FROM_ALL)
+  endif()
   set(CPACK_GENERATOR DEB TGZ)  # the release's package presets choose their own
   set(CPACK_SYSTEM_NAME linux-${CMAKE_SYSTEM_PROCESSOR})
 
@@ -151,5 +164,8 @@ endif()
 # the time zone and what each generator packs, from these.
 set(CPACK_POLYEVAL_SOURCE_DATE_EPOCH ${POLYEVAL_SOURCE_DATE_EPOCH})
 set(CPACK_POLYEVAL_BINARY_DIR ${PROJECT_BINARY_DIR})
+if(NOT WIN32)
+  set(CPACK_POLYEVAL_OBJCOPY ${CMAKE_OBJCOPY})
+endif()
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack-generator.cmake)
 include(CPack)
