@@ -13,7 +13,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -111,14 +110,10 @@ std::ostream& operator<<(std::ostream& stream, const outcome& result) {
   return stream << "; its stderr: \"" << result.err << "\"";
 }
 
-// Appends what can be read from fd now, without waiting; returns false once fd is at its end.
-bool read_available(int fd, std::string& text) {
+// Appends what can be read from fd now, without waiting (fd is non-blocking), up to its end.
+void read_available(int fd, std::string& text) {
   char buffer[4096];
-  for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n <= 0) return n < 0 && errno == EAGAIN;
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
+  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
 }
 
 // Returns whether the process has ended, without reaping it.
