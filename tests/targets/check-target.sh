@@ -2,7 +2,7 @@
 # Builds polyeval with one configure preset of CMakePresets.json in a build tree of its own, runs it
 # on the preset's runner (CMAKE_CROSSCOMPILING_EMULATOR: qemu-user, Wine or Node; none for this
 # machine and 32-bit x86) and compares its bytes with the expected output. Standard error must stay
-# empty (but for Wine's own notes).
+# empty.
 #
 # A target whose compiler or runner is missing is skipped (exit 77), judged by trying it: CMake's
 # own compiler check compiles and links a one-line program, and when the program fails to run, a
@@ -140,17 +140,16 @@ suffix=
 [ -e "$build/polyeval.exe" ] && suffix=.exe
 [ -e "$build/polyeval.wasm" ] && suffix=.wasm
 program=$build/polyeval$suffix
-own_wine_prefix=
 if [[ $runner == *wine* ]]; then
-  # No Mono or Gecko installers and no Internet Explorer, as in tests/targets/wine-prefix.sh. The
-  # prefix is the one that the CTest fixture wine.start made and serves for every Windows row
-  # (POLYEVAL_WINE_PREFIX); run alone, a prefix of its own, whose server is stopped at the end.
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,iexplore.exe="
-  export WINEPREFIX=${POLYEVAL_WINE_PREFIX:-$build.wine}
+  # The prefix is the one that the CTest fixture wine.start made and serves for every Windows row
+  # (POLYEVAL_WINE_PREFIX); run alone, one of its own, made and stopped by the same script.
   if [ -z "${POLYEVAL_WINE_PREFIX:-}" ]; then
-    own_wine_prefix=yes
-    trap 'wineserver -k 2>/dev/null || true' EXIT
+    POLYEVAL_WINE_PREFIX=$build.wine
+    "$source_dir/tests/targets/wine-prefix.sh" start "$POLYEVAL_WINE_PREFIX"
+    trap '"$source_dir/tests/targets/wine-prefix.sh" stop "$POLYEVAL_WINE_PREFIX"' EXIT
   fi
+  # No Mono or Gecko installers and no Internet Explorer, as in tests/targets/wine-prefix.sh.
+  export WINEPREFIX=$POLYEVAL_WINE_PREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,iexplore.exe="
 fi
 
 # Under emulation each start of Wine's 32-bit loader takes about a minute: the run with a closed
@@ -167,9 +166,7 @@ run_on_target "$program" </dev/null >"$build.out" 2>"$build.err" || {
   probe_runner
   exit 1
 }
-# Wine's first start in a prefix of its own reports on standard error that it made it; otherwise
-# nothing may be written there.
-if [[ -s $build.err && -z $own_wine_prefix ]]; then echo "$preset: wrote to standard error:"; cat "$build.err"; exit 1; fi
+if [ -s "$build.err" ]; then echo "$preset: wrote to standard error:"; cat "$build.err"; exit 1; fi
 if [ "$check" = x87-extended ]; then cat "$build.out"; check_x87_extended; exit; fi
 compare "$build.out"
 [ "$suffix" != .exe ] || check_system_dlls
