@@ -89,6 +89,7 @@ if(POLYEVAL_PAGE AND NOT EXISTS "${POLYEVAL_PAGE}")
 endif()
 set(doc_dir ${PROJECT_BINARY_DIR}/package-doc)
 if(WIN32)
+  set(readme_dir .)  # beside bin
   # Plain text with CR LF line ends, and the README's link to the license under its new name.
   foreach(pair README.md:README.txt LICENSE:LICENSE.txt)
     string(REPLACE ":" ";" pair ${pair})
@@ -98,23 +99,16 @@ if(WIN32)
     string(REPLACE "](LICENSE)" "](LICENSE.txt)" text "${text}")
     string(REPLACE "\n" "\r\n" text "${text}")
     file(WRITE ${doc_dir}/${target} "${text}")
-    polyeval_install_docs(. ${doc_dir}/${target})
+    polyeval_install_docs(${readme_dir} ${doc_dir}/${target})
   endforeach()
-  polyeval_install_docs(docs ${POLYEVAL_LINKED_DOCS})
-  if(POLYEVAL_PAGE)
-    polyeval_install_docs(. ${POLYEVAL_PAGE})
-  endif()
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME windows-${CMAKE_SYSTEM_PROCESSOR})
 else()
+  set(readme_dir ${CMAKE_INSTALL_DOCDIR})
   configure_file(${PROJECT_SOURCE_DIR}/docs/polyeval.1.in ${doc_dir}/polyeval.1 @ONLY)
   polyeval_gzip(${doc_dir}/polyeval.1 ${doc_dir}/polyeval.1.gz)
   polyeval_install_docs(${CMAKE_INSTALL_MANDIR}/man1 ${doc_dir}/polyeval.1.gz)
-  polyeval_install_docs(${CMAKE_INSTALL_DOCDIR} README.md LICENSE)
-  polyeval_install_docs(${CMAKE_INSTALL_DOCDIR}/docs ${POLYEVAL_LINKED_DOCS})
-  if(POLYEVAL_PAGE)
-    polyeval_install_docs(${CMAKE_INSTALL_DOCDIR} ${POLYEVAL_PAGE})
-  endif()
+  polyeval_install_docs(${readme_dir} README.md LICENSE)
   # Debian's own files, for the .deb alone (cmake/cpack-generator.cmake picks them).
   polyeval_write_debian_docs(${doc_dir})
   install(FILES ${doc_dir}/copyright ${doc_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR}
@@ -158,6 +152,12 @@ else()
 %define use_source_date_epoch_as_buildtime 1
 %define clamp_mtime_to_source_date_epoch 1
 %define _build_id_links none")
+endif()
+
+# The pages the README links to, by their path beside it, and the browser page.
+polyeval_install_docs(${readme_dir}/docs ${POLYEVAL_LINKED_DOCS})
+if(POLYEVAL_PAGE)
+  polyeval_install_docs(${readme_dir} ${POLYEVAL_PAGE})
 endif()
 
 # cpack runs later, in an environment of its own: cmake/cpack-generator.cmake sets the time stamp,
