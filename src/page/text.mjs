@@ -1,0 +1,84 @@
+// Numbers as the page writes them, from exact integers and fractions: powers with superscript
+// exponents, long integers shortened to seven significant digits or grouped in threes, and errors
+// counted in spacing steps, as the explanation page writes them. Every rounding is exact integer work.
+
+const SUPERSCRIPTS = { '-': '⁻', 0: '⁰', 1: '¹', 2: '²', 3: '³', 4: '⁴', 5: '⁵', 6: '⁶', 7: '⁷', 8: '⁸', 9: '⁹' };
+export const MINUS = '−';  // U+2212, the minus sign
+const THIN_SPACE = ' ';  // U+2009, between groups of three digits; a line may break there
+
+// The text with each ASCII hyphen-minus written as a minus sign.
+export function minus(text) {
+  return String(text).replaceAll('-', MINUS);
+}
+
+// base^exponent with a superscript exponent: 2¹³³, 10⁻¹⁴.
+export function power(base, exponent) {
+  return `${base}${[...String(exponent)].map(c => SUPERSCRIPTS[c]).join('')}`;
+}
+
+// The integer n with its digits in groups of three: −179 689 877 047 297.
+export function grouped(n) {
+  const digits = (n < 0n ? -n : n).toString();
+  const groups = [];
+  for (let end = digits.length; end > 0; end -= 3) groups.unshift(digits.slice(Math.max(0, end - 3), end));
+  return (n < 0n ? MINUS : '') + groups.join(THIN_SPACE);
+}
+
+// The nonnegative fraction num/den rounded to an integer, to nearest with ties to even.
+function roundedQuotient(num, den) {
+  const q = num / den, twice = 2n * (num % den);
+  return twice > den || (twice === den && q % 2n === 1n) ? q + 1n : q;
+}
+
+// The decimal exponent e of the positive fraction num/den: 10^e <= num/den < 10^(e+1).
+function decimalExponent(num, den) {
+  let e = num.toString().length - den.toString().length;  // right, or one too large
+  if (e >= 0 ? num < den * 10n ** BigInt(e) : num * 10n ** BigInt(-e) < den) --e;
+  return e;
+}
+
+// The fraction num/den (den > 0) as d.dd…·10ⁿ with `digits` digits after the point, rounded to
+// nearest with ties to even; 0 for zero.
+export function scientific(num, den = 1n, digits = 2) {
+  if (num === 0n) return '0';
+  const sign = num < 0n ? MINUS : '', magnitude = num < 0n ? -num : num;
+  let e = decimalExponent(magnitude, den);
+  const shift = BigInt(digits - e);
+  let m = shift >= 0n ? roundedQuotient(magnitude * 10n ** shift, den) : roundedQuotient(magnitude, den * 10n ** -shift);
+  if (m === 10n ** BigInt(digits + 1)) { m /= 10n; ++e; }  // 9.995 rounded up to 10.00
+  const text = m.toString();
+  return `${sign}${text[0]}${digits > 0 ? '.' + text.slice(1) : ''}·${power(10, e)}`;
+}
+
+// The integer n as the page shows a long one: itself below ten million, else seven significant
+// digits and the exponent, 6.515901·10⁵⁵.
+export function compact(n) {
+  return (n < 0n ? -n : n) < 10_000_000n ? minus(n.toString()) : scientific(n, 1n, 6);
+}
+
+// The fraction num/den with a fixed number of decimals, rounded to nearest with ties to even, and
+// an explicit sign: +0.538, −1.051.
+function fixed(num, den, decimals) {
+  const magnitude = roundedQuotient((num < 0n ? -num : num) * 10n ** BigInt(decimals), den);
+  const digits = magnitude.toString().padStart(decimals + 1, '0');
+  return `${num < 0n ? MINUS : '+'}${digits.slice(0, -decimals)}.${digits.slice(-decimals)}`;
+}
+
+// An error of `error` counted in steps of 2^stepExponent: the whole number when it is one, two
+// significant digits when smaller than a thousandth, else three decimals.
+export function inSteps(error, stepExponent) {
+  const [num, den] = stepExponent >= 0 ? [error, 1n << BigInt(stepExponent)] : [error << BigInt(-stepExponent), 1n];
+  if (num % den === 0n) return minus((num / den).toString());
+  if ((num < 0n ? -num : num) * 1000n < den) return (num > 0n ? '+' : '') + scientific(num, den, 2);
+  return fixed(num, den, 3);
+}
+
+// The binary64 v in hexadecimal, as C's %a and the evaluation tests write it: 0x1.54255935bde18p+185.
+export function hexfloat(v) {
+  if (!Number.isFinite(v)) return String(v);
+  const word = new BigUint64Array(new Float64Array([v]).buffer)[0];
+  const biased = Number((word >> 52n) & 0x7ffn), fraction = word & ((1n << 52n) - 1n);
+  const digits = fraction.toString(16).padStart(13, '0').replace(/0+$/, '');
+  const exponent = biased === 0 ? (fraction === 0n ? 0 : -1022) : biased - 1023;
+  return `${word >> 63n ? '-' : ''}0x${biased === 0 ? 0 : 1}${digits && '.' + digits}p${exponent < 0 ? '' : '+'}${exponent}`;
+}
