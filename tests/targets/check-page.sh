@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Opens the page polyeval.html from disk in headless Chromium and checks what its script shows:
 # the program's run (its bytes, status 0, nothing on standard error); at the program's point every
-# step of the evaluations, named and valued as in the evaluation tests; and at another solution of
-# x^2 - 17y^2 = 1, taken from the address, f's exact value, which there is 1 - 2x^2.
+# binary64 step of the program's routines, valued as in the evaluation tests; what the page holds in
+# #results, at two points and widths, against an exact model in Python (tests/targets/page-results.py);
+# at another solution of x^2 - 17y^2 = 1 that binary32 cannot hold, f = 1 - 2x^2; and a bad x named.
 #
 # The page is built in the WebAssembly tree of the target.wasm32-wasi test. A missing browser or
 # WebAssembly program is a skip (exit 77); with CI=true a skip fails.
 #
-# usage: check-page.sh WASM_BUILD_DIR EVAL_TESTS EXPECTED_OUTPUT
+# usage: check-page.sh WASM_BUILD_DIR SOURCE_DIR EXPECTED_OUTPUT
 set -euo pipefail
-build=$1 eval_tests=$2 expected=$3
+build=$1 source_dir=$2 expected=$3
 
 skip() {
   if [ "${CI:-}" = true ]; then echo "FAILED: $* (in CI the page must be checked)"; exit 1; fi
@@ -26,7 +27,7 @@ open_page() {
     --virtual-time-budget=30000 --dump-dom "file://$build/polyeval.html$1" >"$build.dom" 2>"$build.browser.log" ||
     status=$?
   rm -rf "$profile"
-  [ "$status" -eq 0 ] || { echo "chromium ended with status $status on ?$1"; cat "$build.browser.log"; exit 1; }
+  [ "$status" -eq 0 ] || { echo "chromium ended with status $status on $1"; cat "$build.browser.log"; exit 1; }
 }
 
 # Prints the text of the first element of $build.dom that starts with the tag $1 (no markup inside).
@@ -35,30 +36,49 @@ element_text() { sed -z "s|.*$1||; s|</.*||" "$build.dom"; }
 # Fails with the page's text when its element $1 does not hold exactly the text $2.
 expect_element() {
   [ "$(element_text "$1")" = "$2" ] && return
-  echo "?$query: $1 holds '$(element_text "$1")', want '$2'"; sed 's/<[^>]*>//g' "$build.dom" | grep . | head -40
+  echo "$query: $1 holds '$(element_text "$1")', want '$2'"; sed 's/<[^>]*>//g' "$build.dom" | grep . | head -40
   exit 1
+}
+
+# Checks #results against the exact model at the point $1, $2 and the width $3.
+expect_results() {
+  element_text '<script type="application/json" id="results">' | python3 "$source_dir/tests/targets/page-results.py" "$source_dir" "$@"
 }
 
 command -v chromium >/dev/null || skip "no chromium here"
 [ -e "$build/polyeval.wasm" ] || skip "no WebAssembly program in $build: target.wasm32-wasi builds it"
 cmake --build "$build" --target polyeval_page >"$build.page.log" 2>&1 || { cat "$build.page.log"; exit 1; }
 
-# The program's point: its run, and every step against the evaluation tests' tables, where
-# {"name", value} becomes "name value" and the test's 0.0 the page's 0x0p+0.
-query=
-open_page "$query"
+# The program's point: its run, the routines' steps against the evaluation tests' tables (the
+# test's 0.0 is the page's 0x0p+0), and the page's own arithmetic at 53 bits.
+query='(the program'"'"'s point)'
+open_page ''
 cmp <(sed -z 's|.*<pre id="stdout">||; s|</pre>.*||' "$build.dom") "$expected" || { element_text '<pre id="stdout">'; exit 1; }
 expect_element '<output id="status">' 0
 expect_element '<output id="stderr">' empty
-diff <(sed -n 's/^ *{"\([^"]*\)", *\(-\?0x[0-9a-f.]*p[-+][0-9]*\|0\.0\)}.*/\1 \2/p' "$eval_tests" | sed 's/ 0\.0$/ 0x0p+0/') \
-  <(grep -o '<tr><th>[^<]*</th><td class="hex">[^<]*' "$build.dom" | sed 's|<tr><th>||; s|</th><td class="hex">| |')
-echo "page: the program's bytes and status, and the $(grep -c '^ *{"' "$eval_tests") steps of the evaluation tests"
+diff <(sed -n 's/^ *{"[^"]*", *\(-\?0x[0-9a-f.]*p[-+][0-9]*\|0\.0\)}.*/\1/p' "$source_dir/tests/eval_test.cpp" | sed 's/^0\.0$/0x0p+0/') \
+  <(grep -o '<code class="hex">[^<]*' "$build.dom" | sed 's|<code class="hex">||')
+echo "page: the program's bytes and status, and the $(grep -c '^ *{"' "$source_dir/tests/eval_test.cpp") steps of the evaluation tests"
+expect_results 9478657 2298912 53
 
-# Another solution, from the address: f = 1 - 2x^2 there, which bash's 64-bit integers hold.
+# Another point and width, from the address.
+query='?x=2177&y=528&p=64'
+open_page "$query"
+expect_results 2177 528 64
+
+# A solution that binary32 cannot hold: f = 1 - 2x^2 there, which bash's 64-bit integers hold.
 x=625447713 y=151693352
 query="?x=$x&y=$y"
 open_page "$query"
-expect_element '<output id="status">' 0
-expect_element '<output id="exact-f">' $((1 - 2 * x * x))
-grep -q "binary32 cannot hold x = $x and y = $y exactly" "$build.dom" || { echo "Single does not say it cannot hold $x"; exit 1; }
+element_text '<script type="application/json" id="results">' | grep -q "\"f\":\"$((1 - 2 * x * x))\"" ||
+  { echo "$query: f is not 1 - 2x^2 = $((1 - 2 * x * x))"; exit 1; }
+grep -q "binary32 cannot hold x = " "$build.dom" || { echo "$query: Single does not say that binary32 cannot hold x"; exit 1; }
 echo "page: at ($x, $y) f is $((1 - 2 * x * x)) exactly, and binary32 cannot hold the point"
+
+# A bad field is named, in words and in #results, and nothing is computed.
+query='?x=1.5&y=528'
+open_page "$query"
+element_text '<p id="input-error"' | grep -q 'x must be a whole number' || { echo "$query: the error does not name x"; exit 1; }
+element_text '<script type="application/json" id="results">' | grep -q '^{"error":\[{"field":"x",' ||
+  { echo "$query: #results does not hold the error of x"; exit 1; }
+echo "page: $query names the field x"
