@@ -1,0 +1,52 @@
+// Times the browser page in headless Chromium: the load (from navigation to the first #results) and
+// each redraw after a change of width or point, from the click to the end of the layout it causes,
+// the least-exact-width search included. Prints the median and the worst of each kind.
+//
+// usage: node bench/page-redraw.mjs build-wasm32-wasi/polyeval.html [repeats]
+// (needs puppeteer-core from tests/page: npm ci --prefix tests/page)
+import { createRequire } from 'node:module';
+import { resolve } from 'node:path';
+
+const require = createRequire(new URL('../tests/page/package.json', import.meta.url));
+const puppeteer = (await import(require.resolve('puppeteer-core'))).default;
+const page = `file://${resolve(process.argv[2])}`, repeats = Number(process.argv[3] ?? 5);
+const LONG = '9'.repeat(100);
+
+// The median and the largest of some times, in milliseconds.
+const summary = times => {
+  const sorted = [...times].sort((a, b) => a - b);
+  return `median ${sorted[Math.floor(sorted.length / 2)].toFixed(1)} ms, worst ${sorted.at(-1).toFixed(1)} ms (${times.length} runs)`;
+};
+
+// Clicks the element and returns the milliseconds until the layout the click causes is done: the
+// redraw runs in the click's handler, and reading offsetHeight forces the layout.
+function timedClick(element) {
+  const started = performance.now();
+  element.click();
+  void document.body.offsetHeight;
+  return performance.now() - started;
+}
+
+const browser = await puppeteer.launch({
+  executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+  args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run'],
+});
+const tab = await browser.newPage();
+await tab.setViewport({ width: 1280, height: 900 });
+const loads = [], widths = [], points = [];
+for (let i = 0; i < repeats; ++i) {
+  const started = Date.now();
+  await tab.goto(page);
+  await tab.waitForSelector('#results');
+  loads.push(Date.now() - started);
+  for (const p of [11, 24, 53, 64, 113]) widths.push(await tab.$eval(`button[data-p="${p}"]`, timedClick));
+  widths.push(await tab.$eval('#least-exact', timedClick));
+  for (const link of await tab.$$('#chain a')) points.push(await link.evaluate(timedClick));
+  await tab.$eval('#x', (field, long) => { field.value = long; }, LONG);
+  await tab.$eval('#p', field => { field.value = '1024'; });
+  points.push(await tab.$eval('button[type="submit"]', timedClick));
+}
+console.log(`load:           ${summary(loads)}`);
+console.log(`width changed:  ${summary(widths)}`);
+console.log(`point changed:  ${summary(points)} (the chain's points and x = ${LONG.length} nines at 1024 bits)`);
+await browser.close();
