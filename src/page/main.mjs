@@ -92,9 +92,9 @@ function whySection(x, y) {
   const content = [h('h2', { id: 'why-heading' }, 'Why, at this point'),
     scrolling('terms-caption', 'The terms of f, exactly, against |f|', ['term', 'value', 'term / |f|'], termRows),
     f === 0n ? h('p', {}, 'f = 0 here: no error can be measured against it, and the condition number is infinite.') : conditionBlock(x, y, f, sum, magnitude)];
-  return h('section', { id: 'why', 'aria-labelledby': 'why-heading' }, content, pellBlock(x, y, f),
+  return [content, pellBlock(x, y, f),
     h('p', {}, 'What other arithmetic gives here, the x87 unit’s 64-bit significands, a fused multiply-add, binary128 ',
-      'or any other width, is in ', h('a', { href: '#width' }, 'the table of widths below'), '.'));
+      'or any other width, is in ', h('a', { href: '#width' }, 'the table of widths below'), '.')];
 }
 
 // κ, the bound γₙ·κ with binary64's unit roundoff, and the relative errors binary64 gives here.
@@ -175,13 +175,12 @@ function routinesSection(exports, x, y) {
         ? 'The page’s own 53-bit arithmetic (below) gives each of these steps bit for bit.'
         : `The page’s own 53-bit arithmetic differs at ${names[differs]}: one of the two is wrong.`)];
   });
-  return h('section', { id: 'routines', 'aria-labelledby': 'routines-heading' },
-    h('h2', { id: 'routines-heading' }, 'The program’s routines at this point'),
+  return [h('h2', { id: 'routines-heading' }, 'The program’s routines at this point'),
     h('p', {}, 'The module’s own evaluations, called at this point, every step as binary64 computes it. Each ',
       'operation’s rounding error is counted in steps: ', exponent === null ? 'here every term is 0.'
         : `the spacing of binary64 numbers at the largest term, ${spacingText(exponent)}. A sum near that term can only `,
       exponent === null ? '' : 'move by whole steps. The effects add up to the result’s distance from the exact value.'),
-    parts);
+    parts];
 }
 
 // What p bits give at the point for the term-by-term order (Double's) and the power-reuse order
@@ -240,8 +239,7 @@ function widthSection(x, y, p, exactFrom, choose) {
       (below === null ? '.' : `; at ${exactFrom - 1} bits it is off by ${minus(grouped(below))}.`);
   const accounts = [[TERM_BY_TERM, at.termByTerm, 'Term by term (Double’s order)'], [REUSING_POWERS, at.reusingPowers, 'Powers reused (Extended2’s order)']]
     .map(([order, steps, title], i) => accountTable(`width-${i}`, `${title} at ${p} bits, step by step`, account(order, steps, x, y), exponent));
-  return h('section', { id: 'width', 'aria-labelledby': 'width-heading' },
-    h('h2', { id: 'width-heading' }, `At ${p} bits${name ? ` (${name})` : ''}`),
+  return [h('h2', { id: 'width-heading' }, `At ${p} bits${name ? ` (${name})` : ''}`),
     h('p', {}, `Both orders again, with every operand, product and sum rounded to ${p} significant bits, to nearest `,
       'with ties to even. The exponent is unbounded: nothing overflows and nothing is subnormal, so only the width of ',
       'the significand differs from the real formats. Every value is an integer, computed exactly.'),
@@ -251,7 +249,7 @@ function widthSection(x, y, p, exactFrom, choose) {
       card('Fused, term by term', 'each sum fused with the last product of a term, rounded once, as a compiler contracts them', at.fused[0]),
       card('Fused, powers reused', 'the same contraction in Extended2’s order', at.fused[1]),
       intervalCard(at.interval, f, exponent)),
-    h('p', {}, exactText), widthsTable(x, y, p, exactFrom, choose), accounts);
+    h('p', {}, exactText), widthsTable(x, y, p, exactFrom, choose), accounts];
 }
 
 // What the page shows at (x, y) and p, for scripts: the values as decimal integer strings.
@@ -263,6 +261,13 @@ function results(x, y, p, exactFrom) {
     powers_reused: { steps: at.reusingPowers.map(text), result: text(at.reusingPowers[10]), fused: text(at.fused[1]) },
     exact_from: exactFrom,
   };
+}
+
+// Puts the children into the element id and shows it; with null, empties and hides it.
+function fill(id, children) {
+  const element = document.getElementById(id);
+  element.replaceChildren(...[children ?? []].flat(Infinity).filter(child => child !== null && child !== false));
+  element.hidden = children === null;
 }
 
 // Links to the first solutions of x² − 17·y² = 1, each the previous one times 33 + 8·√17.
@@ -296,7 +301,7 @@ class Page {
     if (parsed.problems) {
       error.replaceChildren(...parsed.problems.map(problem => h('span', {}, problem.text, ' ')));
       error.hidden = false;
-      document.getElementById('at-point').replaceChildren();
+      for (const id of ['point', 'why', 'routines', 'width']) fill(id, null);
       this.drawn = null;
       this.publish({ error: parsed.problems });
       return;
@@ -318,19 +323,15 @@ class Page {
   // Draws every section at (x, y) and p and publishes the results.
   draw({ x, y, p }) {
     const exactFrom = this.leastExactWidth(x, y), key = `${x},${y}`;
-    const choose = width => this.choose(width, 'push');
-    const width = widthSection(x, y, p, exactFrom, choose);
-    if (this.drawn === key) {
-      // The same point at another width: only the width's section changes.
-      document.getElementById('width').replaceWith(width);
-    } else {
+    fill('width', widthSection(x, y, p, exactFrom, width => this.choose(width, 'push')));
+    if (this.drawn !== key) {  // at the same point, only the width's section changes
       const least = document.getElementById('least-exact');
       least.disabled = exactFrom === null;
       least.textContent = exactFrom === null ? `least exact width: none up to ${WIDEST}` : `${exactFrom} least exact width`;
-      document.getElementById('at-point').replaceChildren(
-        h('p', { class: 'point' }, `At x = ${minus(grouped(x))}, y = ${minus(grouped(y))}, f(x, y) = `,
-          h('output', { id: 'exact-f' }, minus(grouped(exactValue(x, y)))), ' exactly.'),
-        whySection(x, y), routinesSection(this.exports, x, y), width);
+      fill('point', [`At x = ${minus(grouped(x))}, y = ${minus(grouped(y))}, f(x, y) = `,
+        h('output', { id: 'exact-f' }, minus(grouped(exactValue(x, y)))), ' exactly.']);
+      fill('why', whySection(x, y));
+      fill('routines', routinesSection(this.exports, x, y));
       this.drawn = key;
     }
     this.publish(results(x, y, p, exactFrom));
