@@ -1,7 +1,8 @@
 # Installation and packages. `cmake --install` puts bin/polyeval (polyeval.exe on Windows) under
-# the prefix, and beside the README every page its links reach: on Linux the man page, and README,
-# LICENSE and docs/ under share/doc/polyeval; on Windows README.txt and LICENSE.txt with CR LF line
-# ends, and docs/, beside bin. `cpack` writes what the generators of the package presets ask for:
+# the prefix, and beside the README every page its links reach, in Markdown and, where they are
+# rendered, as HTML pages: on Linux the man page, and README, LICENSE and docs/ under
+# share/doc/polyeval; on Windows README.txt and LICENSE.txt with CR LF line ends, README.html and
+# docs/, beside bin. `cpack` writes what the generators of the package presets ask for:
 # .deb and .rpm (the Debian files come only into the .deb), .tar.gz, or .zip on Windows; the same
 # bytes from every build of one commit, whatever the builder's umask, time zone or locale.
 include(GNUInstallDirs)
@@ -59,6 +60,19 @@ function(polyeval_write_debian_docs doc_dir)
   polyeval_gzip(${doc_dir}/changelog ${doc_dir}/changelog.gz)
 endfunction()
 
+# Registers HTML documentation with Debian's doc-base, for the .deb alone: the document name, its
+# title and abstract (continuation lines start with a space), and its pages beside the README, the
+# first its index.
+function(polyeval_doc_base name title abstract index)
+  list(TRANSFORM ARGN PREPEND ${CMAKE_INSTALL_FULL_DOCDIR}/ OUTPUT_VARIABLE others)
+  string(JOIN " " files ${CMAKE_INSTALL_FULL_DOCDIR}/${index} ${others})
+  file(WRITE ${doc_dir}/${name}.doc-base
+       "Document: ${name}\nTitle: ${title}\nAuthor: the polyeval authors\nAbstract: ${abstract}\n"
+       "Section: Science/Mathematics\n\nFormat: HTML\nIndex: ${CMAKE_INSTALL_FULL_DOCDIR}/${index}\nFiles: ${files}\n")
+  install(FILES ${doc_dir}/${name}.doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME ${name}
+          PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS} COMPONENT debian EXCLUDE_FROM_ALL)
+endfunction()
+
 # Writes the RPM changelog, one entry per release, to file.
 function(polyeval_write_rpm_changelog file)
   string(TIMESTAMP date "%a %b %d %Y" UTC)
@@ -79,9 +93,16 @@ set(CPACK_STRIP_FILES ON)
 
 # The pages the README links to, and the pages they link to, by their path beside it.
 set(POLYEVAL_LINKED_DOCS docs/numbers.md docs/magnitudes.svg docs/exercises.md docs/development.md)
+# The same pages as HTML (POLYEVAL_HTML_PAGES), where they are rendered; the man page names the
+# explanation in the form that is installed.
+include(${PROJECT_SOURCE_DIR}/cmake/html-docs.cmake)
+set(POLYEVAL_EXPLANATION docs/numbers.md)
+if(POLYEVAL_HTML_PAGES)
+  set(POLYEVAL_EXPLANATION docs/numbers.html)
+endif()
 
 # The browser page, built by the wasm32-wasi preset, goes beside the README where the release asks
-# for it (POLYEVAL_PAGE names the built file); its link to docs/numbers.md resolves there.
+# for it (POLYEVAL_PAGE names the built file); its link to docs/numbers.html resolves there.
 set(POLYEVAL_PAGE "" CACHE FILEPATH "The built browser page (polyeval.html) to install beside the README")
 if(POLYEVAL_PAGE AND NOT EXISTS "${POLYEVAL_PAGE}")
   message(FATAL_ERROR "POLYEVAL_PAGE names ${POLYEVAL_PAGE}, which does not exist: build the page first "
@@ -114,16 +135,16 @@ else()
   install(FILES ${doc_dir}/copyright ${doc_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR}
           PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS} COMPONENT debian EXCLUDE_FROM_ALL)
   # Debian lists HTML documentation in its documentation index (doc-base), where dhelp and the like
-  # find it: the browser page is such a document.
+  # find it: the explanation with its exercises, and the browser page.
+  if(POLYEVAL_HTML_PAGES)
+    polyeval_doc_base(polyeval "Why polyeval prints what it prints"
+      "Explains each number polyeval prints, step by step: why the terms cancel, how bad the\n evaluation is in advance, where each result comes from, and what gives the right answer."
+      docs/numbers.html docs/exercises.html)
+  endif()
   if(POLYEVAL_PAGE)
-    file(WRITE ${doc_dir}/doc-base
-         "Document: polyeval\nTitle: polyeval in the browser\nAuthor: the polyeval authors\n"
-         "Abstract: Runs polyeval in a web browser and shows every step of its floating-point\n"
-         " arithmetic, at the program's point or any other.\nSection: Science/Mathematics\n\n"
-         "Format: HTML\nIndex: ${CMAKE_INSTALL_FULL_DOCDIR}/polyeval.html\n"
-         "Files: ${CMAKE_INSTALL_FULL_DOCDIR}/polyeval.html\n")
-    install(FILES ${doc_dir}/doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME polyeval
-            PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS} COMPONENT debian EXCLUDE_FROM_ALL)
+    polyeval_doc_base(polyeval-browser "polyeval in the browser"
+      "Runs polyeval in a web browser and shows every step of its floating-point\n arithmetic, at the program's point or any other, at any significand width."
+      polyeval.html)
   endif()
   set(CPACK_GENERATOR DEB TGZ)  # the release's package presets choose their own
   set(CPACK_SYSTEM_NAME linux-${CMAKE_SYSTEM_PROCESSOR})
@@ -154,8 +175,14 @@ else()
 %define _build_id_links none")
 endif()
 
-# The pages the README links to, by their path beside it, and the browser page.
+# The pages the README links to, by their path beside it, the same as HTML, and the browser page.
 polyeval_install_docs(${readme_dir}/docs ${POLYEVAL_LINKED_DOCS})
+if(POLYEVAL_HTML_PAGES)
+  set(html_docs ${POLYEVAL_HTML_PAGES})
+  list(FILTER html_docs INCLUDE REGEX "/docs/[^/]*$")
+  polyeval_install_docs(${readme_dir} ${POLYEVAL_HTML_DIR}/README.html)
+  polyeval_install_docs(${readme_dir}/docs ${html_docs})
+endif()
 if(POLYEVAL_PAGE)
   polyeval_install_docs(${readme_dir} ${POLYEVAL_PAGE})
 endif()

@@ -16,17 +16,9 @@ if(count EQUAL 0 OR NOT on_page STREQUAL in_tests)
 endif()
 message(STATUS "docs/numbers.md shows the ${count} values of the evaluation tests")
 
-# The scripts need matplotlib and mpmath: Debian's python3 has them as packages, a python3 found
-# first on PATH (a pyenv one, say) may not.
-find_program(system_python python3 PATHS /usr/bin NO_DEFAULT_PATH)
-find_program(path_python python3)
-foreach(python IN ITEMS ${system_python} ${path_python})
-  execute_process(COMMAND ${python} -c "import matplotlib, mpmath" RESULT_VARIABLE missing OUTPUT_QUIET ERROR_QUIET)
-  if(missing EQUAL 0)
-    set(docs_python ${python})
-    break()
-  endif()
-endforeach()
+# The scripts need matplotlib and mpmath.
+include(${SOURCE_DIR}/cmake/python-with.cmake)
+polyeval_python_with(docs_python "matplotlib, mpmath")
 if(NOT docs_python)
   set(why "no python3 with matplotlib and mpmath (Debian: python3-matplotlib python3-mpmath)")
   if("$ENV{CI}" STREQUAL "true")

@@ -22,9 +22,10 @@ skip() {
   echo "SKIPPED: $*"; exit 77
 }
 
-# Configures the preset; a compiler that CMake could not use is a skip, any other failure fails.
+# Configures the preset for the program alone (no tests, no HTML pages); a compiler that CMake could
+# not use is a skip, any other failure fails.
 configure() {
-  if cmake -S "$source_dir" --preset "$preset" -B "$build" -DBUILD_TESTING=OFF >"$build.log" 2>&1; then return; fi
+  if cmake -S "$source_dir" --preset "$preset" -B "$build" -DBUILD_TESTING=OFF -DPOLYEVAL_HTML_DOCS=OFF >"$build.log" 2>&1; then return; fi
   cat "$build.log"
   if grep -qE 'not able to compile a simple test program|not found in the PATH|No CMAKE_CXX_COMPILER' "$build.log"; then
     skip "the compiler of $preset does not work here"
