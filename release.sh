@@ -25,24 +25,33 @@ unpack() {
   esac
 }
 
-# Prints each relative link target of the Markdown or HTML text $1 (anchors dropped).
-relative_links() {
-  local pattern='\]\([^)]+\)'
-  [[ $1 != *.html ]] || pattern='href="[^"]+"'
-  grep -oE "$pattern" "$1" | sed -E 's/^(\]\(|href=")//; s/[)"]$//; s/[ #].*//' | grep -vE '^$|^[a-z]+:' || true
+# Prints each link of the file $1: in Markdown the relative targets of ](...), anchors dropped (the
+# anchors are the web view's); in HTML every href and src, as written.
+links() {
+  if [[ $1 == *.html ]]; then
+    grep -oE '(href|src)="[^"]*"' "$1" | sed -E 's/^(href|src)="//; s/"$//' || true
+  else
+    grep -oE '\]\([^)]+\)' "$1" | sed -E 's/^\]\(//; s/\)$//; s/[ #].*//' | grep -vE '^$|^[a-z]+:' || true
+  fi
 }
 
-# Fails unless every relative link in each README, page and browser page of the unpacked package
-# $1 names a file inside it.
+# Fails unless every link in each README, Markdown page and HTML page of the unpacked package $1
+# names a file inside it, and, in an HTML page, every anchor (#...) an id in the page it names.
 check_links() {
-  local root readme target found=0
+  local root page link target anchor found=0
   root=$(realpath "$1")
-  while IFS= read -r readme; do
+  while IFS= read -r page; do
     found=1
-    while IFS= read -r target; do
-      target=$(realpath -m "$(dirname "$readme")/$target")
-      [[ $target == "$root"/* && -f $target ]] || { echo "${readme#"$root"/}: no $target in the package"; return 1; }
-    done < <(relative_links "$readme")
+    while IFS= read -r link; do
+      target=${link%%#*} anchor=
+      [[ $link != *#* ]] || anchor=${link#*#}
+      anchor=$(printf '%b' "${anchor//%/\\x}")  # percent-encoded bytes, as written in an address
+      [[ $target != *:* ]] || { echo "${page#"$root"/}: $link leads out of the package"; return 1; }
+      target=$(realpath -m "$(dirname "$page")/${target:-$(basename "$page")}")
+      [[ $target == "$root"/* && -f $target ]] || { echo "${page#"$root"/}: no $target in the package"; return 1; }
+      [[ -z $anchor ]] || grep -qF "id=\"$anchor\"" "$target" ||
+        { echo "${page#"$root"/}: $link: no id \"$anchor\" in ${target#"$root"/}"; return 1; }
+    done < <(links "$page")
   done < <(find "$root" -name 'README*' -o -name '*.md' -o -name '*.html')
   [ "$found" = 1 ] || { echo "no README in the package"; return 1; }
 }
