@@ -2,55 +2,20 @@
 // tell. It never scrolls sideways on a phone or a projector, whatever the point and with every long
 // number opened; its controls redraw the page and the address; axe-core finds nothing serious.
 //
-// usage: node tests/page/layout.test.mjs PAGE
-// puppeteer-core and axe-core come from npm, pinned in tests/page/package.json (npm ci --prefix
-// tests/page). Without them the test is skipped (exit 77); with CI=true that fails.
+// usage: node tests/page/layout.test.mjs PAGE   (needs npm ci --prefix tests/page; see browser.mjs)
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
-import { mkdtempSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import { join } from 'node:path';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
+
+import { open as openFile } from './browser.mjs';
 
 const PAGE = `file://${process.argv[2]}`;
-let puppeteer, axe;
-try {
-  puppeteer = (await import('puppeteer-core')).default;
-  axe = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
-} catch (error) {
-  const why = `puppeteer-core or axe-core is not installed (npm ci --prefix tests/page): ${error.message}`;
-  if (process.env.CI === 'true') throw new Error(`${why}; in CI the page's layout must be checked`);
-  console.log(`SKIPPED: ${why}`);
-  process.exit(77);
-}
-
+const axe = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 const LONG = '9'.repeat(100);
-let browser, profile;
-before(async () => {
-  profile = mkdtempSync(join(tmpdir(), 'polyeval-chromium-'));
-  // --no-sandbox: the tests run as root, where Chromium's sandbox refuses to start.
-  browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', userDataDir: profile, protocolTimeout: 60000,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-      '--disable-sync', '--no-first-run'],
-  });
-});
-after(async () => {
-  await browser?.close();
-  rmSync(profile, { recursive: true, force: true });
-});
 
-// Opens the page at the address with query, width px wide; fails on any script error of the page.
-async function open(query, width) {
-  const page = await browser.newPage(), errors = [];
-  page.on('pageerror', error => errors.push(error.message));
-  await page.setViewport({ width, height: 900 });
-  await page.goto(PAGE + query, { timeout: 30000 });
-  await page.waitForSelector('#results', { timeout: 30000 });
-  assert.deepEqual(errors, [], `script errors at ?${query}`);
-  return page;
-}
+// Opens the page at the address with query, width px wide, once it has computed.
+const open = (query, width) => openFile(PAGE + query, width, '#results');
 
 // What the page holds in #results.
 const results = page => page.$eval('#results', element => JSON.parse(element.textContent));
