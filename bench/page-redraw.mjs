@@ -15,7 +15,8 @@ const LONG = '9'.repeat(100);
 // The median and the largest of some times, in milliseconds.
 const summary = times => {
   const sorted = [...times].sort((a, b) => a - b);
-  return `median ${sorted[Math.floor(sorted.length / 2)].toFixed(1)} ms, worst ${sorted.at(-1).toFixed(1)} ms (${times.length} runs)`;
+  const median = sorted[Math.floor(sorted.length / 2)];
+  return `median ${median.toFixed(1)} ms, worst ${sorted.at(-1).toFixed(1)} ms (${times.length} runs)`;
 };
 
 // Clicks the element and returns the milliseconds until the layout the click causes is done: the
@@ -29,7 +30,8 @@ function timedClick(element) {
 
 const browser = await puppeteer.launch({
   executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-  args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run'],
+  args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
+    '--disable-sync', '--no-first-run'],
 });
 const tab = await browser.newPage();
 await tab.setViewport({ width: 1280, height: 900 });

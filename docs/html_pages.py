@@ -59,7 +59,8 @@ def render(text, renamed):
             for attribute in ("href", "src"):
                 if child.attrGet(attribute):
                     child.attrSet(attribute, target(child.attrGet(attribute), renamed))
-    md.add_render_rule("table_open", lambda *_: '<div class="table" role="region" aria-label="table" tabindex="0"><table>\n')
+    md.add_render_rule("table_open",
+                       lambda *_: '<div class="table" role="region" aria-label="table" tabindex="0"><table>\n')
     md.add_render_rule("table_close", lambda *_: "</table></div>\n")
     return title, md.renderer.render(tokens, md.options, {})
 

@@ -47,7 +47,8 @@ export function account(order, steps, x, y, subtractT2 = false) {
   let total = 0n, running = null, exactRunning = 0n;
   order.powers.forEach((i, k) => {
     const error = rows[i].value - exactPowers[k];
-    Object.assign(rows[i], { exact: exactPowers[k], error, effect: null, inside: order.inside[k], note: error === 0n ? 'exact' : null });
+    const note = error === 0n ? 'exact' : null;
+    Object.assign(rows[i], { exact: exactPowers[k], error, effect: null, inside: order.inside[k], note });
   });
   order.terms.forEach((i, k) => {
     const term = rows[i].value, error = term - terms[k];

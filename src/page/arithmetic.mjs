@@ -73,7 +73,8 @@ export function exactTracking() {
 // the pair encloses the exact value of every step.
 export function outward(p) {
   const low = n => roundDirected(n, p, false), high = n => roundDirected(n, p, true);
-  const min = values => values.reduce((a, b) => (b < a ? b : a)), max = values => values.reduce((a, b) => (b > a ? b : a));
+  const min = values => values.reduce((a, b) => (b < a ? b : a));
+  const max = values => values.reduce((a, b) => (b > a ? b : a));
   return {
     of: n => [low(n), high(n)],
     add: ([a, b], [c, d]) => [low(a + c), high(b + d)],

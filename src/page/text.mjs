@@ -44,7 +44,8 @@ export function scientific(num, den = 1n, digits = 2) {
   const sign = num < 0n ? MINUS : '', magnitude = num < 0n ? -num : num;
   let e = decimalExponent(magnitude, den);
   const shift = BigInt(digits - e);
-  let m = shift >= 0n ? roundedQuotient(magnitude * 10n ** shift, den) : roundedQuotient(magnitude, den * 10n ** -shift);
+  let m = shift >= 0n ? roundedQuotient(magnitude * 10n ** shift, den)
+    : roundedQuotient(magnitude, den * 10n ** -shift);
   if (m === 10n ** BigInt(digits + 1)) { m /= 10n; ++e; }  // 9.995 rounded up to 10.00
   const text = m.toString();
   return `${sign}${text[0]}${digits > 0 ? '.' + text.slice(1) : ''}·${power(10, e)}`;
@@ -80,5 +81,6 @@ export function hexfloat(v) {
   const biased = Number((word >> 52n) & 0x7ffn), fraction = word & ((1n << 52n) - 1n);
   const digits = fraction.toString(16).padStart(13, '0').replace(/0+$/, '');
   const exponent = biased === 0 ? (fraction === 0n ? 0 : -1022) : biased - 1023;
-  return `${word >> 63n ? '-' : ''}0x${biased === 0 ? 0 : 1}${digits && '.' + digits}p${exponent < 0 ? '' : '+'}${exponent}`;
+  const sign = word >> 63n ? '-' : '', lead = biased === 0 ? 0 : 1;
+  return `${sign}0x${lead}${digits && '.' + digits}p${exponent < 0 ? '' : '+'}${exponent}`;
 }

@@ -8,7 +8,9 @@ export function h(tag, attributes, ...children) {
   const made = document.createElement(tag);
   for (const [name, value] of Object.entries(attributes || {})) {
     if (name.startsWith('on')) made.addEventListener(name.slice(2), value);
-    else if (value !== null && value !== undefined && value !== false) made.setAttribute(name, value === true ? '' : value);
+    else if (value !== null && value !== undefined && value !== false) {
+      made.setAttribute(name, value === true ? '' : value);
+    }
   }
   made.append(...children.flat(Infinity).filter(child => child !== null && child !== false && child !== undefined));
   return made;
@@ -37,7 +39,8 @@ export function scrolling(id, caption, head, rows, foot = []) {
     i === 0 && tag === 'td' ? { scope: 'row' } : {}, cell)));
   return h('div', { class: 'scroll', role: 'region', 'aria-labelledby': id, tabindex: 0 },
     h('table', {}, h('caption', { id }, caption), h('thead', {}, row(head, 'th')),
-      h('tbody', {}, rows.map(cells => row(cells, 'td'))), foot.length ? h('tfoot', {}, foot.map(cells => row(cells, 'td'))) : null));
+      h('tbody', {}, rows.map(cells => row(cells, 'td'))),
+      foot.length ? h('tfoot', {}, foot.map(cells => row(cells, 'td'))) : null));
 }
 
 // A relative error num/den against the exact value named `of` (f or g), in words.
@@ -93,8 +96,9 @@ export function accountTable(id, caption, acc, exponent, hex) {
   const head = ['step', 'value', hex ? 'hexadecimal' : null, `its rounding error, in steps of ${power(2, exponent ?? 0)}`,
     'effect on the result', 'what happened'].filter(Boolean);
   const hexColumn = hex ? '' : null;
-  const rows = acc.rows.map((row, i) => [row.name, integer(row.value, row.exact), hex ? h('code', { class: 'hex' }, hex[i]) : null,
-    steps(row.error), row.effect === null ? h('span', { class: 'words' }, `inside ${row.inside}`) : steps(row.effect),
+  const rows = acc.rows.map((row, i) => [row.name, integer(row.value, row.exact),
+    hex ? h('code', { class: 'hex' }, hex[i]) : null, steps(row.error),
+    row.effect === null ? h('span', { class: 'words' }, `inside ${row.inside}`) : steps(row.effect),
     h('span', { class: 'words' }, row.note ? NOTES[row.note] : 'rounded')]);
   const foot = [
     ['all roundings together', '', hexColumn, '', h('strong', {}, steps(acc.total)),
@@ -115,5 +119,6 @@ export function overflowTable(id, caption, names, values) {
 
 // A definition list of quantities and their values.
 export function quantities(rows) {
-  return h('dl', { class: 'quantities' }, rows.map(([term, value]) => h('div', {}, h('dt', {}, term), h('dd', {}, value))));
+  return h('dl', { class: 'quantities' },
+    rows.map(([term, value]) => h('div', {}, h('dt', {}, term), h('dd', {}, value))));
 }

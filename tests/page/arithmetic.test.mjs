@@ -19,7 +19,8 @@ const X = 9478657n, Y = 2298912n;
 
 // A C hexadecimal float that holds an integer (0x1.54255935bde18p+185, -0x1p+134, 0.0) as a BigInt.
 function hexInteger(text) {
-  const [, sign, whole, fraction = '', exponent] = text.match(/^(-?)0x([01])(?:\.([0-9a-f]+))?p([-+]\d+)$/) ?? [, '', '0', '', '0'];
+  const hexfloat = /^(-?)0x([01])(?:\.([0-9a-f]+))?p([-+]\d+)$/;
+  const [, sign, whole, fraction = '', exponent] = text.match(hexfloat) ?? [, '', '0', '', '0'];  // 0.0
   const shift = Number(exponent) - 4 * fraction.length, digits = BigInt(`0x${whole}${fraction}`);
   const value = shift >= 0 ? digits << BigInt(shift) : digits >> BigInt(-shift);
   assert.equal(shift >= 0 || value << BigInt(-shift) === digits, true, `${text} is not an integer`);
@@ -44,17 +45,17 @@ function asPageText(programText) {
 test('rounding to p bits: ties to even, carries into a new bit, both directions', () => {
   // n, p, to nearest, toward −∞, toward +∞
   const rows = [
-    [0x0n,               3,  0x0n,               0x0n,               0x0n],
-    [0xcn,               2,  0xcn,               0xcn,               0xcn],                // 1100: two significant bits, exact
-    [0x9n,               3,  0x8n,               0x8n,               0xan],                // 100|1: a tie, 100 is even
-    [0xbn,               3,  0xcn,               0xan,               0xcn],                // 101|1: a tie, 101 is odd
-    [0x13n,              3,  0x14n,              0x10n,              0x14n],               // 100|11: above the tie
-    [0xfn,               3,  0x10n,              0xen,               0x10n],               // 111|1: the carry makes a new bit
-    [-0xbn,              3, -0xcn,              -0xcn,              -0xan],
-    [-0x13n,             3, -0x14n,             -0x14n,             -0x10n],
-    [0x20000000000001n,  53, 0x20000000000000n,  0x20000000000000n,  0x20000000000002n],  // 2^53 + 1: a tie
-    [0x20000000000003n,  53, 0x20000000000004n,  0x20000000000002n,  0x20000000000004n],  // 2^53 + 3: a tie
-    [0x3fffffffffffffffn, 53, 0x4000000000000000n, 0x3ffffffffffffe00n, 0x4000000000000000n],
+    [ 0x0n,                3,  0x0n,                0x0n,                0x0n],
+    [ 0xcn,                2,  0xcn,                0xcn,                0xcn],                 // 1100: exact
+    [ 0x9n,                3,  0x8n,                0x8n,                0xan],                 // 100|1: a tie, even
+    [ 0xbn,                3,  0xcn,                0xan,                0xcn],                 // 101|1: a tie, odd
+    [ 0x13n,               3,  0x14n,               0x10n,               0x14n],                // 100|11: above
+    [ 0xfn,                3,  0x10n,               0xen,                0x10n],                // 111|1: a new bit
+    [-0xbn,                3, -0xcn,               -0xcn,               -0xan],
+    [-0x13n,               3, -0x14n,              -0x14n,              -0x10n],
+    [ 0x20000000000001n,  53,  0x20000000000000n,   0x20000000000000n,   0x20000000000002n],    // 2^53 + 1
+    [ 0x20000000000003n,  53,  0x20000000000004n,   0x20000000000002n,   0x20000000000004n],    // 2^53 + 3
+    [ 0x3fffffffffffffffn, 53, 0x4000000000000000n, 0x3ffffffffffffe00n, 0x4000000000000000n],
   ];
   for (const [n, p, want, down, up] of rows) {
     assert.equal(arithmetic.roundNearest(n, p), want, `${n} to nearest at ${p} bits`);
@@ -87,7 +88,10 @@ test('at 53 bits the page computes what the WebAssembly module computes, whereve
   // Points of every size up to 2^70 (beyond 2^53 the module is given x rounded, as the page rounds
   // its operands), and from 2^40 on some overflow; a fixed generator, so that a failure repeats.
   let seed = 0x2545f491n, compared = 0;
-  const next = bits => { seed = (seed * 6364136223846793005n + 1442695040888963407n) & 0xffffffffffffffffn; return seed >> BigInt(64 - bits); };
+  const next = bits => {  // Knuth's MMIX linear congruential generator, its top bits
+    seed = (seed * 6364136223846793005n + 1442695040888963407n) & 0xffffffffffffffffn;
+    return seed >> BigInt(64 - bits);
+  };
   for (let i = 0; i < 3000; ++i) {
     const x = next(1 + (i % 70)), y = next(1 + ((i * 7) % 70));
     for (const [name, evaluate, count] of [['sum_terms_double', ar => termByTerm(ar, x, y), 9],
@@ -123,8 +127,8 @@ test('widths, intervals and fused results at the program\'s point are those of t
   // Each row: Single, Double, Extended, Extended2, in the program's number text.
   const rows = Object.fromEntries(block('arithmetic.py', 'other-hardware').map(([name, ...values]) => [name, values]));
   const page = {
-    '64-bit significands (x87), all in registers': [termByTerm(nearest(64), X, Y, true)[8], termByTerm(nearest(64), X, Y)[8],
-      termByTerm(nearest(64), X, Y)[8], reusingPowers(nearest(64), X, Y)[10]],
+    '64-bit significands (x87), all in registers': [termByTerm(nearest(64), X, Y, true)[8],
+      termByTerm(nearest(64), X, Y)[8], termByTerm(nearest(64), X, Y)[8], reusingPowers(nearest(64), X, Y)[10]],
     'fused multiply-add': [arithmetic.termByTermFused(53, X, Y, true), arithmetic.termByTermFused(53, X, Y),
       arithmetic.termByTermFused(53, X, Y), arithmetic.reusingPowersFused(53, X, Y)],
   };
@@ -145,7 +149,8 @@ test('each operation\'s rounding error and effect are those of the explanation p
     const rows = block('steps.py', name), shown = acc.rows.filter(row => row.effect !== null);
     const page = shown.map(row => [row.name + (row.note === 'Sterbenz' ? ' (exact: Sterbenz\'s lemma)' : ''),
       inSteps(row.error, exponent), inSteps(row.effect, exponent)]);
-    page.push(['all roundings together', '', inSteps(acc.total, exponent)], ['exact value of the polynomial', '', inSteps(acc.exact, exponent)],
+    page.push(['all roundings together', '', inSteps(acc.total, exponent)],
+      ['exact value of the polynomial', '', inSteps(acc.exact, exponent)],
       ['result', '', inSteps(acc.result, exponent)]);
     assert.deepEqual(page, rows, name);
     assert.equal(acc.total, acc.result - acc.exact, `${name}: the effects add up to result − exact`);

@@ -17,17 +17,22 @@ if (!existsSync(page)) {
   process.exit(77);
 }
 
-test('numbers.html shows tables, the figure and anchors, and no Markdown or marker text', { timeout: 120000 }, async () => {
+test('numbers.html shows tables, the figure and anchors, and no Markdown or markers', { timeout: 120000 }, async () => {
   const tab = await open(`file://${page}`, 375, 'main');
   const shown = await tab.evaluate(() => ({
     // The text outside code, where Markdown left as it was would show.
-    text: (prose => { prose.querySelectorAll('pre, code').forEach(code => code.remove()); return prose.textContent; })(document.body.cloneNode(true)),
+    text: (prose => {
+      prose.querySelectorAll('pre, code').forEach(code => code.remove());
+      return prose.textContent;
+    })(document.body.cloneNode(true)),
     tables: document.querySelectorAll('table').length,
     figures: [...document.images].map(image => [image.getAttribute('src'), image.complete && image.naturalWidth > 0]),
     anchors: ['6-what-fixes-it', 'appendix-every-step-in-hexadecimal'].filter(id => document.getElementById(id)),
     width: document.documentElement.scrollWidth - document.documentElement.clientWidth,
   }));
-  for (const raw of ['|---|', '**', '<!--', 'from docs/', '![']) assert.ok(!shown.text.includes(raw), `the page shows ${raw}`);
+  for (const raw of ['|---|', '**', '<!--', 'from docs/', '![']) {
+    assert.ok(!shown.text.includes(raw), `the page shows ${raw}`);
+  }
   assert.ok(shown.tables >= 20, `${shown.tables} tables`);
   assert.deepEqual(shown.figures, [['magnitudes.svg', true]], 'the figure is shown');
   assert.deepEqual(shown.anchors, ['6-what-fixes-it', 'appendix-every-step-in-hexadecimal']);

@@ -20,7 +20,7 @@ const open = (query, width) => openFile(PAGE + query, width, '#results');
 // What the page holds in #results.
 const results = page => page.$eval('#results', element => JSON.parse(element.textContent));
 
-test('the page never scrolls sideways, and every table scrolls in a labelled region of its own', { timeout: 120000 }, async () => {
+test('no sideways scrolling, and every table in a labelled region of its own', { timeout: 120000 }, async () => {
   // width, query
   const rows = [
     [375,  ''],
@@ -33,7 +33,8 @@ test('the page never scrolls sideways, and every table scrolls in a labelled reg
   for (const [width, query] of rows) {
     const page = await open(query, width);
     await page.$$eval('details', all => all.forEach(details => { details.open = true; }));
-    const [scrollWidth, clientWidth] = await page.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.clientWidth]);
+    const [scrollWidth, clientWidth] = await page.evaluate(() =>
+      [document.documentElement.scrollWidth, document.documentElement.clientWidth]);
     assert.ok(scrollWidth <= clientWidth, `?${query} at ${width} px: the page is ${scrollWidth} px wide`);
     const unlabelled = await page.$$eval('table', tables => tables.filter(table => {
       const region = table.parentElement, label = document.getElementById(region.getAttribute('aria-labelledby'));
@@ -44,7 +45,7 @@ test('the page never scrolls sideways, and every table scrolls in a labelled reg
   }
 });
 
-test('a width, the least exact width and a typed point each redraw the page and the address', { timeout: 120000 }, async () => {
+test('a width, the least exact width and a typed point redraw the page and address', { timeout: 120000 }, async () => {
   const page = await open('', 1024);
   await page.click('button[data-p="64"]');
   let shown = await results(page);
