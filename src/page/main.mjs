@@ -3,7 +3,7 @@
 import { instantiate, runProgram } from './wasi.mjs';
 import { NARROWEST, WIDEST, exactValue, leastExactWidth } from './arithmetic.mjs';
 import { grouped, minus } from './text.mjs';
-import { h } from './views.mjs';
+import { h, showDigits } from './views.mjs';
 import {
   BINARY64, PROGRAM_POINT, atWidth, results, routinesSection, runVerdicts, whySection, widthSection,
 } from './sections.mjs';
@@ -163,6 +163,7 @@ function follow(page) {
     page.show({ ...page.texts(), x: String(x), y: String(y) }, 'push');
   }));
   window.addEventListener('popstate', () => page.show(addressTexts(), 'keep'));
+  document.querySelector('main').addEventListener('click', showDigits);
 }
 
 // Runs the program and judges its lines, then draws the point and width the address names.

@@ -62,7 +62,7 @@ export function whySection(x, y) {
   const names = ['+83521·y⁸', '+578·x²·y⁴', '−2·x⁴', '+2·x⁶', '−x⁸'];
   const rows = terms.map((t, i) => [names[i], integer(t), f === 0n ? '—' : scientific(t, magnitude)]);
   return [h('h2', { id: 'why-heading' }, 'Why, at this point'),
-    scrolling('terms-caption', 'The terms of f, exactly, against |f|', ['term', 'value', 'term / |f|'], rows),
+    scrolling('terms-title', 'The terms of f, exactly, against |f|', ['term', 'value', 'term / |f|'], rows),
     f === 0n ? h('p', {}, 'f = 0 here: no error can be measured against it, and the condition number is infinite.')
       : conditionBlock(x, y, f, terms.reduce((a, b) => a + b), magnitude),
     pellBlock(x, y, f),
@@ -110,7 +110,7 @@ function pellBlock(x, y, f) {
   return [
     h('p', {}, 'Here x² − 17·y² = 1: the point solves Pell’s equation, so with u = x² and v = 17·y² = u − 1 every ',
       'power of u of degree two and more cancels, and f = 1 − 2·x². In binary64, step by step:'),
-    scrolling('algebra-caption', '1 − 2·x·x in binary64', ['step', 'binary64', 'against the exact value'], [
+    scrolling('algebra-title', '1 − 2·x·x in binary64', ['step', 'binary64', 'against the exact value'], [
       ['x·x', integer(square), against(square, x * x)], ['2·x·x', integer(double), against(double, 2n * x * x)],
       ['1 − 2·x·x', integer(result), against(result, f)]]),
     h('p', {}, `Every integer below ${power(2, BINARY64)} = ${grouped(limit)} is a binary64. Here `,
@@ -202,7 +202,7 @@ function widthsTable(x, y, p, exactFrom, choose) {
       format ? h('span', { class: 'format' }, ' ', format) : null],
     value(at.termByTerm[8]), value(at.reusingPowers[10]), value(at.fused[0]), value(at.fused[1])];
   });
-  return scrolling('widths-caption', 'The results at other widths (choose one to see its steps)',
+  return scrolling('widths-title', 'The results at other widths (choose one to see its steps)',
     ['p, bits', 'term by term', 'powers reused', 'fused, term by term', 'fused, powers reused'], rows);
 }
 

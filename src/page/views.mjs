@@ -16,14 +16,29 @@ export function h(tag, attributes, ...children) {
   return made;
 }
 
-// An integer as the page shows it: short, with the full digits (and the exact value, if given) one
-// click or tap away.
+// An integer as the page shows it: short, with the full digits (and the exact value, if given and
+// different) one click or tap away: a button that showDigits answers. A page holds a hundred of them,
+// so the digits are written out only when asked for.
 export function integer(n, exact) {
   const short = compact(n);
   if (exact === undefined && short === minus(n.toString())) return h('span', { class: 'number' }, short);
-  return h('details', { class: 'number' }, h('summary', {}, short),
-    h('span', { class: 'digits' }, grouped(n)),
-    exact !== undefined && exact !== n ? h('span', { class: 'digits exact' }, 'exact: ', grouped(exact)) : null);
+  return h('button', { type: 'button', class: 'number', 'aria-expanded': 'false', 'data-digits': n.toString(),
+    'data-exact': exact !== undefined && exact !== n ? exact.toString() : null }, short);
+}
+
+// Answers a click on a number's button: shows its full digits, grouped, below it, or hides them.
+export function showDigits(event) {
+  const button = event.target.closest('button.number');
+  if (!button) return;
+  const shown = button.getAttribute('aria-expanded') === 'true';
+  button.setAttribute('aria-expanded', String(!shown));
+  if (shown) {
+    button.nextElementSibling.remove();
+    return;
+  }
+  const { digits, exact } = button.dataset;
+  button.after(h('span', { class: 'digits' }, grouped(BigInt(digits)),
+    exact === undefined ? null : h('span', { class: 'exact' }, 'exact: ', grouped(BigInt(exact)))));
 }
 
 // The spacing 2^exponent in words: 2¹³³ ≈ 1.088904·10⁴⁰.
@@ -33,14 +48,16 @@ export function spacingText(exponent) {
     : `${power(2, exponent)} ≈ ${scientific(...spacing, 6)}`;
 }
 
-// A wide table in a scroll region of its own, labelled by its caption, that a keyboard can reach.
-export function scrolling(id, caption, head, rows, foot = []) {
+// A wide table under its title, in a scroll region of its own that the title labels and a keyboard
+// can reach. The title stands outside the region, so that it wraps at the page's width.
+export function scrolling(id, title, head, rows, foot = []) {
   const row = (cells, tag) => h('tr', {}, cells.map((cell, i) => h(i === 0 && tag === 'td' ? 'th' : tag,
     i === 0 && tag === 'td' ? { scope: 'row' } : {}, cell)));
-  return h('div', { class: 'scroll', role: 'region', 'aria-labelledby': id, tabindex: 0 },
-    h('table', {}, h('caption', { id }, caption), h('thead', {}, row(head, 'th')),
-      h('tbody', {}, rows.map(cells => row(cells, 'td'))),
-      foot.length ? h('tfoot', {}, foot.map(cells => row(cells, 'td'))) : null));
+  return [h('p', { class: 'table-title', id }, title),
+    h('div', { class: 'scroll', role: 'region', 'aria-labelledby': id, tabindex: 0 },
+      h('table', { 'aria-labelledby': id }, h('thead', {}, row(head, 'th')),
+        h('tbody', {}, rows.map(cells => row(cells, 'td'))),
+        foot.length ? h('tfoot', {}, foot.map(cells => row(cells, 'td'))) : null))];
 }
 
 // A relative error num/den against the exact value named `of` (f or g), in words.
