@@ -1,6 +1,6 @@
 // Times the browser page in headless Chromium: the load (from navigation to the first #results) and
 // each redraw after a change of width or point, from the click to the end of the layout it causes,
-// the least-exact-width search included. Prints the median and the worst of each kind.
+// the least-exact-width search included. Prints the median, the 95th percentile and the worst.
 //
 // usage: node bench/page-redraw.mjs build-wasm32-wasi/polyeval.html [repeats]
 // (needs puppeteer-core from tests/page: npm ci --prefix tests/page)
@@ -12,11 +12,11 @@ const puppeteer = (await import(require.resolve('puppeteer-core'))).default;
 const page = `file://${resolve(process.argv[2])}`, repeats = Number(process.argv[3] ?? 5);
 const LONG = '9'.repeat(100);
 
-// The median and the largest of some times, in milliseconds.
+// The median, the 95th percentile and the largest of some times, in milliseconds.
 const summary = times => {
-  const sorted = [...times].sort((a, b) => a - b);
-  const median = sorted[Math.floor(sorted.length / 2)];
-  return `median ${median.toFixed(1)} ms, worst ${sorted.at(-1).toFixed(1)} ms (${times.length} runs)`;
+  const sorted = [...times].sort((a, b) => a - b), at = share => sorted[Math.floor(share * (sorted.length - 1))];
+  return `median ${at(0.5).toFixed(1)} ms, 95th percentile ${at(0.95).toFixed(1)} ms, ` +
+    `worst ${sorted.at(-1).toFixed(1)} ms (${times.length} runs)`;
 };
 
 // Clicks the element and returns the milliseconds until the layout the click causes is done: the

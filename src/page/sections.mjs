@@ -161,6 +161,14 @@ export function routinesSection(exports, x, y) {
     ROUTINES.map((routine, i) => routinePart(exports, routine, `routine-${i}`, x, y))];
 }
 
+// Whether the routines' section shows binary64's steps of both orders at (x, y): binary64 holds the
+// point and no step overflows, that is, no 53-bit step reaches 2^1024.
+function routinesShowBinary64(x, y) {
+  const ar = nearest(BINARY64), finite = v => (v < 0n ? -v : v) < 1n << 1024n;
+  return holds('binary64', x) && holds('binary64', y) && termByTerm(ar, x, y).every(finite)
+    && reusingPowers(ar, x, y).every(finite);
+}
+
 // What p bits give at the point for the term-by-term order (Double's) and the power-reuse order
 // (Extended2's), plain and fused, and the interval enclosure; values as BigInt.
 export function atWidth(x, y, p) {
@@ -237,8 +245,11 @@ export function widthSection(x, y, p, at, exactFrom, choose) {
       card('Fused, powers reused', 'the same contraction in Extended2’s order', at.fused[1]),
       intervalCard(at.interval, f, exponent)),
     h('p', {}, exactWidthText(x, y, exactFrom)), widthsTable(x, y, p, exactFrom, choose),
-    orders.map(([order, steps, title], i) =>
-      accountTable(`width-${i}`, `${title} at ${p} bits, step by step`, account(order, steps, x, y), exponent))];
+    p === BINARY64 && routinesShowBinary64(x, y)
+      ? h('p', {}, 'At 53 bits each order’s steps are binary64’s: those of ', h('a', { href: '#routines' },
+        'the program’s routines above'), ', with each operation’s error. Choose another width to see its steps.')
+      : orders.map(([order, steps, title], i) =>
+        accountTable(`width-${i}`, `${title} at ${p} bits, step by step`, account(order, steps, x, y), exponent))];
 }
 
 // What the page shows at (x, y) and p, whose results there are `at`, for scripts: the values as
