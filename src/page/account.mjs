@@ -37,32 +37,30 @@ function sterbenz(s, t) {
 
 // The account of one evaluation: for each step its value, its exact value, its rounding error and
 // that error's effect on the result (null for x⁴ and y⁴, whose errors are inside the terms built
-// from them), and a note: 'exact' where nothing rounded, 'absorbed' where a sum did not change,
-// 'Sterbenz' where the last subtraction is exact by Sterbenz's lemma; for x⁴ and y⁴, the terms they
-// are inside. total (the sum of the effects)
-// is result − exact.
+// from them, named by inside), and a note: 'exact' where nothing rounded, 'absorbed' where a sum did
+// not change, 'Sterbenz' where the last subtraction is exact by Sterbenz's lemma. total, the sum of
+// the effects, is result − exact.
 export function account(order, steps, x, y, subtractT2 = false) {
   const terms = exactTerms(x, y), signs = termSigns(subtractT2), exactPowers = [x ** 4n, y ** 4n];
   const rows = steps.map((value, i) => ({ name: order.names(subtractT2)[i], value }));
+  const exactNote = error => (error === 0n ? 'exact' : null);
   let total = 0n, running = null, exactRunning = 0n;
   order.powers.forEach((i, k) => {
     const error = rows[i].value - exactPowers[k];
-    const note = error === 0n ? 'exact' : null;
-    Object.assign(rows[i], { exact: exactPowers[k], error, effect: null, inside: order.inside[k], note });
+    const inside = order.inside[k];
+    Object.assign(rows[i], { exact: exactPowers[k], error, effect: null, inside, note: exactNote(error) });
   });
   order.terms.forEach((i, k) => {
-    const term = rows[i].value, error = term - terms[k];
+    const term = rows[i].value, error = term - terms[k], effect = signs[k] * error;
     exactRunning += signs[k] * terms[k];
-    if (k === 0) {
-      Object.assign(rows[i], { exact: terms[k], error, effect: error, note: error === 0n ? 'exact' : null });
-      total += error;
+    Object.assign(rows[i], { exact: terms[k], error, effect, note: exactNote(error) });
+    total += effect;
+    if (k === 0) {  // the first term starts the sum
       running = term;
       return;
     }
-    Object.assign(rows[i], { exact: terms[k], error, effect: signs[k] * error, note: error === 0n ? 'exact' : null });
-    total += signs[k] * error;
     const sum = rows[order.sums[k - 1]], sumError = sum.value - (running + signs[k] * term);
-    let note = sumError === 0n ? 'exact' : null;
+    let note = exactNote(sumError);
     if (sum.value === running && term !== 0n) note = 'absorbed';
     if (k === order.terms.length - 1 && signs[k] < 0n && sterbenz(running, term)) note = 'Sterbenz';
     Object.assign(sum, { exact: exactRunning, error: sumError, effect: sumError, note });
