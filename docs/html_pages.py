@@ -2,9 +2,10 @@
 """Writes one Markdown page of the project (the README, the explanation, the exercises, the
 maintainers' page) as an HTML page that reads like the repository's web view and opens from disk
 with no network: CommonMark with tables (markdown-it-py), section anchors with the web view's slugs
-(mdit-py-plugins), links between the pages rewritten from .md to .html, the marker comments around
-the computed blocks left out, each table in a box of its own that scrolls sideways on a narrow
-screen, and one small stylesheet inside. No script; the figure is the same file the Markdown shows.
+(mdit-py-plugins), links between the pages rewritten from .md to .html (a link's text too, where it
+shows its own target), the marker comments around the computed blocks left out, each table in a box
+of its own that scrolls sideways on a narrow screen, and one small stylesheet inside. No script; the
+figure is the same file the Markdown shows.
 
 usage: python3 docs/html_pages.py SOURCE.md PAGE.html [--link FROM=TO ...]
   --link FROM=TO   a link to FROM points to TO instead (the Windows zips' LICENSE.txt)
@@ -55,10 +56,16 @@ def render(text, renamed):
     tokens = [token for token in md.parse(text) if not (token.type == "html_block" and MARKER.fullmatch(token.content))]
     title = next((tokens[i + 1].content for i, token in enumerate(tokens) if token.type == "heading_open"), "")
     for token in tokens:
-        for child in token.children or []:
+        children = token.children or []
+        for i, child in enumerate(children):
             for attribute in ("href", "src"):
-                if child.attrGet(attribute):
-                    child.attrSet(attribute, target(child.attrGet(attribute), renamed))
+                written = child.attrGet(attribute)
+                if written:
+                    child.attrSet(attribute, target(written, renamed))
+                    # A link that shows its own target, [docs/numbers.md](docs/numbers.md), shows the new one.
+                    shown = children[i + 1] if i + 1 < len(children) else None
+                    if attribute == "href" and shown and shown.type == "text" and shown.content == written:
+                        shown.content = child.attrGet(attribute)
     md.add_render_rule("table_open",
                        lambda *_: '<div class="table" role="region" aria-label="table" tabindex="0"><table>\n')
     md.add_render_rule("table_close", lambda *_: "</table></div>\n")
