@@ -21,9 +21,10 @@ export function h(tag, attributes, ...children) {
 // so the digits are written out only when asked for.
 export function integer(n, exact) {
   const short = compact(n);
-  if (exact === undefined && short === minus(n.toString())) return h('span', { class: 'number' }, short);
+  const other = exact !== undefined && exact !== n ? exact : undefined;
+  if (other === undefined && short === minus(n.toString())) return h('span', { class: 'number' }, short);
   return h('button', { type: 'button', class: 'number', 'aria-expanded': 'false', 'data-digits': n.toString(),
-    'data-exact': exact !== undefined && exact !== n ? exact.toString() : null }, short);
+    'data-exact': other?.toString() ?? null }, short);
 }
 
 // Answers a click on a number's button: shows its full digits, grouped, below it, or hides them.
@@ -110,7 +111,8 @@ const NOTES = {
 // hex, when given, holds the binary64 steps of the program's routine in hexadecimal.
 export function accountTable(id, caption, acc, exponent, hex) {
   const steps = error => (exponent === null ? '—' : inSteps(error, exponent));
-  const head = ['step', 'value', hex ? 'hexadecimal' : null, `its rounding error, in steps of ${power(2, exponent ?? 0)}`,
+  const head = ['step', 'value', hex ? 'hexadecimal' : null,
+    exponent === null ? 'its rounding error' : `its rounding error, in steps of ${power(2, exponent)}`,
     'effect on the result', 'what happened'].filter(Boolean);
   const hexColumn = hex ? '' : null;
   const rows = acc.rows.map((row, i) => [row.name, integer(row.value, row.exact),
