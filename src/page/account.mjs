@@ -1,7 +1,7 @@
 // How wrong a result is, and which operation made it so: a verdict on one result against the exact
 // value, and the account of one evaluation, operation by operation, in spacing steps at the largest
 // term. Exact integer work on BigInt values; the views write it out.
-import { bitLength, exactTerms } from './arithmetic.mjs';
+import { abs, bitLength, exactTerms } from './arithmetic.mjs';
 
 // The two orders: the names of their steps, and where their powers, terms and sums stand among them.
 export const TERM_BY_TERM = {
@@ -74,8 +74,7 @@ export function account(order, steps, x, y, subtractT2 = false) {
 // when the exact value is 0), whether its sign is right ('right', 'wrong', 'lost' when the result is
 // 0 and the exact value is not, 'none' when the exact value is 0 and the result is not), and a word.
 export function verdict(result, exact) {
-  const error = result - exact, magnitude = v => (v < 0n ? -v : v);
-  const relative = exact === 0n ? null : [magnitude(error), magnitude(exact)];
+  const error = result - exact, relative = exact === 0n ? null : [abs(error), abs(exact)];
   let sign = 'right';
   if (exact === 0n) sign = result === 0n ? 'right' : 'none';
   else if (result === 0n) sign = 'lost';

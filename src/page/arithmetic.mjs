@@ -7,6 +7,11 @@ export const COEFFICIENTS = [83521n, 578n, 2n, 2n];
 // The widths the page accepts: from the narrowest that rounds at all to four times binary128's.
 export const NARROWEST = 2, WIDEST = 1024;
 
+// |n|.
+export function abs(n) {
+  return n < 0n ? -n : n;
+}
+
 // The number of bits of |n|; 0 for 0.
 export function bitLength(n) {
   if (n < 0n) n = -n;
@@ -25,7 +30,7 @@ export function significantBits(n) {
 // |n| split at the p-th bit from the top: the kept part q (as an integer), the dropped rest and the
 // unit 2^dropped that q counts in; null when n has at most p bits and nothing is dropped.
 function split(n, p) {
-  const magnitude = n < 0n ? -n : n;
+  const magnitude = abs(n);
   const dropped = bitLength(magnitude) - p;
   if (dropped <= 0) return null;
   const unit = 1n << BigInt(dropped);

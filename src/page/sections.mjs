@@ -2,7 +2,7 @@
 // why the evaluations fail there, the program's routines step by step, and p-bit arithmetic; and the
 // same for scripts, as #results holds it. Each section function returns the section's elements.
 import {
-  NARROWEST, WIDEST, exactTerms, exactValue, nearest, outward, reusingPowers, reusingPowersFused, termByTerm,
+  NARROWEST, WIDEST, abs, exactTerms, exactValue, nearest, outward, reusingPowers, reusingPowersFused, termByTerm,
   termByTermFused,
 } from './arithmetic.mjs';
 import { LONGEST_CHAIN, REUSING_POWERS, TERM_BY_TERM, account, stepExponent, verdict } from './account.mjs';
@@ -58,7 +58,7 @@ export function runVerdicts(exports, stdout) {
 // The section on why the evaluations fail at (x, y): the terms against f, the condition number and
 // the error bound beside the observed errors, and the algebra where the point solves x² − 17·y² = 1.
 export function whySection(x, y) {
-  const terms = exactTerms(x, y), f = exactValue(x, y), magnitude = f < 0n ? -f : f;
+  const terms = exactTerms(x, y), f = exactValue(x, y), magnitude = abs(f);
   const names = ['+83521·y⁸', '+578·x²·y⁴', '−2·x⁴', '+2·x⁶', '−x⁸'];
   const rows = terms.map((t, i) => [names[i], integer(t), f === 0n ? '—' : scientific(t, magnitude)]);
   return [h('h2', { id: 'why-heading' }, 'Why, at this point'),
@@ -106,7 +106,7 @@ function pellBlock(x, y, f) {
   const ar = nearest(BINARY64), limit = 1n << BigInt(BINARY64);
   const square = ar.mul(ar.of(x), ar.of(x)), double = ar.mul(2n, square), result = ar.sub(1n, double);
   const against = (value, exact) => (value === exact ? 'exact' : `off by ${minus(grouped(value - exact))}`);
-  const below = v => ((v < 0n ? -v : v) < limit ? 'is' : 'is not');
+  const below = v => (abs(v) < limit ? 'is' : 'is not');
   return [
     h('p', {}, 'Here x² − 17·y² = 1: the point solves Pell’s equation, so with u = x² and v = 17·y² = u − 1 every ',
       'power of u of degree two and more cancels, and f = 1 − 2·x². In binary64, step by step:'),
@@ -114,7 +114,7 @@ function pellBlock(x, y, f) {
       ['x·x', integer(square), against(square, x * x)], ['2·x·x', integer(double), against(double, 2n * x * x)],
       ['1 − 2·x·x', integer(result), against(result, f)]]),
     h('p', {}, `Every integer below ${power(2, BINARY64)} = ${grouped(limit)} is a binary64. Here `,
-      `x² = ${grouped(x * x)} ${below(x * x)} below it and |1 − 2·x²| = ${grouped(f < 0n ? -f : f)} ${below(f)}: `,
+      `x² = ${grouped(x * x)} ${below(x * x)} below it and |1 − 2·x²| = ${grouped(abs(f))} ${below(f)}: `,
       result === f ? 'no step rounds, and the algebra gives f exactly where the terms gave nothing right.'
         : 'a step rounds.')];
 }
@@ -164,7 +164,7 @@ export function routinesSection(exports, x, y) {
 // Whether the routines' section shows binary64's steps of both orders at (x, y): binary64 holds the
 // point and no step overflows, that is, no 53-bit step reaches 2^1024.
 function routinesShowBinary64(x, y) {
-  const ar = nearest(BINARY64), finite = v => (v < 0n ? -v : v) < 1n << 1024n;
+  const ar = nearest(BINARY64), finite = v => abs(v) < 1n << 1024n;
   return holds('binary64', x) && holds('binary64', y) && termByTerm(ar, x, y).every(finite)
     && reusingPowers(ar, x, y).every(finite);
 }

@@ -1,9 +1,10 @@
 // Numbers as the page writes them, from exact integers and fractions: powers with superscript
 // exponents, long integers shortened to seven significant digits or grouped in threes, and errors
 // counted in spacing steps, as the explanation page writes them. Every rounding is exact integer work.
+import { abs } from './arithmetic.mjs';
 
 const SUPERSCRIPTS = { '-': '⁻', 0: '⁰', 1: '¹', 2: '²', 3: '³', 4: '⁴', 5: '⁵', 6: '⁶', 7: '⁷', 8: '⁸', 9: '⁹' };
-export const MINUS = '−';  // U+2212, the minus sign
+const MINUS = '−';  // U+2212, the minus sign
 const THIN_SPACE = ' ';  // U+2009, between groups of three digits; a line may break there
 
 // The text with each ASCII hyphen-minus written as a minus sign.
@@ -18,7 +19,7 @@ export function power(base, exponent) {
 
 // The integer n with its digits in groups of three: −179 689 877 047 297.
 export function grouped(n) {
-  const digits = (n < 0n ? -n : n).toString();
+  const digits = abs(n).toString();
   const groups = [];
   for (let end = digits.length; end > 0; end -= 3) groups.unshift(digits.slice(Math.max(0, end - 3), end));
   return (n < 0n ? MINUS : '') + groups.join(THIN_SPACE);
@@ -41,7 +42,7 @@ function decimalExponent(num, den) {
 // nearest with ties to even; 0 for zero.
 export function scientific(num, den = 1n, digits = 2) {
   if (num === 0n) return '0';
-  const sign = num < 0n ? MINUS : '', magnitude = num < 0n ? -num : num;
+  const sign = num < 0n ? MINUS : '', magnitude = abs(num);
   let e = decimalExponent(magnitude, den);
   const shift = BigInt(digits - e);
   let m = shift >= 0n ? roundedQuotient(magnitude * 10n ** shift, den)
@@ -54,23 +55,28 @@ export function scientific(num, den = 1n, digits = 2) {
 // The integer n as the page shows a long one: itself below ten million, else seven significant
 // digits and the exponent, 6.515901·10⁵⁵.
 export function compact(n) {
-  return (n < 0n ? -n : n) < 10_000_000n ? minus(n.toString()) : scientific(n, 1n, 6);
+  return abs(n) < 10_000_000n ? minus(n.toString()) : scientific(n, 1n, 6);
 }
 
 // The fraction num/den with a fixed number of decimals, rounded to nearest with ties to even, and
 // an explicit sign: +0.538, −1.051.
 function fixed(num, den, decimals) {
-  const magnitude = roundedQuotient((num < 0n ? -num : num) * 10n ** BigInt(decimals), den);
+  const magnitude = roundedQuotient(abs(num) * 10n ** BigInt(decimals), den);
   const digits = magnitude.toString().padStart(decimals + 1, '0');
   return `${num < 0n ? MINUS : '+'}${digits.slice(0, -decimals)}.${digits.slice(-decimals)}`;
+}
+
+// value / 2^exponent as a fraction [num, den] of integers.
+export function overPowerOfTwo(value, exponent) {
+  return exponent >= 0 ? [value, 1n << BigInt(exponent)] : [value << BigInt(-exponent), 1n];
 }
 
 // An error of `error` counted in steps of 2^stepExponent: the whole number when it is one, two
 // significant digits when smaller than a thousandth, else three decimals.
 export function inSteps(error, stepExponent) {
-  const [num, den] = stepExponent >= 0 ? [error, 1n << BigInt(stepExponent)] : [error << BigInt(-stepExponent), 1n];
+  const [num, den] = overPowerOfTwo(error, stepExponent);
   if (num % den === 0n) return minus((num / den).toString());
-  if ((num < 0n ? -num : num) * 1000n < den) return (num > 0n ? '+' : '') + scientific(num, den, 2);
+  if (abs(num) * 1000n < den) return (num > 0n ? '+' : '') + scientific(num, den, 2);
   return fixed(num, den, 3);
 }
 

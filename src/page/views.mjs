@@ -1,6 +1,6 @@
 // The page's views: DOM elements made from what the other modules compute. No view computes a
 // number of its own; each writes what it is given, with the words that explain it.
-import { grouped, compact, hexfloat, inSteps, minus, power, scientific } from './text.mjs';
+import { grouped, compact, hexfloat, inSteps, minus, overPowerOfTwo, power, scientific } from './text.mjs';
 
 // An element with attributes (a class, an id, aria-* and data-* attributes, an event listener as
 // onclick) and children: strings, elements, arrays of them; null and false are left out.
@@ -44,7 +44,7 @@ export function showDigits(event) {
 
 // The spacing 2^exponent in words: 2¹³³ ≈ 1.088904·10⁴⁰.
 export function spacingText(exponent) {
-  const spacing = exponent >= 0 ? [1n << BigInt(exponent), 1n] : [1n, 1n << BigInt(-exponent)];
+  const spacing = overPowerOfTwo(1n, -exponent);  // 2^exponent = 1 / 2^−exponent
   return exponent >= 0 && exponent < 24 ? power(2, exponent) + ' = ' + grouped(spacing[0])
     : `${power(2, exponent)} ≈ ${scientific(...spacing, 6)}`;
 }
