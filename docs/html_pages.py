@@ -19,7 +19,8 @@ from markdown_it import MarkdownIt
 from mdit_py_plugins.anchors import anchors_plugin
 
 # Readable lines, tables with borders, code kept as written; nothing wider than a phone's screen
-# but a table or a code block, each of which scrolls in its own box.
+# but a table or a code block, each of which scrolls in its own box (a cell keeps a few words a line
+# there rather than one).
 STYLE = """
 body { margin: 0; color: #1b1b1b; background: #fff; font-family: system-ui, sans-serif; line-height: 1.5; }
 main { max-width: 48rem; margin: 0 auto; padding: 0.5rem 1rem 3rem; overflow-wrap: break-word; }
@@ -32,7 +33,7 @@ pre code { background: none; padding: 0; }
 img { max-width: 100%; height: auto; }
 .table { overflow-x: auto; margin: 1rem 0; }
 table { border-collapse: collapse; }
-th, td { border: 1px solid #c8c8c8; padding: 0.25rem 0.6rem; vertical-align: top; }
+th, td { border: 1px solid #c8c8c8; padding: 0.25rem 0.6rem; vertical-align: top; min-width: 6rem; }
 th { background: #f4f4f4; text-align: left; }
 """
 MARKER = re.compile(r"\s*<!--.*?-->\s*", re.S)
