@@ -7,7 +7,9 @@ Each script in SCRIPTS prints blocks between markers, `<!-- from docs/steps.py: 
 --write puts each block into the pages and redraws docs/magnitudes.svg. --check fails unless:
 every block on the pages is what its script prints now, and every block printed is on a page;
 every number in the prose around the blocks is one the scripts print; every `$ python3` command
-on the pages prints what the page shows below it; and the figure redraws to the committed bytes.
+on the pages prints what the page shows below it; every script prints the same bytes with either of
+mpmath's integer back ends (gmpy2's, where python3-gmpy2 is installed, and its own); and the figure
+redraws to the committed bytes.
 
 usage: /usr/bin/python3 docs/page.py --write | --check   (needs python3-matplotlib, python3-mpmath)
 """
@@ -37,11 +39,13 @@ NUMBER = re.compile(rf"(?<![\w.-])(?<!IEEE )(?!\d*-bit)[-−+]?\d+(?:\.\d+)?(?:e
 HEXFLOAT = re.compile(r"-?0x[0-9a-f.]+p[-+]\d+")
 
 
-def run(command, python):
-    """Runs a command at the top of the tree, with python3 meaning the given interpreter; its output."""
+def run(command, python, **settings):
+    """Runs a command at the top of the tree, with python3 meaning the given interpreter and the
+    environment variables in settings added; its output."""
     with tempfile.TemporaryDirectory() as bin_dir:
         os.symlink(python, os.path.join(bin_dir, "python3"))
-        environment = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"], PYTHONHASHSEED="0")
+        environment = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"], PYTHONHASHSEED="0",
+                           **settings)
         done = subprocess.run(command, shell=True, cwd=ROOT, env=environment, capture_output=True, text=True,
                               timeout=300)
     if done.returncode != 0:
@@ -123,6 +127,10 @@ def check(blocks):
         if unknown:
             problems.append(f"{page}: numbers in the prose that no script prints: {' '.join(unknown)}")
     problems += [f"printed but on no page: {script}: {name}" for script, name in sorted(set(blocks) - used)]
+    # mpmath computes with gmpy2's integers where python3-gmpy2 is installed, else with its own.
+    problems += [f"{script} prints other bytes with mpmath's own integers (MPMATH_NOGMPY=1) than with gmpy2's"
+                 for script in SCRIPTS
+                 if run(f"python3 {script}", sys.executable) != run(f"python3 {script}", sys.executable, MPMATH_NOGMPY="1")]
     with tempfile.TemporaryDirectory() as scratch:
         drawn = os.path.join(scratch, "magnitudes.svg")
         run(f"python3 {FIGURE_SCRIPT} {drawn}", sys.executable)

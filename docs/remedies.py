@@ -79,8 +79,10 @@ def widths_block():
 
 
 def interval_text(interval):
-    """An interval's ends, exact, each shown to three significant digits."""
-    low, high = (Fraction(*mpmath.libmp.to_rational(end)) for end in interval._mpi_)
+    """An interval's ends, exact, each shown to three significant digits. mpmath gives each end's
+    numerator and denominator in its backend's integer type (gmpy2's mpz where gmpy2 is installed),
+    taken here as Python integers."""
+    low, high = (Fraction(*map(int, mpmath.libmp.to_rational(end))) for end in interval._mpi_)
     return f"[{scientific(low)}, {scientific(high)}]"
 
 
