@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds every artifact of a release into dist/, each by a workflow preset of CMakePresets.json in a
 # fresh build tree: the browser page (which every package carries), the .deb and the .rpm (dynamic,
-# with the distributions' hardening), the portable Linux archive (static) and the two Windows zips. Then checks that each Linux package's program
-# prints the expected bytes and that every relative link in each package's README resolves inside
-# that package, and writes SHA256SUMS. Needs dpkg-dev, rpm, cpio, both mingw-w64 compilers and the
-# WebAssembly toolchain (clang, lld-14, wasi-libc, libc++-14-dev-wasm32, libc++abi-14-dev-wasm32).
+# with the distributions' hardening), the portable Linux archive (static) and the two Windows zips.
+# Then checks that every link of the page in the build tree and of each package's pages resolves
+# inside it, that each Linux package's program prints the expected bytes and its man page names
+# the explanation where the package puts it, and writes SHA256SUMS. Needs dpkg-dev, rpm, cpio, both
+# mingw-w64 compilers, the WebAssembly toolchain (the wasm32-wasi preset's packages) and the HTML
+# pages' renderer (python3-markdown-it, python3-mdit-py-plugins).
 # usage: ./release.sh
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -25,37 +27,6 @@ unpack() {
   esac
 }
 
-# Prints each link of the file $1: in Markdown the relative targets of ](...), anchors dropped (the
-# anchors are the web view's); in HTML every href and src, as written.
-links() {
-  if [[ $1 == *.html ]]; then
-    grep -oE '(href|src)="[^"]*"' "$1" | sed -E 's/^(href|src)="//; s/"$//' || true
-  else
-    grep -oE '\]\([^)]+\)' "$1" | sed -E 's/^\]\(//; s/\)$//; s/[ #].*//' | grep -vE '^$|^[a-z]+:' || true
-  fi
-}
-
-# Fails unless every link in each README, Markdown page and HTML page of the unpacked package $1
-# names a file inside it, and, in an HTML page, every anchor (#...) an id in the page it names.
-check_links() {
-  local root page link target anchor found=0
-  root=$(realpath "$1")
-  while IFS= read -r page; do
-    found=1
-    while IFS= read -r link; do
-      target=${link%%#*} anchor=
-      [[ $link != *#* ]] || anchor=${link#*#}
-      anchor=$(printf '%b' "${anchor//%/\\x}")  # percent-encoded bytes, as written in an address
-      [[ $target != *:* ]] || { echo "${page#"$root"/}: $link leads out of the package"; return 1; }
-      target=$(realpath -m "$(dirname "$page")/${target:-$(basename "$page")}")
-      [[ $target == "$root"/* && -f $target ]] || { echo "${page#"$root"/}: no $target in the package"; return 1; }
-      [[ -z $anchor ]] || grep -qF "id=\"$anchor\"" "$target" ||
-        { echo "${page#"$root"/}: $link: no id \"$anchor\" in ${target#"$root"/}"; return 1; }
-    done < <(links "$page")
-  done < <(find "$root" -name 'README*' -o -name '*.md' -o -name '*.html')
-  [ "$found" = 1 ] || { echo "no README in the package"; return 1; }
-}
-
 # Fails unless the Linux program in the unpacked package $1 prints the expected bytes.
 check_program() {
   local program
@@ -63,16 +34,29 @@ check_program() {
   "$program" </dev/null | cmp - tests/expected-output.txt
 }
 
+# Fails unless the man page in the unpacked Linux package $1 names the explanation where the package
+# puts it: from / in the .deb and the .rpm, below the top folder in the archive.
+check_man_page() {
+  local named top
+  named=$(zcat "$(find "$1" -name polyeval.1.gz)" | sed -n '/^\.SH "SEE ALSO"/,$ s/^\.IR\{0,1\} \([^ ]*\).*/\1/p' |
+    sed 's/\\-/-/g')
+  top=$1
+  [[ $named == /* ]] || top=$(find "$1" -mindepth 1 -maxdepth 1 -type d)
+  [ -n "$named" ] && [ -f "$top/$named" ] || { echo "the man page names '$named', which is not in the package"; return 1; }
+}
+
 rm -rf dist
 for workflow in "${workflows[@]}"; do cmake --workflow --preset "$workflow" --fresh; done
 rm -rf dist/_CPack_Packages
 
+# The page as the README tells a reader to open it, in the build tree, beside the pages it links to.
+tests/check-links.sh build-wasm32-wasi/html
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 for package in dist/*; do
   unpack "$package" "$unpacked/${package#dist/}"
-  check_links "$unpacked/${package#dist/}"
-  [[ $package == *windows* ]] || check_program "$unpacked/${package#dist/}"
+  tests/check-links.sh "$unpacked/${package#dist/}"
+  [[ $package == *windows* ]] || { check_program "$unpacked/${package#dist/}" && check_man_page "$unpacked/${package#dist/}"; }
   echo "checked: $package"
 done
 # The sums in the C locale's order, whatever the builder's.

@@ -12,3 +12,13 @@ if(CPACK_GENERATOR STREQUAL "DEB")
   set(CPACK_INSTALL_CMAKE_PROJECTS
       "${CPACK_POLYEVAL_BINARY_DIR};polyeval;Unspecified;/;${CPACK_POLYEVAL_BINARY_DIR};polyeval;debian;/")
 endif()
+
+# The .deb and the .rpm install under the distributions' prefix, which their doc-base entry and man
+# page name; an archive unpacks anywhere, and its man page names the explanation below its top
+# folder (cmake/install-man-page.cmake reads POLYEVAL_RELOCATABLE).
+if(CPACK_GENERATOR MATCHES "^(DEB|RPM)$")
+  set(CPACK_PACKAGING_INSTALL_PREFIX ${CPACK_POLYEVAL_SYSTEM_PREFIX})
+  unset(ENV{POLYEVAL_RELOCATABLE})
+else()
+  set(ENV{POLYEVAL_RELOCATABLE} 1)
+endif()

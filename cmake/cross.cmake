@@ -20,6 +20,16 @@ if(POLYEVAL_TARGET_TRIPLE STREQUAL "wasm32-wasi")
   set(CMAKE_CXX_COMPILER clang++)
   set(CMAKE_C_COMPILER_TARGET ${POLYEVAL_TARGET_TRIPLE})
   set(CMAKE_CXX_COMPILER_TARGET ${POLYEVAL_TARGET_TRIPLE})
+  # wasm-ld takes only archives with a symbol index, which GNU ar, CMake's choice otherwise, cannot
+  # write for WebAssembly objects: LLVM's archiver can (package llvm-14).
+  find_program(POLYEVAL_LLVM_AR NAMES llvm-ar-14 llvm-ar)
+  find_program(POLYEVAL_LLVM_RANLIB NAMES llvm-ranlib-14 llvm-ranlib)
+  if(NOT POLYEVAL_LLVM_AR OR NOT POLYEVAL_LLVM_RANLIB)
+    message(FATAL_ERROR "llvm-ar-14 and llvm-ranlib-14 were not found in the PATH: WebAssembly archives need "
+                        "LLVM's archiver (Debian: llvm-14)")
+  endif()
+  set(CMAKE_AR ${POLYEVAL_LLVM_AR})
+  set(CMAKE_RANLIB ${POLYEVAL_LLVM_RANLIB})
   # The libraries' debug information, Debian's build paths included, would be half the module.
   set(CMAKE_EXE_LINKER_FLAGS_INIT -Wl,--strip-debug)
 elseif(POLYEVAL_TARGET_TRIPLE MATCHES "-mingw32$")

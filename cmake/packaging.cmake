@@ -62,13 +62,14 @@ endfunction()
 
 # Registers HTML documentation with Debian's doc-base, for the .deb alone: the document name, its
 # title and abstract (continuation lines start with a space), and its pages beside the README, the
-# first its index.
+# first its index, named where the .deb installs them, whatever prefix the build tree has.
 function(polyeval_doc_base name title abstract index)
-  list(TRANSFORM ARGN PREPEND ${CMAKE_INSTALL_FULL_DOCDIR}/ OUTPUT_VARIABLE others)
-  string(JOIN " " files ${CMAKE_INSTALL_FULL_DOCDIR}/${index} ${others})
+  set(installed ${POLYEVAL_SYSTEM_PREFIX}/${CMAKE_INSTALL_DOCDIR})
+  list(TRANSFORM ARGN PREPEND ${installed}/ OUTPUT_VARIABLE others)
+  string(JOIN " " files ${installed}/${index} ${others})
   file(WRITE ${doc_dir}/${name}.doc-base
        "Document: ${name}\nTitle: ${title}\nAuthor: the polyeval authors\nAbstract: ${abstract}\n"
-       "Section: Science/Mathematics\n\nFormat: HTML\nIndex: ${CMAKE_INSTALL_FULL_DOCDIR}/${index}\nFiles: ${files}\n")
+       "Section: Science/Mathematics\n\nFormat: HTML\nIndex: ${installed}/${index}\nFiles: ${files}\n")
   install(FILES ${doc_dir}/${name}.doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME ${name}
           PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS} COMPONENT debian EXCLUDE_FROM_ALL)
 endfunction()
@@ -78,6 +79,11 @@ function(polyeval_write_rpm_changelog file)
   string(TIMESTAMP date "%a %b %d %Y" UTC)
   file(WRITE ${file} "* ${date} ${CPACK_PACKAGE_CONTACT} - ${PROJECT_VERSION}-1\n- Release ${PROJECT_VERSION}.\n")
 endfunction()
+
+# The prefix of the .deb and the .rpm, whatever CMAKE_INSTALL_PREFIX the build tree has (the default
+# tree's is /usr/local, for `cmake --install`): the distributions' own. cmake/cpack-generator.cmake
+# gives it to their generators.
+set(POLYEVAL_SYSTEM_PREFIX /usr)
 
 set(CPACK_PACKAGE_NAME polyeval)
 set(CPACK_PACKAGE_VENDOR "the polyeval authors")
@@ -93,9 +99,8 @@ set(CPACK_STRIP_FILES ON)
 
 # The pages the README links to, and the pages they link to, by their path beside it.
 set(POLYEVAL_LINKED_DOCS docs/numbers.md docs/magnitudes.svg docs/exercises.md docs/development.md)
-# The same pages as HTML (POLYEVAL_HTML_PAGES), where they are rendered; the man page names the
-# explanation in the form that is installed.
-include(${PROJECT_SOURCE_DIR}/cmake/html-docs.cmake)
+# The same pages as HTML (POLYEVAL_HTML_PAGES, cmake/html-docs.cmake), where they are rendered; the
+# man page names the explanation in the form that is installed.
 set(POLYEVAL_EXPLANATION docs/numbers.md)
 if(POLYEVAL_HTML_PAGES)
   set(POLYEVAL_EXPLANATION docs/numbers.html)
@@ -126,9 +131,13 @@ if(WIN32)
   set(CPACK_SYSTEM_NAME windows-${CMAKE_SYSTEM_PROCESSOR})
 else()
   set(readme_dir ${CMAKE_INSTALL_DOCDIR})
-  configure_file(${PROJECT_SOURCE_DIR}/docs/polyeval.1.in ${doc_dir}/polyeval.1 @ONLY)
-  polyeval_gzip(${doc_dir}/polyeval.1 ${doc_dir}/polyeval.1.gz)
-  polyeval_install_docs(${CMAKE_INSTALL_MANDIR}/man1 ${doc_dir}/polyeval.1.gz)
+  install(CODE "set(POLYEVAL_MAN_TEMPLATE \"${PROJECT_SOURCE_DIR}/docs/polyeval.1.in\")
+    set(POLYEVAL_MAN_STAGING \"${doc_dir}\")
+    set(POLYEVAL_MAN_DESTINATION \"${CMAKE_INSTALL_MANDIR}/man1\")
+    set(POLYEVAL_EXPLANATION \"${readme_dir}/${POLYEVAL_EXPLANATION}\")
+    set(POLYEVAL_VERSION \"${PROJECT_VERSION}\")
+    set(POLYEVAL_PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS})
+    include(\"${PROJECT_SOURCE_DIR}/cmake/install-man-page.cmake\")")
   polyeval_install_docs(${readme_dir} README.md LICENSE)
   # Debian's own files, for the .deb alone (cmake/cpack-generator.cmake picks them).
   polyeval_write_debian_docs(${doc_dir})
@@ -165,7 +174,7 @@ else()
   set(CPACK_RPM_CHANGELOG_FILE ${doc_dir}/rpm-changelog)
   # The package owns its own files and folders, no folder that the system provides.
   list(APPEND CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
-       ${CMAKE_INSTALL_FULL_MANDIR} ${CMAKE_INSTALL_FULL_MANDIR}/man1)
+       ${POLYEVAL_SYSTEM_PREFIX}/${CMAKE_INSTALL_MANDIR} ${POLYEVAL_SYSTEM_PREFIX}/${CMAKE_INSTALL_MANDIR}/man1)
   # The packager, no build host, the commit's time as build time and as the latest file time, and
   # no /usr/lib/.build-id links (folders that other packages share).
   set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_PACKAGE_CONTACT}
@@ -191,6 +200,7 @@ endif()
 # the time zone and what each generator packs, from these.
 set(CPACK_POLYEVAL_SOURCE_DATE_EPOCH ${POLYEVAL_SOURCE_DATE_EPOCH})
 set(CPACK_POLYEVAL_BINARY_DIR ${PROJECT_BINARY_DIR})
+set(CPACK_POLYEVAL_SYSTEM_PREFIX ${POLYEVAL_SYSTEM_PREFIX})
 if(NOT WIN32)
   set(CPACK_POLYEVAL_OBJCOPY ${CMAKE_OBJCOPY})
 endif()

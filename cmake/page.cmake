@@ -1,7 +1,7 @@
 # The page polyeval.html: one file that opens from disk in any current browser, with its stylesheet,
 # its scripts and the WebAssembly module (in base64) inside. It runs the program and calls the
-# evaluation routines the module exports (src/driver/wasm_exports.cpp). Built beside polyeval.wasm by
-# the wasm32-wasi preset.
+# evaluation routines the module exports (src/driver/wasm_exports.cpp). Built by the wasm32-wasi
+# preset into html/, beside the HTML pages it links to (cmake/html-docs.cmake).
 find_program(POLYEVAL_BASE64 base64)
 if(NOT POLYEVAL_BASE64)
   message(FATAL_ERROR "The page polyeval.html embeds the module with base64 (GNU coreutils), which is not found")
@@ -15,11 +15,11 @@ set(page_scripts wasi.mjs arithmetic.mjs text.mjs account.mjs views.mjs sections
 list(TRANSFORM page_scripts PREPEND ${page_dir}/)
 set(page_inputs ${page_dir}/polyeval.html.in ${page_dir}/page.css ${page_scripts})
 add_custom_command(
-  OUTPUT ${PROJECT_BINARY_DIR}/polyeval.html
+  OUTPUT ${POLYEVAL_HTML_DIR}/polyeval.html
   COMMAND ${CMAKE_COMMAND} -DBASE64=${POLYEVAL_BASE64} -DMODULE=$<TARGET_FILE:polyeval>
           -DTEMPLATE=${page_dir}/polyeval.html.in -DSTYLE=${page_dir}/page.css "-DSCRIPTS=${page_scripts}"
-          -DPAGE=${PROJECT_BINARY_DIR}/polyeval.html -P ${PROJECT_SOURCE_DIR}/cmake/assemble-page.cmake
+          -DPAGE=${POLYEVAL_HTML_DIR}/polyeval.html -P ${PROJECT_SOURCE_DIR}/cmake/assemble-page.cmake
   DEPENDS polyeval ${page_inputs} ${PROJECT_SOURCE_DIR}/cmake/assemble-page.cmake
   COMMENT "Writing the page polyeval.html"
   VERBATIM)
-add_custom_target(polyeval_page ALL DEPENDS ${PROJECT_BINARY_DIR}/polyeval.html)
+add_custom_target(polyeval_page ALL DEPENDS ${POLYEVAL_HTML_DIR}/polyeval.html)

@@ -4,22 +4,25 @@
 # machine and 32-bit x86) and compares its bytes with the expected output. Standard error must stay
 # empty.
 #
-# A target whose compiler or runner is missing is skipped (exit 77), judged by trying it: CMake's
-# own compiler check compiles and links a one-line program, and when the program fails to run, a
-# one-line program built the same way is tried on the same runner. With CI=true a skip fails.
+# A target whose compiler, libraries or runner are missing is skipped (exit 77), saying which Debian
+# packages bring them, judged by trying it: CMake's own compiler check compiles and links a one-line
+# program; when the program fails to build, a one-line program that includes the same standard
+# headers is built the same way, and when it fails to run, a one-line program is tried on the same
+# runner. With CI=true a skip fails.
 #
-# usage: check-target.sh PRESET CHECK SOURCE_DIR WORK_DIR EXPECTED_OUTPUT PROGRAM_TESTS
+# usage: check-target.sh PRESET CHECK PACKAGES SOURCE_DIR WORK_DIR EXPECTED_OUTPUT PROGRAM_TESTS
 #   CHECK: bytes, refused (the build must stop with its message), x87-extended (the negative
 #   control), output-fault (also a closed standard output), write-errors (also a full device and a
 #   pipe whose reader has gone), program-tests (also no standard output
 #   handle, and every end-to-end case of PROGRAM_TESTS, the GoogleTest program, against this
 #   target's program)
+#   PACKAGES: the Debian packages of the target's compiler, libraries and runner, joined by commas
 set -euo pipefail
-preset=$1 check=$2 source_dir=$3 build=$4/$1 expected=$5 program_tests=$6
+preset=$1 check=$2 packages=${3//,/ } source_dir=$4 build=$5/$1 expected=$6 program_tests=$7
 
 skip() {
   if [ "${CI:-}" = true ]; then echo "FAILED: $* (in CI every target must run)"; exit 1; fi
-  echo "SKIPPED: $*"; exit 77
+  echo "SKIPPED: $* (Debian: $packages)"; exit 77
 }
 
 # Configures the preset for the program alone (no tests, no HTML pages); a compiler that CMake could
@@ -54,6 +57,17 @@ target_option() {
 run_on_target() {
   # shellcheck disable=SC2086 # the runner is a command with its arguments
   timeout 300 $runner "$@"
+}
+
+# Builds a one-line program that includes the standard headers the program includes, the way the
+# program was built: when that fails too, the target's compiler or libraries are incomplete here
+# (32-bit x86 without linux-libc-dev:i386, say), not the program broken.
+probe_compiler() {
+  printf '#include <%s>\n' algorithm charconv cstdio cstring >"$build.probe.cpp"
+  echo 'int main() { return 0; }' >>"$build.probe.cpp"
+  # shellcheck disable=SC2046 # the cached flags are lists of words
+  "$(compiler)" $(target_option) -std=c++17 $(cache_value CMAKE_CXX_FLAGS) -c "$build.probe.cpp" \
+    -o "$build.probe.o" >>"$build.log" 2>&1 || skip "the compiler of $preset cannot build a C++17 program here"
 }
 
 # Builds a one-line program the way the program was built and runs it on the runner: when that
@@ -134,7 +148,7 @@ if [ "$check" = refused ]; then
   grep -q 'must not be built with -ffast-math' "$build.out" && echo "$preset: refused with its message"
   exit
 fi
-cmake --build "$build" --target polyeval >>"$build.log" 2>&1 || { cat "$build.log"; exit 1; }
+cmake --build "$build" --target polyeval >>"$build.log" 2>&1 || { cat "$build.log"; probe_compiler; exit 1; }
 
 runner=$(cache_value CMAKE_CROSSCOMPILING_EMULATOR)
 suffix=

@@ -1,9 +1,10 @@
 # Fails unless the table of targets in docs/development.md (its section "## Targets") has one row
-# for each target preset and no other.
+# for each target preset and no other, and the section's install line names every Debian package
+# the presets need.
 # usage: cmake -DSOURCE_DIR=<source dir> -P docs-list-targets.cmake
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/presets.cmake)
-polyeval_target_presets(${SOURCE_DIR} presets unused_checks)
+polyeval_target_presets(${SOURCE_DIR} presets unused_checks packages)
 set(page docs/development.md)
 file(READ ${SOURCE_DIR}/${page} text)
 string(REGEX MATCH "\n## Targets\n[^#]*" section "${text}")
@@ -23,3 +24,12 @@ endforeach()
 if(listed)
   message(SEND_ERROR "${page}: rows for presets that do not exist: ${listed}")
 endif()
+
+string(REPLACE "," ";" packages "${packages}")
+list(REMOVE_DUPLICATES packages)
+string(REGEX REPLACE "[ \\\n]+" ";" words "${section}")
+foreach(package IN LISTS packages)
+  if(NOT package IN_LIST words)
+    message(SEND_ERROR "${page}: the install line of its section Targets does not name ${package}")
+  endif()
+endforeach()

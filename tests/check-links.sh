@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Fails unless every link in each README, Markdown page and HTML page below DIR names a file below
+# DIR: in Markdown the relative targets of ](...), with their anchors dropped (those are the
+# repository web view's); in HTML every href and src, and with an anchor (#...) an id in the page it
+# names. A package, an install and the build tree's html/ must each hold everything they link to.
+#
+# usage: check-links.sh DIR
+set -euo pipefail
+
+# Prints each link of the file $1, as written.
+links() {
+  if [[ $1 == *.html ]]; then
+    grep -oE '(href|src)="[^"]*"' "$1" | sed -E 's/^(href|src)="//; s/"$//' || true
+  else
+    grep -oE '\]\([^)]+\)' "$1" | sed -E 's/^\]\(//; s/\)$//; s/[ #].*//' | grep -vE '^$|^[a-z]+:' || true
+  fi
+}
+
+root=$(realpath "$1")
+found=0
+while IFS= read -r page; do
+  found=1
+  while IFS= read -r link; do
+    target=${link%%#*} anchor=
+    [[ $link != *#* ]] || anchor=${link#*#}
+    anchor=$(printf '%b' "${anchor//%/\\x}")  # percent-encoded bytes, as written in an address
+    [[ $target != *:* ]] || { echo "${page#"$root"/}: $link leads out of $1"; exit 1; }
+    target=$(realpath -m "$(dirname "$page")/${target:-$(basename "$page")}")
+    [[ $target == "$root"/* && -f $target ]] || { echo "${page#"$root"/}: no $target in $1"; exit 1; }
+    [[ -z $anchor ]] || grep -qF "id=\"$anchor\"" "$target" ||
+      { echo "${page#"$root"/}: $link: no id \"$anchor\" in ${target#"$root"/}"; exit 1; }
+  done < <(links "$page")
+done < <(find "$root" -name 'README*' -o -name '*.md' -o -name '*.html')
+[ "$found" = 1 ] || { echo "no README or page in $1"; exit 1; }
+echo "every link resolves in $1"
