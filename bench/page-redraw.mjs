@@ -2,7 +2,7 @@
 // each redraw after a change of width or point, from the click to the end of the layout it causes,
 // the least-exact-width search included. Prints the median, the 95th percentile and the worst.
 //
-// usage: node bench/page-redraw.mjs build-wasm32-wasi/polyeval.html [repeats]
+// usage: node bench/page-redraw.mjs build-wasm32-wasi/html/polyeval.html [repeats]
 // (needs puppeteer-core from tests/page: npm ci --prefix tests/page)
 import { createRequire } from 'node:module';
 import { resolve } from 'node:path';

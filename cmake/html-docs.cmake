@@ -26,9 +26,11 @@ if(NOT POLYEVAL_HTML_PYTHON)
 endif()
 
 # The Windows packages rename the license, which the README links to.
+set(license LICENSE)
 set(renamed "")
 if(WIN32)
-  set(renamed --link LICENSE=LICENSE.txt)
+  set(license LICENSE.txt)
+  set(renamed --link LICENSE=${license})
 endif()
 # Each page: the Markdown source, and the HTML page under html/.
 foreach(page IN ITEMS README docs/numbers docs/exercises docs/development)
@@ -41,10 +43,18 @@ foreach(page IN ITEMS README docs/numbers docs/exercises docs/development)
     VERBATIM)
   list(APPEND POLYEVAL_HTML_PAGES ${html})
 endforeach()
-# The figure beside the pages that show it, so that html/ opens as it is installed.
-add_custom_command(
-  OUTPUT ${POLYEVAL_HTML_DIR}/docs/magnitudes.svg
-  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/docs/magnitudes.svg ${POLYEVAL_HTML_DIR}/docs/magnitudes.svg
-  DEPENDS ${PROJECT_SOURCE_DIR}/docs/magnitudes.svg
-  VERBATIM)
-add_custom_target(polyeval_html ALL DEPENDS ${POLYEVAL_HTML_PAGES} ${POLYEVAL_HTML_DIR}/docs/magnitudes.svg)
+# What the pages link to and show beside them, so that html/ opens as it is installed: the license
+# and the figure.
+set(linked "")
+foreach(pair IN ITEMS LICENSE:${license} docs/magnitudes.svg:docs/magnitudes.svg)
+  string(REPLACE ":" ";" pair ${pair})
+  list(GET pair 0 source)
+  list(GET pair 1 copy)
+  add_custom_command(
+    OUTPUT ${POLYEVAL_HTML_DIR}/${copy}
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/${source} ${POLYEVAL_HTML_DIR}/${copy}
+    DEPENDS ${PROJECT_SOURCE_DIR}/${source}
+    VERBATIM)
+  list(APPEND linked ${POLYEVAL_HTML_DIR}/${copy})
+endforeach()
+add_custom_target(polyeval_html ALL DEPENDS ${POLYEVAL_HTML_PAGES} ${linked})

@@ -4,7 +4,7 @@
 # usage: cmake -DSOURCE_DIR=<source dir> -P docs-list-targets.cmake
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/presets.cmake)
-polyeval_target_presets(${SOURCE_DIR} presets unused_checks packages)
+polyeval_target_presets(${SOURCE_DIR} presets unused_checks unused_packages)
 set(page docs/development.md)
 file(READ ${SOURCE_DIR}/${page} text)
 string(REGEX MATCH "\n## Targets\n[^#]*" section "${text}")
@@ -25,8 +25,7 @@ if(listed)
   message(SEND_ERROR "${page}: rows for presets that do not exist: ${listed}")
 endif()
 
-string(REPLACE "," ";" packages "${packages}")
-list(REMOVE_DUPLICATES packages)
+polyeval_target_packages(${SOURCE_DIR} packages)
 string(REGEX REPLACE "[ \\\n]+" ";" words "${section}")
 foreach(package IN LISTS packages)
   if(NOT package IN_LIST words)

@@ -34,3 +34,11 @@ function(polyeval_target_presets source_dir names_var checks_var packages_var)
   set(${checks_var} ${checks} PARENT_SCOPE)
   set(${packages_var} ${packages} PARENT_SCOPE)
 endfunction()
+
+# Sets var to the Debian packages that the target presets need, each once.
+function(polyeval_target_packages source_dir var)
+  polyeval_target_presets(${source_dir} unused_names unused_checks packages)
+  string(REPLACE "," ";" packages "${packages}")
+  list(REMOVE_DUPLICATES packages)
+  set(${var} ${packages} PARENT_SCOPE)
+endfunction()
