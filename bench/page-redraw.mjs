@@ -9,14 +9,18 @@ import { resolve } from 'node:path';
 
 const require = createRequire(new URL('../tests/page/package.json', import.meta.url));
 const puppeteer = (await import(require.resolve('puppeteer-core'))).default;
-const page = `file://${resolve(process.argv[2])}`, repeats = Number(process.argv[3] ?? 5);
+const page = `file://${resolve(process.argv[2])}`;
+const repeats = Number(process.argv[3] ?? 5);
 const LONG = '9'.repeat(100);
 
 // The median, the 95th percentile and the largest of some times, in milliseconds.
 const summary = times => {
-  const sorted = [...times].sort((a, b) => a - b), at = share => sorted[Math.floor(share * (sorted.length - 1))];
-  return `median ${at(0.5).toFixed(1)} ms, 95th percentile ${at(0.95).toFixed(1)} ms, ` +
-    `worst ${sorted.at(-1).toFixed(1)} ms (${times.length} runs)`;
+  const sorted = [...times].sort((a, b) => a - b);
+  const at = share => sorted[Math.floor(share * (sorted.length - 1))];
+  return (
+    `median ${at(0.5).toFixed(1)} ms, 95th percentile ${at(0.95).toFixed(1)} ms, ` +
+    `worst ${sorted.at(-1).toFixed(1)} ms (${times.length} runs)`
+  );
 };
 
 // Clicks the element and returns the milliseconds until the layout the click causes is done: the
@@ -30,12 +34,20 @@ function timedClick(element) {
 
 const browser = await puppeteer.launch({
   executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-  args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-    '--disable-sync', '--no-first-run'],
+  args: [
+    '--no-sandbox',
+    '--disable-gpu',
+    '--disable-background-networking',
+    '--disable-component-update',
+    '--disable-sync',
+    '--no-first-run',
+  ],
 });
 const tab = await browser.newPage();
 await tab.setViewport({ width: 1280, height: 900 });
-const loads = [], widths = [], points = [];
+const loads = [];
+const widths = [];
+const points = [];
 for (let i = 0; i < repeats; ++i) {
   const started = Date.now();
   await tab.goto(page);
@@ -44,8 +56,16 @@ for (let i = 0; i < repeats; ++i) {
   for (const p of [11, 24, 53, 64, 113]) widths.push(await tab.$eval(`button[data-p="${p}"]`, timedClick));
   widths.push(await tab.$eval('#least-exact', timedClick));
   for (const link of await tab.$$('#chain a')) points.push(await link.evaluate(timedClick));
-  await tab.$eval('#x', (field, long) => { field.value = long; }, LONG);
-  await tab.$eval('#p', field => { field.value = '1024'; });
+  await tab.$eval(
+    '#x',
+    (field, long) => {
+      field.value = long;
+    },
+    LONG,
+  );
+  await tab.$eval('#p', field => {
+    field.value = '1024';
+  });
   points.push(await tab.$eval('button[type="submit"]', timedClick));
 }
 console.log(`load:           ${summary(loads)}`);

@@ -7,7 +7,7 @@ import { readFile } from 'node:fs/promises';
 // Node's WASI is still experimental and says so on standard error, which belongs to the program:
 // that one warning is dropped (it is emitted after this line runs), any other is still shown.
 process.removeAllListeners('warning');
-process.on('warning', (warning) => warning.name === 'ExperimentalWarning' || console.error(String(warning)));
+process.on('warning', warning => warning.name === 'ExperimentalWarning' || console.error(String(warning)));
 const { WASI } = await import('node:wasi');
 
 const wasi = new WASI({ version: 'preview1', args: process.argv.slice(2), env: {}, returnOnExit: true });

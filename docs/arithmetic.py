@@ -68,28 +68,69 @@ def reusing_powers(bits, power_bits, fused=False):
 
 
 ROWS = [
-    ("binary64 (polyeval)",
-     [term_by_term(-1, B64), term_by_term(+1, B64), term_by_term(+1, B64), reusing_powers(B64, B64)]),
-    ("64-bit significands (x87), all in registers",
-     [term_by_term(-1, X87_BITS), term_by_term(+1, X87_BITS), term_by_term(+1, X87_BITS), reusing_powers(X87_BITS, X87_BITS)]),
-    ("64-bit significands, X4, Y4 and results stored",
-     [rounded(term_by_term(-1, X87_BITS), B64), rounded(term_by_term(+1, X87_BITS), B64), rounded(term_by_term(+1, X87_BITS), B64),
-      rounded(reusing_powers(X87_BITS, B64), B64)]),
-    ("fused multiply-add",
-     [term_by_term(-1, B64, "t1"), term_by_term(+1, B64, "t2"), term_by_term(+1, B64, "t2"),
-      reusing_powers(B64, B64, fused=True)]),
+    (
+        "binary64 (polyeval)",
+        [term_by_term(-1, B64), term_by_term(+1, B64), term_by_term(+1, B64), reusing_powers(B64, B64)],
+    ),
+    (
+        "64-bit significands (x87), all in registers",
+        [
+            term_by_term(-1, X87_BITS),
+            term_by_term(+1, X87_BITS),
+            term_by_term(+1, X87_BITS),
+            reusing_powers(X87_BITS, X87_BITS),
+        ],
+    ),
+    (
+        "64-bit significands, X4, Y4 and results stored",
+        [
+            rounded(term_by_term(-1, X87_BITS), B64),
+            rounded(term_by_term(+1, X87_BITS), B64),
+            rounded(term_by_term(+1, X87_BITS), B64),
+            rounded(reusing_powers(X87_BITS, B64), B64),
+        ],
+    ),
+    (
+        "fused multiply-add",
+        [
+            term_by_term(-1, B64, "t1"),
+            term_by_term(+1, B64, "t2"),
+            term_by_term(+1, B64, "t2"),
+            reusing_powers(B64, B64, fused=True),
+        ],
+    ),
 ]
-FUSE_COMMAND = ("g++ -std=c++17 -O3 -march=native -ffp-contract=fast -Isrc src/driver/main.cpp src/eval/eval.cpp "
-                "src/report/format_e.cpp -o fused")
+FUSE_COMMAND = (
+    "g++ -std=c++17 -O3 -march=native -ffp-contract=fast -Isrc src/driver/main.cpp src/eval/eval.cpp "
+    "src/report/format_e.cpp -o fused"
+)
 
 if __name__ == "__main__":
-    emit("other-hardware", table(["", "Single", "Double", "Extended", "Extended2"],
-                                 [[name] + [minus(program_text(float(v))) for v in values] for name, values in ROWS]))
+    emit(
+        "other-hardware",
+        table(
+            ["", "Single", "Double", "Extended", "Extended2"],
+            [[name] + [minus(program_text(float(v))) for v in values] for name, values in ROWS],
+        ),
+    )
     x87_exponent = TOP_EXPONENT - (X87_BITS - 1)
     x87_step = Fraction(2) ** x87_exponent
     binary64_step = STEP
-    emit("x87-steps", table(["quantity", "value"], [
-        ["spacing near the largest terms, 64-bit significands", f"{power(2, x87_exponent)} ≈ {scientific(x87_step)}"],
-        ["finer than binary64's by", binary64_step / x87_step],
-        ["Double's result, in those steps", minus(str(ROWS[1][1][1] / x87_step))]]))
-    emit("fused-output", f"    $ {FUSE_COMMAND}\n    $ ./fused </dev/null\n" + program_output([float(v) for v in ROWS[-1][1]]))
+    emit(
+        "x87-steps",
+        table(
+            ["quantity", "value"],
+            [
+                [
+                    "spacing near the largest terms, 64-bit significands",
+                    f"{power(2, x87_exponent)} ≈ {scientific(x87_step)}",
+                ],
+                ["finer than binary64's by", binary64_step / x87_step],
+                ["Double's result, in those steps", minus(str(ROWS[1][1][1] / x87_step))],
+            ],
+        ),
+    )
+    emit(
+        "fused-output",
+        f"    $ {FUSE_COMMAND}\n    $ ./fused </dev/null\n" + program_output([float(v) for v in ROWS[-1][1]]),
+    )

@@ -7,8 +7,19 @@ usage: python3 docs/exercises.py   (any python3; docs/page.py puts the blocks in
 """
 from fractions import Fraction
 
-from polynomial import (BINARY64_BITS, X, Y, emit, evaluations, exact_f, minus, program_text, scientific,
-                        signed_terms, table)
+from polynomial import (
+    BINARY64_BITS,
+    X,
+    Y,
+    emit,
+    evaluations,
+    exact_f,
+    minus,
+    program_text,
+    scientific,
+    signed_terms,
+    table,
+)
 
 POINTS = 6  # how many points of the chain the exercises use
 GAMMA_CHAIN = 12  # the longest chain of roundings a term goes through, in both orders (docs/steps.py)
@@ -60,10 +71,26 @@ def results_block():
         lines = dict(evaluations(x, y))
         double, reuse = lines["Double"][-1][1], lines["Extended2"][-1][1]
         algebra = 1.0 - 2.0 * float(x) * float(x)
-        rows.append([n, survives(double, f), survives(reuse, f), survives(algebra, f),
-                     scientific(step) if step >= 1 else minus(str(step)), in_steps(double, step), in_steps(reuse, step)])
-    header = ["n", "term by term (Double)", "powers reused (Extended2)", "1 − 2·x·x", "spacing at the largest term",
-              "Double, in steps", "Extended2, in steps"]
+        rows.append(
+            [
+                n,
+                survives(double, f),
+                survives(reuse, f),
+                survives(algebra, f),
+                scientific(step) if step >= 1 else minus(str(step)),
+                in_steps(double, step),
+                in_steps(reuse, step),
+            ]
+        )
+    header = [
+        "n",
+        "term by term (Double)",
+        "powers reused (Extended2)",
+        "1 − 2·x·x",
+        "spacing at the largest term",
+        "Double, in steps",
+        "Extended2, in steps",
+    ]
     return table(header, rows)
 
 
@@ -78,15 +105,26 @@ def prediction_rows(points):
     for n, (x, y) in points:
         step = step_of(x, y)
         lines = dict(evaluations(x, y))
-        for label, steps, rows_of_terms in [("term by term", lines["Double"], [0, 1, 3, 5, 7]),
-                                            ("powers reused", lines["Extended2"], [2, 3, 5, 7, 9])]:
+        for label, steps, rows_of_terms in [
+            ("term by term", lines["Double"], [0, 1, 3, 5, 7]),
+            ("powers reused", lines["Extended2"], [2, 3, 5, 7, 9]),
+        ]:
             first, second, third, fourth, last = (Fraction(steps[i][1]) for i in rows_of_terms)
             predicted = whole_steps(second, step) - whole_steps(third, step) + whole_steps(fourth, step)
             predicted += (first - last) / step
             computed = Fraction(steps[-1][1]) / step
             assert predicted == computed, f"the prediction at n = {n} misses"
-            rows.append([n, label, in_steps(first - last, step), in_steps(second, step), scientific(third / step),
-                         in_steps(fourth, step), minus(str(computed.numerator))])
+            rows.append(
+                [
+                    n,
+                    label,
+                    in_steps(first - last, step),
+                    in_steps(second, step),
+                    scientific(third / step),
+                    in_steps(fourth, step),
+                    minus(str(computed.numerator)),
+                ]
+            )
     return rows
 
 

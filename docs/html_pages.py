@@ -67,18 +67,21 @@ def render(text, renamed):
                     shown = children[i + 1] if i + 1 < len(children) else None
                     if attribute == "href" and shown and shown.type == "text" and shown.content == written:
                         shown.content = child.attrGet(attribute)
-    md.add_render_rule("table_open",
-                       lambda *_: '<div class="table" role="region" aria-label="table" tabindex="0"><table>\n')
+    md.add_render_rule(
+        "table_open", lambda *_: '<div class="table" role="region" aria-label="table" tabindex="0"><table>\n'
+    )
     md.add_render_rule("table_close", lambda *_: "</table></div>\n")
     return title, md.renderer.render(tokens, md.options, {})
 
 
 def page(title, body):
     """The whole HTML page."""
-    return (f'<!DOCTYPE html>\n<html lang="en">\n<head>\n<meta charset="utf-8">\n'
-            f'<meta name="viewport" content="width=device-width, initial-scale=1">\n'
-            f"<title>{html.escape(title)}</title>\n<style>{STYLE}</style>\n</head>\n<body>\n<main>\n{body}</main>\n"
-            f"</body>\n</html>\n")
+    return (
+        f'<!DOCTYPE html>\n<html lang="en">\n<head>\n<meta charset="utf-8">\n'
+        f'<meta name="viewport" content="width=device-width, initial-scale=1">\n'
+        f"<title>{html.escape(title)}</title>\n<style>{STYLE}</style>\n</head>\n<body>\n<main>\n{body}</main>\n"
+        f"</body>\n</html>\n"
+    )
 
 
 if __name__ == "__main__":

@@ -11,7 +11,6 @@ The same bytes on every run: no date, a fixed hash salt for the SVG's ids, DejaV
 own font) drawn as paths.
 """
 import sys
-from fractions import Fraction
 
 import matplotlib
 
@@ -27,8 +26,10 @@ DECADES = (10, 60)  # the logarithmic axis: 10^10 to 10^60 holds every nonzero v
 
 def rows():
     """(label, value, colour, annotation) from top to bottom."""
-    result = [(name if value > 0 else "−" + name, value, TERM, minus(f"{float(value):+.2e}"))
-              for name, value in zip(["+" + n for n in TERM_NAMES], signed_terms(X, Y))]
+    result = [
+        (name if value > 0 else "−" + name, value, TERM, minus(f"{float(value):+.2e}"))
+        for name, value in zip(["+" + n for n in TERM_NAMES], signed_terms(X, Y))
+    ]
     result = [(label.replace("−+", "−"), v, c, a) for label, v, c, a in result]
     f = exact_f(X, Y)
     result.append(("exact f", f, EXACT, f"{minus(f'{float(f):.2e}')} = {in_steps(f)} steps"))
@@ -42,26 +43,46 @@ def rows():
 
 def draw(path):
     """Draws the figure into path as SVG."""
-    plt.rcParams.update({"svg.hashsalt": "polyeval", "svg.fonttype": "path", "font.family": "DejaVu Sans",
-                         "font.size": 9})
-    figure, (zero_axis, axis) = plt.subplots(1, 2, figsize=(9, 4.6), sharey=True,
-                                             gridspec_kw={"width_ratios": [1, 12], "wspace": 0.04})
+    plt.rcParams.update(
+        {"svg.hashsalt": "polyeval", "svg.fonttype": "path", "font.family": "DejaVu Sans", "font.size": 9}
+    )
+    figure, (zero_axis, axis) = plt.subplots(
+        1, 2, figsize=(9, 4.6), sharey=True, gridspec_kw={"width_ratios": [1, 12], "wspace": 0.04}
+    )
     entries = rows()
     for position, (label, value, colour, note) in enumerate(entries):
         target = zero_axis if value == 0 else axis
         magnitude = 1 if value == 0 else abs(float(value))
         marker = "o" if value == 0 else ("^" if value > 0 else "v")
-        target.plot([magnitude], [position], marker=marker, color=colour, markersize=8,
-                    markerfacecolor=colour if value >= 0 else "white")
-        axis.annotate(note, (10 ** DECADES[0] if value == 0 else magnitude, position), xytext=(8, -3),
-                      textcoords="offset points", fontsize=8)
+        target.plot(
+            [magnitude],
+            [position],
+            marker=marker,
+            color=colour,
+            markersize=8,
+            markerfacecolor=colour if value >= 0 else "white",
+        )
+        axis.annotate(
+            note,
+            (10 ** DECADES[0] if value == 0 else magnitude, position),
+            xytext=(8, -3),
+            textcoords="offset points",
+            fontsize=8,
+        )
     axis.set_xscale("log")
     axis.set_xlim(10.0 ** DECADES[0], 10.0 ** (DECADES[1] + 4))
     axis.set_xticks([10.0**d for d in range(DECADES[0], DECADES[1] + 1, 10)])
     axis.axvline(float(STEP), color=NEUTRAL, linestyle="--", linewidth=1)
     mantissa, exponent = f"{float(STEP):.2e}".split("e")
-    axis.text(float(STEP), len(entries) - 0.3, f" spacing of binary64 near the largest terms: "
-              f"$2^{{{STEP_EXPONENT}}}$ ≈ {mantissa}·$10^{{{int(exponent)}}}$", color=NEUTRAL, fontsize=8, va="bottom")
+    axis.text(
+        float(STEP),
+        len(entries) - 0.3,
+        f" spacing of binary64 near the largest terms: "
+        f"$2^{{{STEP_EXPONENT}}}$ ≈ {mantissa}·$10^{{{int(exponent)}}}$",
+        color=NEUTRAL,
+        fontsize=8,
+        va="bottom",
+    )
     axis.set_xlabel("|value| (logarithmic scale)")
     axis.grid(axis="x", color="#dddddd")
     zero_axis.set_xlim(0.5, 1.5)
@@ -71,10 +92,17 @@ def draw(path):
     zero_axis.set_xlabel("zero")
     for side, target in (("right", zero_axis), ("left", axis)):
         target.spines[side].set_linestyle(":")
-    axis.set_title(f"f at x = {X}, y = {Y}: ▲ positive, ▽ negative; blue terms, green exact values, "
-                   "red printed results", fontsize=9)
-    figure.savefig(path, format=path.rsplit(".", 1)[-1], bbox_inches="tight", dpi=110,
-                   metadata={"Date": None, "Creator": "docs/magnitudes.py", "Title": "polyeval: magnitudes"})
+    axis.set_title(
+        f"f at x = {X}, y = {Y}: ▲ positive, ▽ negative; blue terms, green exact values, " "red printed results",
+        fontsize=9,
+    )
+    figure.savefig(
+        path,
+        format=path.rsplit(".", 1)[-1],
+        bbox_inches="tight",
+        dpi=110,
+        metadata={"Date": None, "Creator": "docs/magnitudes.py", "Title": "polyeval: magnitudes"},
+    )
 
 
 if __name__ == "__main__":

@@ -35,7 +35,9 @@ PAGES = {
 SUPERSCRIPT = "⁰¹²³⁴⁵⁶⁷⁸⁹⁻"
 # A number: sign, digits, decimals, an e-exponent, a superscript power, a ·10ⁿ factor; not a part of
 # a name (binary64, x87, T1, a 32-bit x86), and not the standard's name IEEE 754.
-NUMBER = re.compile(rf"(?<![\w.-])(?<!IEEE )(?!\d*-bit)[-−+]?\d+(?:\.\d+)?(?:e[-+]\d+)?[{SUPERSCRIPT}]*(?:·10[{SUPERSCRIPT}]+)?")
+NUMBER = re.compile(
+    rf"(?<![\w.-])(?<!IEEE )(?!\d*-bit)[-−+]?\d+(?:\.\d+)?(?:e[-+]\d+)?[{SUPERSCRIPT}]*(?:·10[{SUPERSCRIPT}]+)?"
+)
 HEXFLOAT = re.compile(r"-?0x[0-9a-f.]+p[-+]\d+")
 
 
@@ -44,10 +46,10 @@ def run(command, python, **settings):
     environment variables in settings added; its output."""
     with tempfile.TemporaryDirectory() as bin_dir:
         os.symlink(python, os.path.join(bin_dir, "python3"))
-        environment = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"], PYTHONHASHSEED="0",
-                           **settings)
-        done = subprocess.run(command, shell=True, cwd=ROOT, env=environment, capture_output=True, text=True,
-                              timeout=300)
+        environment = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"], PYTHONHASHSEED="0", **settings)
+        done = subprocess.run(
+            command, shell=True, cwd=ROOT, env=environment, capture_output=True, text=True, timeout=300
+        )
     if done.returncode != 0:
         sys.exit(f"{command[:60]}... failed with status {done.returncode}:\n{done.stderr}")
     return done.stdout
@@ -72,9 +74,12 @@ def page_blocks(text, markers):
 def replace_blocks(text, markers, blocks):
     """The page with each block's content replaced by the generated one."""
     opening, end = markers
-    return re.sub(opening + r"(.*?)\n" + re.escape(end),
-                  lambda m: text[m.start(0):m.start(3)] + blocks[(m[1], m[2])] + text[m.end(3):m.end(0)], text,
-                  flags=re.S)
+    return re.sub(
+        opening + r"(.*?)\n" + re.escape(end),
+        lambda m: text[m.start(0) : m.start(3)] + blocks[(m[1], m[2])] + text[m.end(3) : m.end(0)],
+        text,
+        flags=re.S,
+    )
 
 
 def commands(text):
@@ -115,8 +120,10 @@ def check(blocks):
             if (script, name) not in blocks:
                 problems.append(f"{page}: no script prints the block {script}: {name}")
             elif content != blocks[(script, name)]:
-                problems.append(f"{page}: the block {script}: {name} differs from what the script prints now:\n"
-                                f"--- page\n{content}\n--- {script}\n{blocks[(script, name)]}")
+                problems.append(
+                    f"{page}: the block {script}: {name} differs from what the script prints now:\n"
+                    f"--- page\n{content}\n--- {script}\n{blocks[(script, name)]}"
+                )
         prose = re.sub(markers[0] + r".*?\n" + re.escape(markers[1]), "", text, flags=re.S)
         for command, shown in commands(prose):
             printed = run(command, sys.executable)
@@ -128,9 +135,11 @@ def check(blocks):
             problems.append(f"{page}: numbers in the prose that no script prints: {' '.join(unknown)}")
     problems += [f"printed but on no page: {script}: {name}" for script, name in sorted(set(blocks) - used)]
     # mpmath computes with gmpy2's integers where python3-gmpy2 is installed, else with its own.
-    problems += [f"{script} prints other bytes with mpmath's own integers (MPMATH_NOGMPY=1) than with gmpy2's"
-                 for script in SCRIPTS
-                 if run(f"python3 {script}", sys.executable) != run(f"python3 {script}", sys.executable, MPMATH_NOGMPY="1")]
+    problems += [
+        f"{script} prints other bytes with mpmath's own integers (MPMATH_NOGMPY=1) than with gmpy2's"
+        for script in SCRIPTS
+        if run(f"python3 {script}", sys.executable) != run(f"python3 {script}", sys.executable, MPMATH_NOGMPY="1")
+    ]
     with tempfile.TemporaryDirectory() as scratch:
         drawn = os.path.join(scratch, "magnitudes.svg")
         run(f"python3 {FIGURE_SCRIPT} {drawn}", sys.executable)
@@ -156,6 +165,9 @@ if __name__ == "__main__":
         write(generated_blocks())
     else:
         found = check(generated_blocks())
-        print("\n\n".join(found) if found else "the pages, the README's opening, the man page and the figure agree "
-              "with the scripts")
+        print(
+            "\n\n".join(found)
+            if found
+            else "the pages, the README's opening, the man page and the figure agree " "with the scripts"
+        )
         sys.exit(1 if found else 0)

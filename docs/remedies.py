@@ -33,23 +33,32 @@ def algebra_block():
     square = x * x
     double_square = 2.0 * square
     result = 1.0 - double_square
-    rows = [["x·x", f"{square:.0f}", against(square, X * X)],
-            ["2·x·x", f"{double_square:.0f}", against(double_square, 2 * X * X)],
-            ["1 − 2·x·x", minus(f"{result:.0f}"), against(result, F)],
-            ["2⁵³, below which every integer is a binary64", str(2**BINARY64_BITS), ""]]
+    rows = [
+        ["x·x", f"{square:.0f}", against(square, X * X)],
+        ["2·x·x", f"{double_square:.0f}", against(double_square, 2 * X * X)],
+        ["1 − 2·x·x", minus(f"{result:.0f}"), against(result, F)],
+        ["2⁵³, below which every integer is a binary64", str(2**BINARY64_BITS), ""],
+    ]
     return table(["step", "binary64", "against the exact value"], rows)
 
 
 def fsum_block():
     """math.fsum of the five rounded terms: the terms' sum without any further rounding error."""
     steps = dict(evaluations()[1][1])
-    terms = [steps["T1 = 83521·y·y·y·y·y·y·y·y"], steps["T2 = 578·x·x·y·y·y·y"], -steps["T3 = 2·x·x·x·x"],
-             steps["T4 = 2·x·x·x·x·x·x"], -steps["T5 = x·x·x·x·x·x·x·x"]]
+    terms = [
+        steps["T1 = 83521·y·y·y·y·y·y·y·y"],
+        steps["T2 = 578·x·x·y·y·y·y"],
+        -steps["T3 = 2·x·x·x·x"],
+        steps["T4 = 2·x·x·x·x·x·x"],
+        -steps["T5 = x·x·x·x·x·x·x·x"],
+    ]
     total = math.fsum(terms)
     step = Fraction(math.ulp(terms[0]))
-    rows = [["math.fsum of the rounded terms", minus(repr(total))],
-            ["in steps of the largest terms' spacing", minus(f"{float(Fraction(total) / step):.3f}")],
-            ["relative error", scientific(abs(Fraction(total) - F) / abs(F))]]
+    rows = [
+        ["math.fsum of the rounded terms", minus(repr(total))],
+        ["in steps of the largest terms' spacing", minus(f"{float(Fraction(total) / step):.3f}")],
+        ["relative error", scientific(abs(Fraction(total) - F) / abs(F))],
+    ]
     return table(["quantity", "value"], rows)
 
 
@@ -72,8 +81,14 @@ def widths_block():
     gives_f = lambda bits: at_width(mpmath.mp, bits) == F  # noqa: E731
     least, from_then_on = least_width(gives_f)
     assert from_then_on, "a wider significand lost the exact value again"
-    rows = [[bits, minus(mpmath.nstr(at_width(mpmath.mp, bits), 17, min_fixed=-1, max_fixed=20)),
-             against(integer(at_width(mpmath.mp, bits)), F)] for bits in (BINARY64_BITS, least - 2, least - 1, least)]
+    rows = [
+        [
+            bits,
+            minus(mpmath.nstr(at_width(mpmath.mp, bits), 17, min_fixed=-1, max_fixed=20)),
+            against(integer(at_width(mpmath.mp, bits)), F),
+        ]
+        for bits in (BINARY64_BITS, least - 2, least - 1, least)
+    ]
     rows.append([f"{least} to {WIDEST}", minus(str(F)), "exact at every width"])
     return table(["significand bits", "result", "against f"], rows)
 
@@ -94,8 +109,14 @@ def intervals_block():
     rows = []
     for bits in (BINARY64_BITS, least - 1, least):
         enclosure = at_width(mpmath.iv, bits)
-        rows.append([bits, interval_text(enclosure), "yes" if enclosure.a <= 0 <= enclosure.b else "no",
-                     "yes" if enclosure.a <= F <= enclosure.b else "no"])
+        rows.append(
+            [
+                bits,
+                interval_text(enclosure),
+                "yes" if enclosure.a <= 0 <= enclosure.b else "no",
+                "yes" if enclosure.a <= F <= enclosure.b else "no",
+            ]
+        )
     return table(["significand bits", "enclosure of f", "holds 0 (sign undecided)", "holds f"], rows)
 
 

@@ -10,9 +10,26 @@ usage: python3 docs/steps.py   (any python3; docs/page.py puts the blocks into t
 import re
 from fractions import Fraction
 
-from polynomial import (BINARY32_MAX, BINARY64_BITS, X, Y, Chain, emit, evaluations, exact_f, minus, power,
-                        program_output, program_text, significant_digits, reusing_powers, scientific, signed_terms, table,
-                        term_by_term)
+from polynomial import (
+    BINARY32_MAX,
+    BINARY64_BITS,
+    X,
+    Y,
+    Chain,
+    emit,
+    evaluations,
+    exact_f,
+    minus,
+    power,
+    program_output,
+    program_text,
+    significant_digits,
+    reusing_powers,
+    scientific,
+    signed_terms,
+    table,
+    term_by_term,
+)
 
 SUPERSCRIPT_DIGITS = "⁰¹²³⁴⁵⁶⁷⁸⁹⁻"
 PLAIN_DIGITS = str.maketrans(SUPERSCRIPT_DIGITS, "0123456789-")
@@ -60,8 +77,12 @@ def relative_error(value, exact):
 def labels_block():
     """The four lines: what each computes, and that all four are binary64."""
     rows = [
-        ["Single", "binary32 values, widened exactly before each multiply", "binary64",
-         "term by term, the 578·x²·y⁴ term **subtracted**"],
+        [
+            "Single",
+            "binary32 values, widened exactly before each multiply",
+            "binary64",
+            "term by term, the 578·x²·y⁴ term **subtracted**",
+        ],
         ["Double", "binary64", "binary64", "term by term"],
         ["Extended", "binary64", "binary64", "the same computation as Double, under its own label"],
         ["Extended2", "binary64", "binary64", "x⁴ and y⁴ computed once and reused"],
@@ -77,8 +98,15 @@ def terms_block():
     for name, uv, term in zip(TERM_NAMES, with_u_v, TERMS):
         sign = 1 if term > 0 else -1
         exponent = spacing_exponent(term)
-        rows.append([signed(name, sign), signed(uv, sign), minus(str(term)), scientific(term),
-                     f"{power(2, exponent)} ≈ {scientific(2**exponent)}"])
+        rows.append(
+            [
+                signed(name, sign),
+                signed(uv, sign),
+                minus(str(term)),
+                scientific(term),
+                f"{power(2, exponent)} ≈ {scientific(2**exponent)}",
+            ]
+        )
     return table(["term in f", "with u = x², v = 17·y²", "exact value", "about", "binary64 spacing there"], rows)
 
 
@@ -100,8 +128,13 @@ def expansion_block():
 
     v4 = [(-1) ** (4 - k) * comb(4, k) for k in range(5)]  # (u − 1)⁴, coefficient of u^k at k
     uv2 = [0] + [2 * (-1) ** (2 - k) * comb(2, k) for k in range(3)] + [0]  # 2·u·(u − 1)²
-    rows = [("v⁴", v4), ("2·u·v²", uv2), ("−2·u²", [0, 0, -2, 0, 0]), ("+2·u³", [0, 0, 0, 2, 0]),
-            ("−u⁴", [0, 0, 0, 0, -1])]
+    rows = [
+        ("v⁴", v4),
+        ("2·u·v²", uv2),
+        ("−2·u²", [0, 0, -2, 0, 0]),
+        ("+2·u³", [0, 0, 0, 2, 0]),
+        ("−u⁴", [0, 0, 0, 0, -1]),
+    ]
     total = [sum(row[1][k] for row in rows) for k in range(5)]
     lines = [(name, polynomial_text(coefficients)) for name, coefficients in rows + [("f", total)]]
     width = max(len(cell) for _, cells in lines for cell in cells)
@@ -113,10 +146,11 @@ def spacing_block():
     """Where the largest terms lie and how far apart binary64 numbers are there."""
     rows = [
         ["the largest terms, 83521·y⁸ and x⁸", scientific(LARGEST)],
-        [f"they lie between {power(2, TOP_EXPONENT)} and {power(2, TOP_EXPONENT + 1)}",
-         f"{scientific(2**TOP_EXPONENT)} and {scientific(2**(TOP_EXPONENT + 1))}"],
-        [f"spacing of binary64 there, {power(2, TOP_EXPONENT)}⁻⁵² = {power(2, STEP_EXPONENT)}",
-         scientific(STEP)],
+        [
+            f"they lie between {power(2, TOP_EXPONENT)} and {power(2, TOP_EXPONENT + 1)}",
+            f"{scientific(2**TOP_EXPONENT)} and {scientific(2**(TOP_EXPONENT + 1))}",
+        ],
+        [f"spacing of binary64 there, {power(2, TOP_EXPONENT)}⁻⁵² = {power(2, STEP_EXPONENT)}", scientific(STEP)],
         ["the exact value f, in those steps", scientific(F / STEP)],
         ["the spacing, in units of \\|f\\|", scientific(STEP / abs(F))],
         ["the largest rounding error there, half a step, in units of \\|f\\|", scientific(STEP / 2 / abs(F))],
@@ -134,9 +168,13 @@ def condition_block():
     """The condition number, the forward error bound, and the observed error beside them."""
     term_by_term_chains = chain_lengths(term_by_term, TERM_BY_TERM_TERMS, TERM_BY_TERM_SUMS)
     reuse_chains = chain_lengths(reusing_powers, REUSE_TERMS, REUSE_SUMS)
-    chains = table(["term", "roundings, term by term", "roundings, powers reused"],
-                   [[signed(name, 1 if term > 0 else -1), a, b]
-                    for name, term, a, b in zip(TERM_NAMES, TERMS, term_by_term_chains, reuse_chains)])
+    chains = table(
+        ["term", "roundings, term by term", "roundings, powers reused"],
+        [
+            [signed(name, 1 if term > 0 else -1), a, b]
+            for name, term, a, b in zip(TERM_NAMES, TERMS, term_by_term_chains, reuse_chains)
+        ],
+    )
     n = max(term_by_term_chains + reuse_chains)
     magnitudes = sum(abs(term) for term in TERMS)
     gamma = n * U / (1 - n * U)
@@ -221,12 +259,15 @@ def reuse_facts_block():
     y4 = Y**4
     twos = (y4 & -y4).bit_length() - 1
     odd = y4 >> twos
-    return table(["quantity", "value"], [
-        ["y⁴", f"{y4} = {power(2, twos)}·{Y >> (twos // 4)}⁴"],
-        ["its length", f"{y4.bit_length()} bits"],
-        ["its significant bits (the odd factor)", f"{odd.bit_length()} bits"],
-        ["U1 − T1, in steps", in_steps(Fraction(EVALUATIONS[3][1][2][1]) - Fraction(EVALUATIONS[1][1][0][1]))],
-    ])
+    return table(
+        ["quantity", "value"],
+        [
+            ["y⁴", f"{y4} = {power(2, twos)}·{Y >> (twos // 4)}⁴"],
+            ["its length", f"{y4.bit_length()} bits"],
+            ["its significant bits (the odd factor)", f"{odd.bit_length()} bits"],
+            ["U1 − T1, in steps", in_steps(Fraction(EVALUATIONS[3][1][2][1]) - Fraction(EVALUATIONS[1][1][0][1]))],
+        ],
+    )
 
 
 def printed_block():
@@ -257,20 +298,26 @@ def roff(text):
 
 def man_description_block():
     """The man page's sentence on the exact value, the terms' size and the spacing there."""
-    return roff(f"The exact value is {minus(str(F))}, but the terms reach {scientific(LARGEST)} and\n"
-                f"cancel almost completely: near them consecutive binary64 numbers are\n"
-                f"{power(2, STEP_EXPONENT)} ≈ {scientific(STEP)} apart, {scientific(STEP / abs(F))} times the exact value.")
+    return roff(
+        f"The exact value is {minus(str(F))}, but the terms reach {scientific(LARGEST)} and\n"
+        f"cancel almost completely: near them consecutive binary64 numbers are\n"
+        f"{power(2, STEP_EXPONENT)} ≈ {scientific(STEP)} apart, {scientific(STEP / abs(F))} times the exact value."
+    )
 
 
 def man_labels_block():
     """The man page's list of the four lines, each with its result."""
-    texts = ["binary32 operands, each widened exactly to binary64 before it is multiplied;\n"
-             "the terms one by one, with the 578·x^2·y^4 term subtracted, so it\nevaluates another polynomial",
-             "binary64 operands, the terms one by one",
-             "the same computation as Double, under its own label",
-             "binary64 operands, x^4 and y^4 computed once and reused"]
-    entries = [f".TP\n.B {label}\n{roff(text)}; {roff(program_text(result))}."
-               for (label, _), text, result in zip(EVALUATIONS, texts, RESULTS)]
+    texts = [
+        "binary32 operands, each widened exactly to binary64 before it is multiplied;\n"
+        "the terms one by one, with the 578·x^2·y^4 term subtracted, so it\nevaluates another polynomial",
+        "binary64 operands, the terms one by one",
+        "the same computation as Double, under its own label",
+        "binary64 operands, x^4 and y^4 computed once and reused",
+    ]
+    entries = [
+        f".TP\n.B {label}\n{roff(text)}; {roff(program_text(result))}."
+        for (label, _), text, result in zip(EVALUATIONS, texts, RESULTS)
+    ]
     return "\n".join(entries).replace("^", "\\(ha")
 
 
@@ -293,8 +340,9 @@ if __name__ == "__main__":
     emit("steps-reuse", accounting_block(EVALUATIONS[3][1], REUSE_TERMS, REUSE_SUMS, TERMS))
     emit("reuse-facts", reuse_facts_block())
     emit("single", single_block())
-    emit("steps-single", accounting_block(EVALUATIONS[0][1], TERM_BY_TERM_TERMS, TERM_BY_TERM_SUMS,
-                                          single_exact_terms()))
+    emit(
+        "steps-single", accounting_block(EVALUATIONS[0][1], TERM_BY_TERM_TERMS, TERM_BY_TERM_SUMS, single_exact_terms())
+    )
     emit("printed", printed_block())
     for (label, steps), name in zip(EVALUATIONS, ["single", "double", None, "reuse"]):
         if name:

@@ -5,14 +5,39 @@ import { abs, bitLength, exactTerms } from './arithmetic.mjs';
 
 // The two orders: the names of their steps, and where their powers, terms and sums stand among them.
 export const TERM_BY_TERM = {
-  names: subtractT2 => ['T1 = 83521·y·y·y·y·y·y·y·y', 'T2 = 578·x·x·y·y·y·y', `S = T1 ${subtractT2 ? '−' : '+'} T2`,
-    'T3 = 2·x·x·x·x', 'S = S − T3', 'T4 = 2·x·x·x·x·x·x', 'S = S + T4', 'T5 = x·x·x·x·x·x·x·x', 'S = S − T5'],
-  powers: [], terms: [0, 1, 3, 5, 7], sums: [2, 4, 6, 8],
+  names: subtractT2 => [
+    'T1 = 83521·y·y·y·y·y·y·y·y',
+    'T2 = 578·x·x·y·y·y·y',
+    `S = T1 ${subtractT2 ? '−' : '+'} T2`,
+    'T3 = 2·x·x·x·x',
+    'S = S − T3',
+    'T4 = 2·x·x·x·x·x·x',
+    'S = S + T4',
+    'T5 = x·x·x·x·x·x·x·x',
+    'S = S − T5',
+  ],
+  powers: [],
+  terms: [0, 1, 3, 5, 7],
+  sums: [2, 4, 6, 8],
 };
 export const REUSING_POWERS = {
-  names: () => ['X4 = x·x·x·x', 'Y4 = y·y·y·y', 'S = U1 = 83521·Y4·Y4', 'U2 = 578·x·x·Y4', 'S = S + U2', 'U3 = 2·X4',
-    'S = S − U3', 'U4 = 2·x·x·X4', 'S = S + U4', 'U5 = X4·X4', 'S = S − U5'],
-  powers: [0, 1], terms: [2, 3, 5, 7, 9], sums: [4, 6, 8, 10], inside: ['U3, U4 and U5', 'U1 and U2'],
+  names: () => [
+    'X4 = x·x·x·x',
+    'Y4 = y·y·y·y',
+    'S = U1 = 83521·Y4·Y4',
+    'U2 = 578·x·x·Y4',
+    'S = S + U2',
+    'U3 = 2·X4',
+    'S = S − U3',
+    'U4 = 2·x·x·X4',
+    'S = S + U4',
+    'U5 = X4·X4',
+    'S = S − U5',
+  ],
+  powers: [0, 1],
+  terms: [2, 3, 5, 7, 9],
+  sums: [4, 6, 8, 10],
+  inside: ['U3, U4 and U5', 'U1 and U2'],
 };
 // The most roundings a term goes through on its way to the result, in either order: T1 (or U1) is
 // formed by eight roundings and then passes the four sums.
@@ -41,25 +66,33 @@ function sterbenz(s, t) {
 // not change, 'Sterbenz' where the last subtraction is exact by Sterbenz's lemma. total, the sum of
 // the effects, is result − exact.
 export function account(order, steps, x, y, subtractT2 = false) {
-  const terms = exactTerms(x, y), signs = termSigns(subtractT2), exactPowers = [x ** 4n, y ** 4n];
+  const terms = exactTerms(x, y);
+  const signs = termSigns(subtractT2);
+  const exactPowers = [x ** 4n, y ** 4n];
   const rows = steps.map((value, i) => ({ name: order.names(subtractT2)[i], value }));
   const exactNote = error => (error === 0n ? 'exact' : null);
-  let total = 0n, running = null, exactRunning = 0n;
+  let total = 0n;
+  let running = null;
+  let exactRunning = 0n;
   order.powers.forEach((i, k) => {
     const error = rows[i].value - exactPowers[k];
     const inside = order.inside[k];
     Object.assign(rows[i], { exact: exactPowers[k], error, effect: null, inside, note: exactNote(error) });
   });
   order.terms.forEach((i, k) => {
-    const term = rows[i].value, error = term - terms[k], effect = signs[k] * error;
+    const term = rows[i].value;
+    const error = term - terms[k];
+    const effect = signs[k] * error;
     exactRunning += signs[k] * terms[k];
     Object.assign(rows[i], { exact: terms[k], error, effect, note: exactNote(error) });
     total += effect;
-    if (k === 0) {  // the first term starts the sum
+    if (k === 0) {
+      // the first term starts the sum
       running = term;
       return;
     }
-    const sum = rows[order.sums[k - 1]], sumError = sum.value - (running + signs[k] * term);
+    const sum = rows[order.sums[k - 1]];
+    const sumError = sum.value - (running + signs[k] * term);
     let note = exactNote(sumError);
     if (sum.value === running && term !== 0n) note = 'absorbed';
     if (k === order.terms.length - 1 && signs[k] < 0n && sterbenz(running, term)) note = 'Sterbenz';
@@ -74,7 +107,8 @@ export function account(order, steps, x, y, subtractT2 = false) {
 // when the exact value is 0), whether its sign is right ('right', 'wrong', 'lost' when the result is
 // 0 and the exact value is not, 'none' when the exact value is 0 and the result is not), and a word.
 export function verdict(result, exact) {
-  const error = result - exact, relative = exact === 0n ? null : [abs(error), abs(exact)];
+  const error = result - exact;
+  const relative = exact === 0n ? null : [abs(error), abs(exact)];
   let sign = 'right';
   if (exact === 0n) sign = result === 0n ? 'right' : 'none';
   else if (result === 0n) sign = 'lost';

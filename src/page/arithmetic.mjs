@@ -5,7 +5,8 @@
 // The coefficients of y⁸, x²·y⁴, x⁴ and x⁶ in f (17⁴, 2·17², 2 and 2).
 export const COEFFICIENTS = [83521n, 578n, 2n, 2n];
 // The widths the page accepts: from the narrowest that rounds at all to four times binary128's.
-export const NARROWEST = 2, WIDEST = 1024;
+export const NARROWEST = 2;
+export const WIDEST = 1024;
 
 // |n|.
 export function abs(n) {
@@ -70,14 +71,18 @@ export function nearest(p) {
 // from that width on, nothing rounds.
 export function exactTracking() {
   const widest = { bits: 0 };
-  const note = n => { widest.bits = Math.max(widest.bits, significantBits(n)); return n; };
+  const note = n => {
+    widest.bits = Math.max(widest.bits, significantBits(n));
+    return n;
+  };
   return { widest, of: note, mul: (a, b) => note(a * b), add: (a, b) => note(a + b), sub: (a, b) => note(a - b) };
 }
 
 // Interval arithmetic at p bits: each value a pair [low, high], each end rounded outward, so that
 // the pair encloses the exact value of every step.
 export function outward(p) {
-  const low = n => roundDirected(n, p, false), high = n => roundDirected(n, p, true);
+  const low = n => roundDirected(n, p, false);
+  const high = n => roundDirected(n, p, true);
   const min = values => values.reduce((a, b) => (b < a ? b : a));
   const max = values => values.reduce((a, b) => (b > a ? b : a));
   return {
@@ -102,10 +107,13 @@ function multiply(ar, first, factor, count) {
 export function termByTerm(ar, x, y, subtractT2 = false) {
   [x, y] = [ar.of(x), ar.of(y)];
   const [c1, c2, c3, c4] = COEFFICIENTS.map(ar.of);
-  const t1 = multiply(ar, c1, y, 8), t2 = multiply(ar, multiply(ar, c2, x, 2), y, 4);
+  const t1 = multiply(ar, c1, y, 8);
+  const t2 = multiply(ar, multiply(ar, c2, x, 2), y, 4);
   const s2 = subtractT2 ? ar.sub(t1, t2) : ar.add(t1, t2);
-  const t3 = multiply(ar, c3, x, 4), s3 = ar.sub(s2, t3);
-  const t4 = multiply(ar, c4, x, 6), s4 = ar.add(s3, t4);
+  const t3 = multiply(ar, c3, x, 4);
+  const s3 = ar.sub(s2, t3);
+  const t4 = multiply(ar, c4, x, 6);
+  const s4 = ar.add(s3, t4);
   const t5 = multiply(ar, x, x, 7);
   return [t1, t2, s2, t3, s3, t4, s4, t5, ar.sub(s4, t5)];
 }
@@ -115,10 +123,15 @@ export function termByTerm(ar, x, y, subtractT2 = false) {
 export function reusingPowers(ar, x, y) {
   [x, y] = [ar.of(x), ar.of(y)];
   const [c1, c2, c3, c4] = COEFFICIENTS.map(ar.of);
-  const x4 = multiply(ar, x, x, 3), y4 = multiply(ar, y, y, 3);
-  const u1 = multiply(ar, c1, y4, 2), u2 = ar.mul(multiply(ar, c2, x, 2), y4), s2 = ar.add(u1, u2);
-  const u3 = ar.mul(c3, x4), s3 = ar.sub(s2, u3);
-  const u4 = ar.mul(multiply(ar, c4, x, 2), x4), s4 = ar.add(s3, u4);
+  const x4 = multiply(ar, x, x, 3);
+  const y4 = multiply(ar, y, y, 3);
+  const u1 = multiply(ar, c1, y4, 2);
+  const u2 = ar.mul(multiply(ar, c2, x, 2), y4);
+  const s2 = ar.add(u1, u2);
+  const u3 = ar.mul(c3, x4);
+  const s3 = ar.sub(s2, u3);
+  const u4 = ar.mul(multiply(ar, c4, x, 2), x4);
+  const s4 = ar.add(s3, u4);
   const u5 = ar.mul(x4, x4);
   return [x4, y4, u1, u2, s2, u3, s3, u4, s4, u5, ar.sub(s4, u5)];
 }
@@ -128,10 +141,12 @@ export function reusingPowers(ar, x, y) {
 // fuses T2's last product (T1's when T2 is subtracted, as in Single), each later sum the term it
 // takes. Returns the result.
 export function termByTermFused(p, x, y, subtractT2 = false) {
-  const ar = nearest(p), round = ar.of;
+  const ar = nearest(p);
+  const round = ar.of;
   [x, y] = [round(x), round(y)];
   const [c1, c2, c3, c4] = COEFFICIENTS.map(round);
-  const t1Head = multiply(ar, c1, y, 7), t2Head = multiply(ar, multiply(ar, c2, x, 2), y, 3);
+  const t1Head = multiply(ar, c1, y, 7);
+  const t2Head = multiply(ar, multiply(ar, c2, x, 2), y, 3);
   let s = subtractT2 ? round(t1Head * y - round(t2Head * y)) : round(round(t1Head * y) + t2Head * y);
   s = round(s - multiply(ar, c3, x, 3) * x);
   s = round(s + multiply(ar, c4, x, 5) * x);
@@ -141,10 +156,12 @@ export function termByTermFused(p, x, y, subtractT2 = false) {
 // The power-reuse order at p bits with each sum fused with the last multiplication of the term it
 // takes. Returns the result.
 export function reusingPowersFused(p, x, y) {
-  const ar = nearest(p), round = ar.of;
+  const ar = nearest(p);
+  const round = ar.of;
   [x, y] = [round(x), round(y)];
   const [c1, c2, c3, c4] = COEFFICIENTS.map(round);
-  const x4 = multiply(ar, x, x, 3), y4 = multiply(ar, y, y, 3);
+  const x4 = multiply(ar, x, x, 3);
+  const y4 = multiply(ar, y, y, 3);
   let s = multiply(ar, c1, y4, 2);
   s = round(s + multiply(ar, c2, x, 2) * y4);
   s = round(s - c3 * x4);
@@ -169,11 +186,11 @@ export function exactValue(x, y, subtractT2 = false) {
 // or null when it is not exact at WIDEST. Widths from `exact` (the most significant bits any exact
 // step needs) on round nothing, so the search starts there.
 export function leastExactWidth(x, y) {
-  const f = exactValue(x, y), exact = exactTracking();
+  const f = exactValue(x, y);
+  const exact = exactTracking();
   termByTerm(exact, x, y);
   let p = Math.min(Math.max(exact.widest.bits, NARROWEST), WIDEST);
   if (termByTerm(nearest(p), x, y)[8] !== f) return null;
   while (p > NARROWEST && termByTerm(nearest(p - 1), x, y)[8] === f) --p;
   return p;
 }
-

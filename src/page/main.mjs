@@ -5,18 +5,30 @@ import { NARROWEST, WIDEST, exactValue, leastExactWidth } from './arithmetic.mjs
 import { grouped, minus } from './text.mjs';
 import { h, showDigits } from './views.mjs';
 import {
-  BINARY64, PROGRAM_POINT, atWidth, results, routinesSection, runVerdicts, whySection, widthSection,
+  BINARY64,
+  PROGRAM_POINT,
+  atWidth,
+  results,
+  routinesSection,
+  runVerdicts,
+  whySection,
+  widthSection,
 } from './sections.mjs';
 
 // The longest integers the fields take: enough for any lesson, short enough to draw at once.
 const MOST_DIGITS = 100;
-const INTEGER = new RegExp(`^[+-]?[0-9]{1,${MOST_DIGITS}}$`), WIDTH = /^[0-9]{1,4}$/;
+const INTEGER = new RegExp(`^[+-]?[0-9]{1,${MOST_DIGITS}}$`);
+const WIDTH = /^[0-9]{1,4}$/;
 
 // The fields' texts checked: { x, y, p } as numbers, or { problems } naming each field that is wrong.
 function parse(texts) {
-  const problems = [], values = {};
-  const wrong = (field, rule, text) => problems.push({ field, text: `${field} must be ${rule}; ` +
-    `${text === '' ? 'it is empty' : `“${text}” is not`}.` });
+  const problems = [];
+  const values = {};
+  const wrong = (field, rule, text) =>
+    problems.push({
+      field,
+      text: `${field} must be ${rule}; ` + `${text === '' ? 'it is empty' : `“${text}” is not`}.`,
+    });
   for (const name of ['x', 'y']) {
     const text = texts[name].trim();
     if (INTEGER.test(text)) values[name] = BigInt(text);
@@ -62,8 +74,8 @@ function chainLinks(count, choose) {
 class Page {
   constructor(exports) {
     this.exports = exports;
-    this.exactFrom = new Map();  // the least exact width of each point drawn, by "x,y"
-    this.drawn = null;  // the point whose sections are drawn, as "x,y"
+    this.exactFrom = new Map(); // the least exact width of each point drawn, by "x,y"
+    this.drawn = null; // the point whose sections are drawn, as "x,y"
     this.fields = Object.fromEntries(['x', 'y', 'p'].map(name => [name, document.getElementById(name)]));
   }
 
@@ -75,7 +87,8 @@ class Page {
   // Draws the texts: everything at the point and width they name, or what is wrong with them.
   // address: 'push' or 'replace' puts them in the address, anything else leaves it.
   show(texts, address) {
-    const parsed = parse(texts), error = document.getElementById('input-error');
+    const parsed = parse(texts);
+    const error = document.getElementById('input-error');
     for (const [name, field] of Object.entries(this.fields)) {
       const problem = parsed.problems?.find(found => found.field === name);
       field.value = problem ? texts[name] : texts[name].trim();
@@ -104,15 +117,23 @@ class Page {
 
   // Draws every section at (x, y) and p, but at the point already drawn only the width's section.
   draw({ x, y, p }) {
-    const exactFrom = this.leastExactWidth(x, y), key = `${x},${y}`, at = atWidth(x, y, p);
-    fill('width', widthSection(x, y, p, at, exactFrom, width => this.choose(width, 'push')));
+    const exactFrom = this.leastExactWidth(x, y);
+    const key = `${x},${y}`;
+    const at = atWidth(x, y, p);
+    fill(
+      'width',
+      widthSection(x, y, p, at, exactFrom, width => this.choose(width, 'push')),
+    );
     if (this.drawn !== key) {
       const least = document.getElementById('least-exact');
       least.disabled = exactFrom === null;
-      least.textContent = exactFrom === null ? `least exact width: none up to ${WIDEST}`
-        : `${exactFrom} least exact width`;
-      fill('point', [`At x = ${minus(grouped(x))}, y = ${minus(grouped(y))}, f(x, y) = `,
-        h('output', { id: 'exact-f' }, minus(grouped(exactValue(x, y)))), ' exactly.']);
+      least.textContent =
+        exactFrom === null ? `least exact width: none up to ${WIDEST}` : `${exactFrom} least exact width`;
+      fill('point', [
+        `At x = ${minus(grouped(x))}, y = ${minus(grouped(y))}, f(x, y) = `,
+        h('output', { id: 'exact-f' }, minus(grouped(exactValue(x, y)))),
+        ' exactly.',
+      ]);
       fill('why', whySection(x, y));
       fill('routines', routinesSection(this.exports, x, y));
       this.drawn = key;
@@ -147,8 +168,13 @@ class Page {
 // width buttons and the chain's points draw at once.
 function follow(page) {
   const form = document.getElementById('choice');
-  form.addEventListener('submit', event => { event.preventDefault(); page.show(page.texts(), 'push'); });
-  page.fields.p.addEventListener('input', () => { if (parse(page.texts()).p) page.show(page.texts(), 'replace'); });
+  form.addEventListener('submit', event => {
+    event.preventDefault();
+    page.show(page.texts(), 'push');
+  });
+  page.fields.p.addEventListener('input', () => {
+    if (parse(page.texts()).p) page.show(page.texts(), 'replace');
+  });
   for (const button of form.querySelectorAll('button[data-p]')) {
     button.addEventListener('click', () => page.choose(button.dataset.p, 'push'));
   }
@@ -157,11 +183,13 @@ function follow(page) {
     const width = x === undefined ? null : page.leastExactWidth(x, y);
     if (width !== null) page.choose(width, 'push');
   });
-  document.getElementById('chain').append(...chainLinks(6, (event, x, y) => {
-    if (event.ctrlKey || event.metaKey || event.shiftKey) return;  // a new tab or window: the link itself
-    event.preventDefault();
-    page.show({ ...page.texts(), x: String(x), y: String(y) }, 'push');
-  }));
+  document.getElementById('chain').append(
+    ...chainLinks(6, (event, x, y) => {
+      if (event.ctrlKey || event.metaKey || event.shiftKey) return; // a new tab or window: the link itself
+      event.preventDefault();
+      page.show({ ...page.texts(), x: String(x), y: String(y) }, 'push');
+    }),
+  );
   window.addEventListener('popstate', () => page.show(addressTexts(), 'keep'));
   document.querySelector('main').addEventListener('click', showDigits);
 }

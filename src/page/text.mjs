@@ -4,8 +4,8 @@
 import { abs } from './arithmetic.mjs';
 
 const SUPERSCRIPTS = { '-': '⁻', 0: '⁰', 1: '¹', 2: '²', 3: '³', 4: '⁴', 5: '⁵', 6: '⁶', 7: '⁷', 8: '⁸', 9: '⁹' };
-const MINUS = '−';  // U+2212, the minus sign
-const THIN_SPACE = ' ';  // U+2009, between groups of three digits; a line may break there
+const MINUS = '−'; // U+2212, the minus sign
+const THIN_SPACE = ' '; // U+2009, between groups of three digits; a line may break there
 
 // The text with each ASCII hyphen-minus written as a minus sign.
 export function minus(text) {
@@ -27,13 +27,14 @@ export function grouped(n) {
 
 // The nonnegative fraction num/den rounded to an integer, to nearest with ties to even.
 function roundedQuotient(num, den) {
-  const q = num / den, twice = 2n * (num % den);
+  const q = num / den;
+  const twice = 2n * (num % den);
   return twice > den || (twice === den && q % 2n === 1n) ? q + 1n : q;
 }
 
 // The decimal exponent e of the positive fraction num/den: 10^e <= num/den < 10^(e+1).
 function decimalExponent(num, den) {
-  let e = num.toString().length - den.toString().length;  // right, or one too large
+  let e = num.toString().length - den.toString().length; // right, or one too large
   if (e >= 0 ? num < den * 10n ** BigInt(e) : num * 10n ** BigInt(-e) < den) --e;
   return e;
 }
@@ -42,12 +43,17 @@ function decimalExponent(num, den) {
 // nearest with ties to even; 0 for zero.
 export function scientific(num, den = 1n, digits = 2) {
   if (num === 0n) return '0';
-  const sign = num < 0n ? MINUS : '', magnitude = abs(num);
+  const sign = num < 0n ? MINUS : '';
+  const magnitude = abs(num);
   let e = decimalExponent(magnitude, den);
   const shift = BigInt(digits - e);
-  let m = shift >= 0n ? roundedQuotient(magnitude * 10n ** shift, den)
-    : roundedQuotient(magnitude, den * 10n ** -shift);
-  if (m === 10n ** BigInt(digits + 1)) { m /= 10n; ++e; }  // 9.995 rounded up to 10.00
+  let m =
+    shift >= 0n ? roundedQuotient(magnitude * 10n ** shift, den) : roundedQuotient(magnitude, den * 10n ** -shift);
+  if (m === 10n ** BigInt(digits + 1)) {
+    // 9.995 rounded up to 10.00
+    m /= 10n;
+    ++e;
+  }
   const text = m.toString();
   return `${sign}${text[0]}${digits > 0 ? '.' + text.slice(1) : ''}·${power(10, e)}`;
 }
@@ -84,9 +90,11 @@ export function inSteps(error, stepExponent) {
 export function hexfloat(v) {
   if (!Number.isFinite(v)) return String(v);
   const word = new BigUint64Array(new Float64Array([v]).buffer)[0];
-  const biased = Number((word >> 52n) & 0x7ffn), fraction = word & ((1n << 52n) - 1n);
+  const biased = Number((word >> 52n) & 0x7ffn);
+  const fraction = word & ((1n << 52n) - 1n);
   const digits = fraction.toString(16).padStart(13, '0').replace(/0+$/, '');
   const exponent = biased === 0 ? (fraction === 0n ? 0 : -1022) : biased - 1023;
-  const sign = word >> 63n ? '-' : '', lead = biased === 0 ? 0 : 1;
+  const sign = word >> 63n ? '-' : '';
+  const lead = biased === 0 ? 0 : 1;
   return `${sign}0x${lead}${digits && '.' + digits}p${exponent < 0 ? '' : '+'}${exponent}`;
 }

@@ -3,13 +3,17 @@
 
 // WASI preview 1 numbers this host uses: error numbers, the character-device file type, and the
 // rights fd_read (bit 1) and fd_write (bit 6), without fd_seek and fd_tell, as a terminal has.
-const ESUCCESS = 0, EBADF = 8, ESPIPE = 70;
+const ESUCCESS = 0;
+const EBADF = 8;
+const ESPIPE = 70;
 const CHARACTER_DEVICE = 2;
 const STREAM_RIGHTS = (1n << 1n) | (1n << 6n);
 
 // Thrown by proc_exit to end the run with its status.
 class Exit {
-  constructor(status) { this.status = status; }
+  constructor(status) {
+    this.status = status;
+  }
 }
 
 // The imports of one run: standard output and error collected in out[1] and out[2]. memory() gives
@@ -49,7 +53,8 @@ function wasiHost(memory) {
       if (fd !== 1 && fd !== 2) return EBADF;
       let written = 0;
       for (let i = 0; i < count; ++i) {
-        const address = view().getUint32(iovs + 8 * i, true), length = view().getUint32(iovs + 8 * i + 4, true);
+        const address = view().getUint32(iovs + 8 * i, true);
+        const length = view().getUint32(iovs + 8 * i + 4, true);
         out[fd].push(...new Uint8Array(memory().buffer, address, length));
         written += length;
       }
@@ -57,7 +62,9 @@ function wasiHost(memory) {
       return ESUCCESS;
     },
     // Ends the run with the program's status.
-    proc_exit: status => { throw new Exit(status); },
+    proc_exit: status => {
+      throw new Exit(status);
+    },
   };
   return { imports: { wasi_snapshot_preview1: imports }, out };
 }

@@ -15,13 +15,15 @@ import { instantiate } from '../../src/page/wasi.mjs';
 
 const { nearest, outward, reusingPowers, termByTerm } = arithmetic;
 const source = path => readFileSync(new URL(`../../${path}`, import.meta.url), 'utf8');
-const X = 9478657n, Y = 2298912n;
+const X = 9478657n;
+const Y = 2298912n;
 
 // A C hexadecimal float that holds an integer (0x1.54255935bde18p+185, -0x1p+134, 0.0) as a BigInt.
 function hexInteger(text) {
   const hexfloat = /^(-?)0x([01])(?:\.([0-9a-f]+))?p([-+]\d+)$/;
-  const [, sign, whole, fraction = '', exponent] = text.match(hexfloat) ?? [, '', '0', '', '0'];  // 0.0
-  const shift = Number(exponent) - 4 * fraction.length, digits = BigInt(`0x${whole}${fraction}`);
+  const [, sign, whole, fraction = '', exponent] = text.match(hexfloat) ?? [null, '', '0', '', '0']; // 0.0
+  const shift = Number(exponent) - 4 * fraction.length;
+  const digits = BigInt(`0x${whole}${fraction}`);
   const value = shift >= 0 ? digits << BigInt(shift) : digits >> BigInt(-shift);
   assert.equal(shift >= 0 || value << BigInt(-shift) === digits, true, `${text} is not an integer`);
   return sign ? -value : value;
@@ -32,8 +34,17 @@ function block(script, name) {
   const text = source('docs/numbers.md');
   const start = text.indexOf(`<!-- from docs/${script}: ${name} -->`);
   assert.notEqual(start, -1, `docs/numbers.md has no block ${script}: ${name}`);
-  return text.slice(start, text.indexOf('<!-- end -->', start)).split('\n').filter(line => line.startsWith('| '))
-    .slice(1).map(line => line.slice(2, -2).split(' | ').map(cell => cell.replaceAll('**', '').trim()));
+  return text
+    .slice(start, text.indexOf('<!-- end -->', start))
+    .split('\n')
+    .filter(line => line.startsWith('| '))
+    .slice(1)
+    .map(line =>
+      line
+        .slice(2, -2)
+        .split(' | ')
+        .map(cell => cell.replaceAll('**', '').trim()),
+    );
 }
 
 // The program's number text (−5.316912e+036) written as the page writes a number (−5.316912·10³⁶).
@@ -44,6 +55,7 @@ function asPageText(programText) {
 
 test('rounding to p bits: ties to even, carries into a new bit, both directions', () => {
   // n, p, to nearest, toward −∞, toward +∞
+  // prettier-ignore
   const rows = [
     [ 0x0n,                3,  0x0n,                0x0n,                0x0n],
     [ 0xcn,                2,  0xcn,                0xcn,                0xcn],                 // 1100: exact
@@ -64,9 +76,13 @@ test('rounding to p bits: ties to even, carries into a new bit, both directions'
   }
 });
 
-test('both orders at 53 bits give the evaluation tests\' steps bit for bit', () => {
-  const tables = source('tests/eval_test.cpp').split('constexpr step ').slice(1).map(table =>
-    [...table.matchAll(/\{"[^"]+",\s*(-?0x[0-9a-f.]+p[-+]\d+|0\.0)\}/g)].map(match => hexInteger(match[1])));
+test("both orders at 53 bits give the evaluation tests' steps bit for bit", () => {
+  const tables = source('tests/eval_test.cpp')
+    .split('constexpr step ')
+    .slice(1)
+    .map(table =>
+      [...table.matchAll(/\{"[^"]+",\s*(-?0x[0-9a-f.]+p[-+]\d+|0\.0)\}/g)].map(match => hexInteger(match[1])),
+    );
   assert.equal(tables.length, 3, 'tests/eval_test.cpp: three tables of steps');
   const ar = nearest(53);
   assert.deepEqual(termByTerm(ar, X, Y, true), tables[0], 'Single');
@@ -89,29 +105,41 @@ test('at 53 bits the page computes what the WebAssembly module computes, whereve
   };
   // Points of every size up to 2^70 (beyond 2^53 the module is given x rounded, as the page rounds
   // its operands), and from 2^40 on some overflow; a fixed generator, so that a failure repeats.
-  let seed = 0x2545f491n, compared = 0;
-  const next = bits => {  // Knuth's MMIX linear congruential generator, its top bits
+  let seed = 0x2545f491n;
+  let compared = 0;
+  const next = bits => {
+    // Knuth's MMIX linear congruential generator, its top bits
     seed = (seed * 6364136223846793005n + 1442695040888963407n) & 0xffffffffffffffffn;
     return seed >> BigInt(64 - bits);
   };
   for (let i = 0; i < 3000; ++i) {
-    const x = next(1 + (i % 70)), y = next(1 + ((i * 7) % 70));
-    for (const [name, evaluate, count] of [['sum_terms_double', ar => termByTerm(ar, x, y), 9],
-      ['sum_reusing_powers', ar => reusingPowers(ar, x, y), 11]]) {
+    const x = next(1 + (i % 70));
+    const y = next(1 + ((i * 7) % 70));
+    for (const [name, evaluate, count] of [
+      ['sum_terms_double', ar => termByTerm(ar, x, y), 9],
+      ['sum_reusing_powers', ar => reusingPowers(ar, x, y), 11],
+    ]) {
       const module = steps(name, x, y, count);
       if (!module.every(Number.isFinite)) continue;
-      assert.deepEqual(evaluate(nearest(53)), module.map(v => BigInt(v)), `${name} at (${x}, ${y})`);
+      assert.deepEqual(
+        evaluate(nearest(53)),
+        module.map(v => BigInt(v)),
+        `${name} at (${x}, ${y})`,
+      );
       ++compared;
     }
     if (x < 1n << 24n && y < 1n << 24n) {
-      assert.deepEqual(termByTerm(nearest(53), x, y, true), steps('sum_terms_single', x, y, 9).map(v => BigInt(v)),
-        `sum_terms_single at (${x}, ${y})`);
+      assert.deepEqual(
+        termByTerm(nearest(53), x, y, true),
+        steps('sum_terms_single', x, y, 9).map(v => BigInt(v)),
+        `sum_terms_single at (${x}, ${y})`,
+      );
     }
   }
   assert.ok(compared > 3000, `only ${compared} finite evaluations were compared`);
 });
 
-test('widths, intervals and fused results at the program\'s point are those of the explanation page', () => {
+test("widths, intervals and fused results at the program's point are those of the explanation page", () => {
   const f = arithmetic.exactValue(X, Y);
   const widths = block('remedies.py', 'widths');
   const least = Number(widths.at(-1)[0].split(' ')[0]);
@@ -129,31 +157,50 @@ test('widths, intervals and fused results at the program\'s point are those of t
   // Each row: Single, Double, Extended, Extended2, in the program's number text.
   const rows = Object.fromEntries(block('arithmetic.py', 'other-hardware').map(([name, ...values]) => [name, values]));
   const page = {
-    '64-bit significands (x87), all in registers': [termByTerm(nearest(64), X, Y, true)[8],
-      termByTerm(nearest(64), X, Y)[8], termByTerm(nearest(64), X, Y)[8], reusingPowers(nearest(64), X, Y)[10]],
-    'fused multiply-add': [arithmetic.termByTermFused(53, X, Y, true), arithmetic.termByTermFused(53, X, Y),
-      arithmetic.termByTermFused(53, X, Y), arithmetic.reusingPowersFused(53, X, Y)],
+    '64-bit significands (x87), all in registers': [
+      termByTerm(nearest(64), X, Y, true)[8],
+      termByTerm(nearest(64), X, Y)[8],
+      termByTerm(nearest(64), X, Y)[8],
+      reusingPowers(nearest(64), X, Y)[10],
+    ],
+    'fused multiply-add': [
+      arithmetic.termByTermFused(53, X, Y, true),
+      arithmetic.termByTermFused(53, X, Y),
+      arithmetic.termByTermFused(53, X, Y),
+      arithmetic.reusingPowersFused(53, X, Y),
+    ],
   };
   for (const [name, values] of Object.entries(page)) {
-    assert.deepEqual(values.map(v => scientific(v, 1n, 6)), rows[name].map(asPageText), name);
+    assert.deepEqual(
+      values.map(v => scientific(v, 1n, 6)),
+      rows[name].map(asPageText),
+      name,
+    );
   }
   assert.equal(termByTerm(nearest(64), X, Y)[8], -(1n << 122n), 'Double at 64 bits is one step of 2^122 low');
 });
 
-test('each operation\'s rounding error and effect are those of the explanation page', () => {
-  const exponent = stepExponent(X, Y, 53), ar = nearest(53);
+test("each operation's rounding error and effect are those of the explanation page", () => {
+  const exponent = stepExponent(X, Y, 53);
+  const ar = nearest(53);
   const accounts = {
     'steps-double': account(TERM_BY_TERM, termByTerm(ar, X, Y), X, Y),
     'steps-reuse': account(REUSING_POWERS, reusingPowers(ar, X, Y), X, Y),
     'steps-single': account(TERM_BY_TERM, termByTerm(ar, X, Y, true), X, Y, true),
   };
   for (const [name, acc] of Object.entries(accounts)) {
-    const rows = block('steps.py', name), shown = acc.rows.filter(row => row.effect !== null);
-    const page = shown.map(row => [row.name + (row.note === 'Sterbenz' ? ' (exact: Sterbenz\'s lemma)' : ''),
-      inSteps(row.error, exponent), inSteps(row.effect, exponent)]);
-    page.push(['all roundings together', '', inSteps(acc.total, exponent)],
+    const rows = block('steps.py', name);
+    const shown = acc.rows.filter(row => row.effect !== null);
+    const page = shown.map(row => [
+      row.name + (row.note === 'Sterbenz' ? " (exact: Sterbenz's lemma)" : ''),
+      inSteps(row.error, exponent),
+      inSteps(row.effect, exponent),
+    ]);
+    page.push(
+      ['all roundings together', '', inSteps(acc.total, exponent)],
       ['exact value of the polynomial', '', inSteps(acc.exact, exponent)],
-      ['result', '', inSteps(acc.result, exponent)]);
+      ['result', '', inSteps(acc.result, exponent)],
+    );
     assert.deepEqual(page, rows, name);
     assert.equal(acc.total, acc.result - acc.exact, `${name}: the effects add up to result − exact`);
   }

@@ -25,9 +25,17 @@ before(async () => {
   profile = mkdtempSync(join(tmpdir(), 'polyeval-chromium-'));
   // --no-sandbox: the tests run as root, where Chromium's sandbox refuses to start.
   browser.chromium = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', userDataDir: profile, protocolTimeout: 60000,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-      '--disable-sync', '--no-first-run'],
+    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+    userDataDir: profile,
+    protocolTimeout: 60000,
+    args: [
+      '--no-sandbox',
+      '--disable-gpu',
+      '--disable-background-networking',
+      '--disable-component-update',
+      '--disable-sync',
+      '--no-first-run',
+    ],
   });
 });
 after(async () => {
@@ -38,7 +46,8 @@ after(async () => {
 // Opens the file at the address `address`, width px wide, and waits for the element `ready`; fails
 // on any script error of the page.
 export async function open(address, width, ready) {
-  const page = await browser.chromium.newPage(), errors = [];
+  const page = await browser.chromium.newPage();
+  const errors = [];
   page.on('pageerror', error => errors.push(error.message));
   await page.setViewport({ width, height: 900 });
   await page.goto(address, { timeout: 30000 });

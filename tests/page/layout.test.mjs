@@ -23,23 +23,30 @@ const results = page => page.$eval('#results', element => JSON.parse(element.tex
 test('no sideways scrolling, and every table in a labelled region of its own', { timeout: 120000 }, async () => {
   // width, query
   const rows = [
-    [375,  ''],
+    [375, ''],
     [1024, ''],
-    [375,  `?x=${LONG}&y=2298912`],
+    [375, `?x=${LONG}&y=2298912`],
     [1024, `?x=${LONG}&y=${LONG}&p=1024`],
-    [375,  `?x=${LONG}&y=${LONG}&p=2`],
-    [375,  `?x=1.5&y=${LONG}0`],
+    [375, `?x=${LONG}&y=${LONG}&p=2`],
+    [375, `?x=1.5&y=${LONG}0`],
   ];
   for (const [width, query] of rows) {
     const page = await open(query, width);
     await page.$$eval('button.number', all => all.forEach(number => number.click()));
-    const [scrollWidth, clientWidth] = await page.evaluate(() =>
-      [document.documentElement.scrollWidth, document.documentElement.clientWidth]);
+    const [scrollWidth, clientWidth] = await page.evaluate(() => [
+      document.documentElement.scrollWidth,
+      document.documentElement.clientWidth,
+    ]);
     assert.ok(scrollWidth <= clientWidth, `?${query} at ${width} px: the page is ${scrollWidth} px wide`);
-    const unlabelled = await page.$$eval('table', tables => tables.filter(table => {
-      const region = table.parentElement, label = document.getElementById(region.getAttribute('aria-labelledby'));
-      return region.getAttribute('role') !== 'region' || region.tabIndex !== 0 || !label?.textContent.trim();
-    }).length);
+    const unlabelled = await page.$$eval(
+      'table',
+      tables =>
+        tables.filter(table => {
+          const region = table.parentElement;
+          const label = document.getElementById(region.getAttribute('aria-labelledby'));
+          return region.getAttribute('role') !== 'region' || region.tabIndex !== 0 || !label?.textContent.trim();
+        }).length,
+    );
     assert.equal(unlabelled, 0, `?${query}: tables outside a labelled, focusable region`);
     await page.close();
   }
@@ -50,14 +57,18 @@ test('a width, the least exact width and a typed point redraw the page and addre
   await page.click('button[data-p="64"]');
   let shown = await results(page);
   assert.equal(shown.p, 64);
-  assert.equal(BigInt(shown.term_by_term.result), -(1n << 122n), 'Double\'s order at 64 bits');
+  assert.equal(BigInt(shown.term_by_term.result), -(1n << 122n), "Double's order at 64 bits");
   assert.match(await page.evaluate(() => location.search), /[?&]p=64(&|$)/);
   await page.click('#least-exact');
   shown = await results(page);
   assert.equal(shown.p, shown.exact_from);
   assert.equal(shown.term_by_term.result, shown.f);
-  await page.$eval('#x', field => { field.value = '  2177 '; });
-  await page.$eval('#y', field => { field.value = ' 528'; });
+  await page.$eval('#x', field => {
+    field.value = '  2177 ';
+  });
+  await page.$eval('#y', field => {
+    field.value = ' 528';
+  });
   await page.click('button[type="submit"]');
   shown = await results(page);
   assert.deepEqual([shown.x, shown.y, shown.f], ['2177', '528', String(1n - 2n * 2177n * 2177n)]);
@@ -70,9 +81,11 @@ test('axe-core finds nothing serious or critical', { timeout: 120000 }, async ()
   for (const query of ['', '?x=1.5&y=528', `?x=${2n ** 130n}&y=3&p=11`]) {
     const page = await open(query, 375);
     await page.evaluate(axe);
-    const found = await page.evaluate(async () => (await window.axe.run(document)).violations
-      .filter(violation => ['serious', 'critical'].includes(violation.impact))
-      .map(violation => `${violation.id}: ${violation.nodes.map(node => node.target.join(' ')).join(', ')}`));
+    const found = await page.evaluate(async () =>
+      (await window.axe.run(document)).violations
+        .filter(violation => ['serious', 'critical'].includes(violation.impact))
+        .map(violation => `${violation.id}: ${violation.nodes.map(node => node.target.join(' ')).join(', ')}`),
+    );
     assert.deepEqual(found, [], `?${query}`);
     assert.equal(await page.$$eval('main', mains => mains.length), 1, 'one main landmark');
     await page.close();

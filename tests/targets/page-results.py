@@ -31,13 +31,22 @@ def exact_from(x, y):
 
 shown = json.load(sys.stdin)
 x, y, p = (int(argument) for argument in sys.argv[2:5])
-want = {"x": str(x), "y": str(y), "p": p, "f": str(exact_f(x, y)), "exact_from": exact_from(x, y),
-        "term_by_term": [str(v) for v in steps(term_by_term, x, y, p)],
-        "powers_reused": [str(v) for v in steps(reusing_powers, x, y, p)]}
+want = {
+    "x": str(x),
+    "y": str(y),
+    "p": p,
+    "f": str(exact_f(x, y)),
+    "exact_from": exact_from(x, y),
+    "term_by_term": [str(v) for v in steps(term_by_term, x, y, p)],
+    "powers_reused": [str(v) for v in steps(reusing_powers, x, y, p)],
+}
 got = {key: shown[key] for key in ("x", "y", "p", "f", "exact_from")}
 got.update({order: shown[order]["steps"] for order in ("term_by_term", "powers_reused")})
 problems = [f"{key}: the page holds {got[key]}, want {want[key]}" for key in want if got[key] != want[key]]
-problems += [f"{order}: the result is not the last step" for order in ("term_by_term", "powers_reused")
-             if shown[order]["result"] != shown[order]["steps"][-1]]
+problems += [
+    f"{order}: the result is not the last step"
+    for order in ("term_by_term", "powers_reused")
+    if shown[order]["result"] != shown[order]["steps"][-1]
+]
 print("\n".join(problems) or f"#results at ({x}, {y}), {p} bits: f, every step and exact_from {want['exact_from']}")
 sys.exit(1 if problems else 0)
