@@ -1,8 +1,27 @@
 # The Markdown pages as HTML pages, for readers without a Markdown viewer (every Windows user):
 # docs/html_pages.py renders each with Debian's python3-markdown-it and python3-mdit-py-plugins into
-# html/ in the build tree, laid out as installed: README.html, and docs/ with numbers.html,
-# exercises.html, development.html and the figure they show. POLYEVAL_HTML_PAGES lists the pages.
+# html/ in the build tree, laid out as installed: README.html, and docs/ with the other pages and
+# the figure they show. POLYEVAL_HTML_PAGES lists the pages written.
 #
+# What the documentation holds is docs/pages.txt: POLYEVAL_DOCS_<role> lists its files of each role
+# (readme, explanation, maintainers, license, figure), POLYEVAL_DOC_PAGES its Markdown pages.
+file(STRINGS ${PROJECT_SOURCE_DIR}/docs/pages.txt entries REGEX "^[^#]")
+set(POLYEVAL_DOC_PAGES "")
+foreach(role IN ITEMS readme explanation maintainers license figure)
+  set(POLYEVAL_DOCS_${role} "")
+endforeach()
+foreach(entry IN LISTS entries)
+  if(NOT entry MATCHES "^([^ ]+) +(readme|explanation|maintainers|license|figure)$")
+    message(FATAL_ERROR "docs/pages.txt: not a file and its role: ${entry}")
+  endif()
+  set(path ${CMAKE_MATCH_1})
+  list(APPEND POLYEVAL_DOCS_${CMAKE_MATCH_2} ${path})
+  if(path MATCHES "\\.md$")
+    list(APPEND POLYEVAL_DOC_PAGES ${path})
+  endif()
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/pages.txt)
+
 # POLYEVAL_HTML_DOCS: AUTO renders them where the renderer is found and says in one line where it
 # is not; ON (the release) requires them; OFF leaves them out.
 set(POLYEVAL_HTML_DOCS AUTO CACHE STRING "Render the documentation as HTML pages: AUTO, ON or OFF")
@@ -26,30 +45,30 @@ if(NOT POLYEVAL_HTML_PYTHON)
 endif()
 
 # The Windows packages rename the license, which the README links to.
-set(license LICENSE)
+set(license ${POLYEVAL_DOCS_license})
 set(renamed "")
 if(WIN32)
-  set(license LICENSE.txt)
-  set(renamed --link LICENSE=${license})
+  set(license ${license}.txt)
+  set(renamed --link ${POLYEVAL_DOCS_license}=${license})
 endif()
 # Each page: the Markdown source, and the HTML page under html/.
-foreach(page IN ITEMS README docs/numbers docs/exercises docs/development)
-  set(html ${POLYEVAL_HTML_DIR}/${page}.html)
+foreach(page IN LISTS POLYEVAL_DOC_PAGES)
+  string(REGEX REPLACE "\\.md$" ".html" html ${POLYEVAL_HTML_DIR}/${page})
   add_custom_command(
     OUTPUT ${html}
-    COMMAND ${POLYEVAL_HTML_PYTHON} ${PROJECT_SOURCE_DIR}/docs/html_pages.py ${PROJECT_SOURCE_DIR}/${page}.md ${html} ${renamed}
-    DEPENDS ${PROJECT_SOURCE_DIR}/${page}.md ${PROJECT_SOURCE_DIR}/docs/html_pages.py
-    COMMENT "Writing the HTML page ${page}.html"
+    COMMAND ${POLYEVAL_HTML_PYTHON} ${PROJECT_SOURCE_DIR}/docs/html_pages.py ${PROJECT_SOURCE_DIR}/${page} ${html} ${renamed}
+    DEPENDS ${PROJECT_SOURCE_DIR}/${page} ${PROJECT_SOURCE_DIR}/docs/html_pages.py
+    COMMENT "Writing the HTML page of ${page}"
     VERBATIM)
   list(APPEND POLYEVAL_HTML_PAGES ${html})
 endforeach()
 # What the pages link to and show beside them, so that html/ opens as it is installed: the license
-# and the figure.
+# and the figures.
 set(linked "")
-foreach(pair IN ITEMS LICENSE:${license} docs/magnitudes.svg:docs/magnitudes.svg)
+foreach(pair IN ITEMS ${POLYEVAL_DOCS_license}:${license} ${POLYEVAL_DOCS_figure})
   string(REPLACE ":" ";" pair ${pair})
   list(GET pair 0 source)
-  list(GET pair 1 copy)
+  list(GET pair -1 copy)
   add_custom_command(
     OUTPUT ${POLYEVAL_HTML_DIR}/${copy}
     COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/${source} ${POLYEVAL_HTML_DIR}/${copy}

@@ -97,13 +97,14 @@ It is meant for teaching and testing floating-point behaviour.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
-# The pages the README links to, and the pages they link to, by their path beside it.
-set(POLYEVAL_LINKED_DOCS docs/numbers.md docs/magnitudes.svg docs/exercises.md docs/development.md)
-# The same pages as HTML (POLYEVAL_HTML_PAGES, cmake/html-docs.cmake), where they are rendered; the
-# man page names the explanation in the form that is installed.
-set(POLYEVAL_EXPLANATION docs/numbers.md)
+# The documentation (docs/pages.txt, read by cmake/html-docs.cmake): the files the README links to,
+# and those they link to, by their path beside it, but for the README and the license, which each
+# platform installs in its own way; and the HTML pages (POLYEVAL_HTML_PAGES) where they are rendered.
+set(POLYEVAL_LINKED_DOCS ${POLYEVAL_DOCS_explanation} ${POLYEVAL_DOCS_maintainers} ${POLYEVAL_DOCS_figure})
+# The explanation's first page, which the man page names in the form that is installed.
+list(GET POLYEVAL_DOCS_explanation 0 POLYEVAL_EXPLANATION)
 if(POLYEVAL_HTML_PAGES)
-  set(POLYEVAL_EXPLANATION docs/numbers.html)
+  string(REGEX REPLACE "\\.md$" ".html" POLYEVAL_EXPLANATION ${POLYEVAL_EXPLANATION})
 endif()
 
 # The browser page, built by the wasm32-wasi preset, goes beside the README where the release asks
@@ -117,7 +118,7 @@ set(doc_dir ${PROJECT_BINARY_DIR}/package-doc)
 if(WIN32)
   set(readme_dir .)  # beside bin
   # Plain text with CR LF line ends, and the README's link to the license under its new name.
-  foreach(pair README.md:README.txt LICENSE:LICENSE.txt)
+  foreach(pair ${POLYEVAL_DOCS_readme}:README.txt ${POLYEVAL_DOCS_license}:${POLYEVAL_DOCS_license}.txt)
     string(REPLACE ":" ";" pair ${pair})
     list(GET pair 0 source)
     list(GET pair 1 target)
@@ -138,7 +139,7 @@ else()
     set(POLYEVAL_VERSION \"${PROJECT_VERSION}\")
     set(POLYEVAL_PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS})
     include(\"${PROJECT_SOURCE_DIR}/cmake/install-man-page.cmake\")")
-  polyeval_install_docs(${readme_dir} README.md LICENSE)
+  polyeval_install_docs(${readme_dir} ${POLYEVAL_DOCS_readme} ${POLYEVAL_DOCS_license})
   # Debian's own files, for the .deb alone (cmake/cpack-generator.cmake picks them).
   polyeval_write_debian_docs(${doc_dir})
   install(FILES ${doc_dir}/copyright ${doc_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR}
@@ -146,9 +147,10 @@ else()
   # Debian lists HTML documentation in its documentation index (doc-base), where dhelp and the like
   # find it: the explanation with its exercises, and the browser page.
   if(POLYEVAL_HTML_PAGES)
+    list(TRANSFORM POLYEVAL_DOCS_explanation REPLACE "\\.md$" ".html" OUTPUT_VARIABLE explanation_pages)
     polyeval_doc_base(polyeval "Why polyeval prints what it prints"
       "Explains each number polyeval prints, step by step: why the terms cancel, how bad the\n evaluation is in advance, where each result comes from, and what gives the right answer."
-      docs/numbers.html docs/exercises.html)
+      ${explanation_pages})
   endif()
   if(POLYEVAL_PAGE)
     polyeval_doc_base(polyeval-browser "polyeval in the browser"
@@ -189,7 +191,8 @@ polyeval_install_docs(${readme_dir}/docs ${POLYEVAL_LINKED_DOCS})
 if(POLYEVAL_HTML_PAGES)
   set(html_docs ${POLYEVAL_HTML_PAGES})
   list(FILTER html_docs INCLUDE REGEX "/docs/[^/]*$")
-  polyeval_install_docs(${readme_dir} ${POLYEVAL_HTML_DIR}/README.html)
+  string(REGEX REPLACE "\\.md$" ".html" readme_page ${POLYEVAL_DOCS_readme})
+  polyeval_install_docs(${readme_dir} ${POLYEVAL_HTML_DIR}/${readme_page})
   polyeval_install_docs(${readme_dir}/docs ${html_docs})
 endif()
 if(POLYEVAL_PAGE)

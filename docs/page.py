@@ -22,16 +22,26 @@ import tempfile
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SCRIPTS = ["docs/steps.py", "docs/arithmetic.py", "docs/remedies.py", "docs/exercises.py"]
 FIGURE, FIGURE_SCRIPT = "docs/magnitudes.svg", "docs/magnitudes.py"
-# Each page, its markers (a block's opening, with the script and name, and its end) and the part of
-# it whose prose numbers are swept: the README's opening only, the man page without its title line.
+# Each page whose numbers the scripts compute, its markers (a block's opening, with the script and
+# name, and its end) and the part of it whose prose numbers are swept: the README's opening only, an
+# explanation page whole (docs/pages.txt names them), the man page without its title line.
 MARKDOWN = (r"<!-- from (\S+): (\S+) -->\n", "<!-- end -->")
 ROFF = (r'\.\\" from (\S+): (\S+)\n', '.\\" end')
-PAGES = {
-    "docs/numbers.md": (MARKDOWN, lambda text: text),
-    "docs/exercises.md": (MARKDOWN, lambda text: text),
-    "README.md": (MARKDOWN, lambda text: text.split("\n## ")[0]),
-    "docs/polyeval.1.in": (ROFF, lambda text: re.sub(r"^\.TH .*$", "", text, flags=re.M).replace("\\-", "-")),
-}
+SWEEP = {"readme": lambda text: text.split("\n## ")[0], "explanation": lambda text: text}
+
+
+def computed_pages():
+    """The pages whose numbers the scripts compute: {path: (markers, sweep)}."""
+    pages = {}
+    with open(os.path.join(ROOT, "docs/pages.txt"), encoding="utf-8") as listing:
+        for path, role in (line.split() for line in listing if line.strip() and not line.startswith("#")):
+            if role in SWEEP:
+                pages[path] = (MARKDOWN, SWEEP[role])
+    pages["docs/polyeval.1.in"] = (ROFF, lambda text: re.sub(r"^\.TH .*$", "", text, flags=re.M).replace("\\-", "-"))
+    return pages
+
+
+PAGES = computed_pages()
 SUPERSCRIPT = "⁰¹²³⁴⁵⁶⁷⁸⁹⁻"
 # A number: sign, digits, decimals, an e-exponent, a superscript power, a ·10ⁿ factor; not a part of
 # a name (binary64, x87, T1, a 32-bit x86), and not the standard's name IEEE 754.
