@@ -9,21 +9,23 @@ from fractions import Fraction
 
 from polynomial import (
     BINARY64_BITS,
+    U,
     X,
     Y,
     emit,
-    evaluations,
     exact_f,
+    gamma_name,
+    longest_chain,
     minus,
     program_text,
+    reusing_powers,
     scientific,
     signed_terms,
     table,
+    term_by_term,
 )
 
 POINTS = 6  # how many points of the chain the exercises use
-GAMMA_CHAIN = 12  # the longest chain of roundings a term goes through, in both orders (docs/steps.py)
-U = Fraction(1, 2**BINARY64_BITS)
 
 
 def chain(count):
@@ -49,13 +51,14 @@ def in_steps(value, step):
 
 def points_block():
     """Each point, its exact f and how bad the evaluation is there in advance."""
-    rows = []
+    rows, chain_length = [], longest_chain()
+    gamma = chain_length * U / (1 - chain_length * U)
     for n, (x, y) in enumerate(chain(POINTS), start=1):
         f = exact_f(x, y)
         kappa = Fraction(sum(abs(t) for t in signed_terms(x, y)), abs(f))
-        gamma = GAMMA_CHAIN * U / (1 - GAMMA_CHAIN * U)
         rows.append([n, x, y, minus(str(f)), scientific(kappa), scientific(gamma * kappa)])
-    return table(["n", "x", "y", "exact f = 1 − 2x²", "condition number κ", "relative bound γ₁₂·κ"], rows)
+    bound = f"relative bound {gamma_name(chain_length)}·κ"
+    return table(["n", "x", "y", "exact f = 1 − 2x²", "condition number κ", bound], rows)
 
 
 def survives(value, f):
@@ -68,8 +71,7 @@ def results_block():
     rows = []
     for n, (x, y) in enumerate(chain(POINTS), start=1):
         f, step = exact_f(x, y), step_of(x, y)
-        lines = dict(evaluations(x, y))
-        double, reuse = lines["Double"][-1][1], lines["Extended2"][-1][1]
+        double, reuse = term_by_term(x, y, float).result, reusing_powers(x, y, float).result
         algebra = 1.0 - 2.0 * float(x) * float(x)
         rows.append(
             [
@@ -104,15 +106,11 @@ def prediction_rows(points):
     rows = []
     for n, (x, y) in points:
         step = step_of(x, y)
-        lines = dict(evaluations(x, y))
-        for label, steps, rows_of_terms in [
-            ("term by term", lines["Double"], [0, 1, 3, 5, 7]),
-            ("powers reused", lines["Extended2"], [2, 3, 5, 7, 9]),
-        ]:
-            first, second, third, fourth, last = (Fraction(steps[i][1]) for i in rows_of_terms)
+        for label, run in [("term by term", term_by_term(x, y, float)), ("powers reused", reusing_powers(x, y, float))]:
+            first, second, third, fourth, last = (Fraction(term) for term in run.of("term"))
             predicted = whole_steps(second, step) - whole_steps(third, step) + whole_steps(fourth, step)
             predicted += (first - last) / step
-            computed = Fraction(steps[-1][1]) / step
+            computed = Fraction(run.result) / step
             assert predicted == computed, f"the prediction at n = {n} misses"
             rows.append(
                 [

@@ -10,7 +10,7 @@ from fractions import Fraction
 
 import mpmath
 
-from polynomial import BINARY64_BITS, X, Y, emit, evaluations, exact_f, minus, scientific, table, term_by_term
+from polynomial import BINARY64_BITS, X, Y, emit, exact_f, minus, scientific, signed_terms, table, term_by_term
 
 F = exact_f(X, Y)
 WIDEST = 4 * BINARY64_BITS  # the widths searched: up to four binary64 significands
@@ -44,14 +44,8 @@ def algebra_block():
 
 def fsum_block():
     """math.fsum of the five rounded terms: the terms' sum without any further rounding error."""
-    steps = dict(evaluations()[1][1])
-    terms = [
-        steps["T1 = 83521·y·y·y·y·y·y·y·y"],
-        steps["T2 = 578·x·x·y·y·y·y"],
-        -steps["T3 = 2·x·x·x·x"],
-        steps["T4 = 2·x·x·x·x·x·x"],
-        -steps["T5 = x·x·x·x·x·x·x·x"],
-    ]
+    signs = [1 if term > 0 else -1 for term in signed_terms(X, Y)]
+    terms = [sign * term for sign, term in zip(signs, term_by_term(X, Y, float).of("term"))]
     total = math.fsum(terms)
     step = Fraction(math.ulp(terms[0]))
     rows = [
@@ -66,7 +60,7 @@ def at_width(context, bits):
     """The term-by-term evaluation (Double's order) with every operation rounded to `bits` bits in
     mpmath's context (mpmath.mp: round to nearest; mpmath.iv: outward)."""
     context.prec = bits
-    return term_by_term(X, Y, context.mpf)[-1][1]
+    return term_by_term(X, Y, context.mpf).result
 
 
 def least_width(decides):

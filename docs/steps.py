@@ -2,7 +2,7 @@
 """Prints the blocks of docs/numbers.md (and of the README's opening and the man page) that say what
 the program computes: the terms, the cancellation, the spacing of binary64 there, the condition
 number and the error bound, every step counted in spacing steps, and the appendix's hexadecimal
-tables (the values tests/eval_test.cpp asserts). Integers and fractions are exact; the evaluations
+tables (the values of tests/golden-steps.txt). Integers and fractions are exact; the evaluations
 are Python floats, binary64 with one rounding per operation, in the program's order.
 
 usage: python3 docs/steps.py   (any python3; docs/page.py puts the blocks into the pages)
@@ -13,12 +13,19 @@ from fractions import Fraction
 from polynomial import (
     BINARY32_MAX,
     BINARY64_BITS,
+    STEP,
+    STEP_EXPONENT,
+    TERM_NAMES,
+    TOP_EXPONENT,
+    U,
     X,
     Y,
-    Chain,
+    chain_lengths,
     emit,
     evaluations,
     exact_f,
+    gamma_name,
+    in_steps,
     minus,
     power,
     program_output,
@@ -33,19 +40,9 @@ from polynomial import (
 
 SUPERSCRIPT_DIGITS = "⁰¹²³⁴⁵⁶⁷⁸⁹⁻"
 PLAIN_DIGITS = str.maketrans(SUPERSCRIPT_DIGITS, "0123456789-")
-EVALUATIONS = evaluations()
-RESULTS = [steps[-1][1] for _, steps in EVALUATIONS]
 F = exact_f(X, Y)
 TERMS = signed_terms(X, Y)
-TERM_NAMES = ["83521·y⁸", "578·x²·y⁴", "2·x⁴", "2·x⁶", "x⁸"]
 LARGEST = max(abs(term) for term in TERMS)
-TOP_EXPONENT = LARGEST.bit_length() - 1  # LARGEST lies in [2^TOP_EXPONENT, 2^(TOP_EXPONENT + 1))
-STEP_EXPONENT = TOP_EXPONENT - (BINARY64_BITS - 1)
-STEP = Fraction(2) ** STEP_EXPONENT  # the spacing of binary64 there
-U = Fraction(1, 2**BINARY64_BITS)  # the unit roundoff of binary64, round to nearest
-# Where each order's terms (index in its steps, sign in f) and running sums stand in its steps.
-TERM_BY_TERM_TERMS, TERM_BY_TERM_SUMS = [0, 1, 3, 5, 7], [2, 4, 6, 8]
-REUSE_TERMS, REUSE_SUMS = [2, 3, 5, 7, 9], [4, 6, 8, 10]
 
 
 def signed(term_text, sign):
@@ -58,24 +55,13 @@ def spacing_exponent(value):
     return int(abs(Fraction(value)).numerator // abs(Fraction(value)).denominator).bit_length() - BINARY64_BITS
 
 
-def in_steps(value):
-    """value counted in spacing steps of the largest terms: three decimals, or two significant digits
-    when smaller than a thousandth, or the whole number when it is one."""
-    steps = Fraction(value) / STEP
-    if steps.denominator == 1:
-        return minus(str(steps.numerator))
-    if abs(steps) < Fraction(1, 1000):
-        return ("+" if steps > 0 else "") + scientific(steps)
-    return minus(f"{float(steps):+.3f}")
-
-
 def relative_error(value, exact):
     """|value - exact| / |exact|, exactly."""
     return abs(Fraction(value) - exact) / abs(exact)
 
 
-def labels_block():
-    """The four lines: what each computes, and that all four are binary64."""
+def labels_block(results):
+    """The four lines, whose results are given: what each computes, and that all four are binary64."""
     rows = [
         [
             "Single",
@@ -87,7 +73,7 @@ def labels_block():
         ["Extended", "binary64", "binary64", "the same computation as Double, under its own label"],
         ["Extended2", "binary64", "binary64", "x⁴ and y⁴ computed once and reused"],
     ]
-    rows = [row + [minus(program_text(result))] for row, result in zip(rows, RESULTS)]
+    rows = [row + [minus(program_text(result))] for row, result in zip(rows, results)]
     return table(["line", "operands", "arithmetic", "order", "result"], rows)
 
 
@@ -158,16 +144,11 @@ def spacing_block():
     return table(["quantity", "value"], rows)
 
 
-def chain_lengths(order, term_rows, sum_rows):
-    """Roundings each term of an order goes through: those forming it, and each sum it passes."""
-    steps = order(X, Y, lambda value: Chain())
-    return [steps[row][1].chain + sum(1 for later in sum_rows if later > row) for row in term_rows]
-
-
-def condition_block():
-    """The condition number, the forward error bound, and the observed error beside them."""
-    term_by_term_chains = chain_lengths(term_by_term, TERM_BY_TERM_TERMS, TERM_BY_TERM_SUMS)
-    reuse_chains = chain_lengths(reusing_powers, REUSE_TERMS, REUSE_SUMS)
+def condition_block(results):
+    """The condition number, the forward error bound, and the observed error of the results beside
+    them."""
+    term_by_term_chains = chain_lengths(term_by_term)
+    reuse_chains = chain_lengths(reusing_powers)
     chains = table(
         ["term", "roundings, term by term", "roundings, powers reused"],
         [
@@ -178,19 +159,19 @@ def condition_block():
     n = max(term_by_term_chains + reuse_chains)
     magnitudes = sum(abs(term) for term in TERMS)
     gamma = n * U / (1 - n * U)
-    gamma_name = "γ" + str(n).translate(str.maketrans("0123456789", "₀₁₂₃₄₅₆₇₈₉"))
+    gamma_n = gamma_name(n)
     rows = [
         ["Σ\\|terms\\|, the sum of the terms' magnitudes", scientific(magnitudes)],
         ["\\|f\\|", scientific(abs(F))],
         ["condition number κ = Σ\\|terms\\| / \\|f\\|", scientific(Fraction(magnitudes, abs(F)))],
         [f"unit roundoff u = {power(2, -BINARY64_BITS)}", scientific(U)],
         ["n, the longest chain of roundings a term goes through", n],
-        [f"{gamma_name} = {n}u / (1 − {n}u)", scientific(gamma)],
-        [f"bound on \\|computed − f\\|: {gamma_name}·Σ\\|terms\\|", scientific(gamma * magnitudes)],
-        [f"bound on the relative error: {gamma_name}·κ", scientific(gamma * magnitudes / abs(F))],
-        ["observed relative error, Double and Extended", scientific(relative_error(RESULTS[1], F))],
-        ["observed relative error, Extended2", relative_error(RESULTS[3], F)],
-        ["observed error of Double over the bound", scientific(abs(Fraction(RESULTS[1]) - F) / (gamma * magnitudes))],
+        [f"{gamma_n} = {n}u / (1 − {n}u)", scientific(gamma)],
+        [f"bound on \\|computed − f\\|: {gamma_n}·Σ\\|terms\\|", scientific(gamma * magnitudes)],
+        [f"bound on the relative error: {gamma_n}·κ", scientific(gamma * magnitudes / abs(F))],
+        ["observed relative error, Double and Extended", scientific(relative_error(results[1], F))],
+        ["observed relative error, Extended2", relative_error(results[3], F)],
+        ["observed error of Double over the bound", scientific(abs(Fraction(results[1]) - F) / (gamma * magnitudes))],
     ]
     return chains + "\n\n" + table(["quantity", "value"], rows)
 
@@ -203,44 +184,40 @@ def sterbenz_exact(before, subtracted, result):
     return lemma
 
 
-def accounting_block(steps, term_rows, sum_rows, exact_terms):
-    """Each rounding of one evaluation and its effect on the result, in spacing steps; the effects
-    add up to the result's distance from the exact value of the polynomial it evaluates."""
+def accounting_block(run, exact_terms):
+    """Each rounding of one evaluation (its Run) and its effect on the result, in spacing steps; the
+    effects add up to the result's distance from the exact value of the polynomial it evaluates."""
     rows, total, running = [], Fraction(0), None
-    for k, (row, exact) in enumerate(zip(term_rows, exact_terms)):
+    terms = [i for i, role in enumerate(run.roles) if role == "term"]
+    for k, (i, exact) in enumerate(zip(terms, exact_terms)):
         sign = 1 if exact > 0 else -1
-        name, value = steps[row]
+        value = run.values[i]
         error = Fraction(value) - abs(exact)
         total += sign * error
-        rows.append([name, in_steps(error), in_steps(sign * error)])
-        if k == 0:
+        rows.append([run.names[i], in_steps(error), in_steps(sign * error)])
+        if k == 0:  # the first term starts the sum
             running = value
             continue
-        sum_name, sum_value = steps[sum_rows[k - 1]]
+        taken = run.roles.index("sum", i)  # the sum that takes this term
+        sum_name, sum_value = run.names[taken], run.values[taken]
         error = Fraction(sum_value) - (Fraction(running) + sign * Fraction(value))
         total += error
-        if k == len(term_rows) - 1 and sterbenz_exact(running, value, sum_value):
+        if k == len(terms) - 1 and sterbenz_exact(running, value, sum_value):
             sum_name += " (exact: Sterbenz's lemma)"
         rows.append([sum_name, in_steps(error), in_steps(error)])
         running = sum_value
     exact = sum(exact_terms)
-    assert Fraction(steps[-1][1]) - exact == total
+    assert Fraction(run.result) - exact == total
     rows.append(["**all roundings together**", "", f"**{in_steps(total)}**"])
     rows.append(["exact value of the polynomial", "", in_steps(exact)])
-    rows.append(["**result**", "", f"**{in_steps(steps[-1][1])}**"])
+    rows.append(["**result**", "", f"**{in_steps(run.result)}**"])
     header = ["operation", f"its rounding error, in steps of {power(2, STEP_EXPONENT)}", "effect on the result"]
     return table(header, rows)
 
 
-def single_exact_terms():
-    """The terms of g, the polynomial the Single line evaluates: f with the 578·x²·y⁴ term subtracted."""
-    return [TERMS[0], -TERMS[1]] + TERMS[2:]
-
-
-def single_block():
+def single_block(result):
     """g, the Single line's result, and how far apart they are."""
-    g = sum(single_exact_terms())
-    result = RESULTS[0]
+    g = exact_f(X, Y, subtract_t2=True)
     rows = [
         ["exact g", minus(str(g))],
         ["exact g, about", scientific(g, 6)],
@@ -254,8 +231,9 @@ def single_block():
     return table(["quantity", "value"], rows)
 
 
-def reuse_facts_block():
-    """Why Y4 is rounded: the significant bits of y⁴."""
+def reuse_facts_block(double, reuse):
+    """Why Y4 is rounded: the significant bits of y⁴; and how far the first term of the power-reuse
+    order (its Run reuse) lies from that of the term-by-term one (double)."""
     y4 = Y**4
     twos = (y4 & -y4).bit_length() - 1
     odd = y4 >> twos
@@ -265,15 +243,16 @@ def reuse_facts_block():
             ["y⁴", f"{y4} = {power(2, twos)}·{Y >> (twos // 4)}⁴"],
             ["its length", f"{y4.bit_length()} bits"],
             ["its significant bits (the odd factor)", f"{odd.bit_length()} bits"],
-            ["U1 − T1, in steps", in_steps(Fraction(EVALUATIONS[3][1][2][1]) - Fraction(EVALUATIONS[1][1][0][1]))],
+            ["U1 − T1, in steps", in_steps(Fraction(reuse.of("term")[0]) - Fraction(double.of("term")[0]))],
         ],
     )
 
 
-def printed_block():
-    """Each result, its 17 significant digits and the seven printed."""
+def printed_block(lines):
+    """Each line's result (lines: the evaluations), its 17 significant digits and the seven printed."""
     rows = []
-    for (label, _), result in zip(EVALUATIONS, RESULTS):
+    for label, run in lines:
+        result = run.result
         rows.append([label, repr(result), significant_digits(result, 17), program_text(result)])
     return table(["line", "shortest decimal that reads back", "17 significant digits", "printed"], rows)
 
@@ -284,9 +263,10 @@ def hexadecimal(value):
     return f"{mantissa.rstrip('0').rstrip('.')}p{exponent}" if value != 0 else "0x0p+0"
 
 
-def appendix_block(steps):
+def appendix_block(run):
     """Every step of one evaluation, exact in hexadecimal and as the shortest decimal."""
-    return table(["step", "hexadecimal", "decimal"], [[name, hexadecimal(v), minus(repr(v))] for name, v in steps])
+    rows = [[name, hexadecimal(v), minus(repr(v))] for name, v in run.named()]
+    return table(["step", "hexadecimal", "decimal"], rows)
 
 
 def roff(text):
@@ -305,8 +285,8 @@ def man_description_block():
     )
 
 
-def man_labels_block():
-    """The man page's list of the four lines, each with its result."""
+def man_labels_block(lines):
+    """The man page's list of the four lines (the evaluations), each with its result."""
     texts = [
         "binary32 operands, each widened exactly to binary64 before it is multiplied;\n"
         "the terms one by one, with the 578·x^2·y^4 term subtracted, so it\nevaluates another polynomial",
@@ -315,35 +295,39 @@ def man_labels_block():
         "binary64 operands, x^4 and y^4 computed once and reused",
     ]
     entries = [
-        f".TP\n.B {label}\n{roff(text)}; {roff(program_text(result))}."
-        for (label, _), text, result in zip(EVALUATIONS, texts, RESULTS)
+        f".TP\n.B {label}\n{roff(text)}; {roff(program_text(run.result))}." for (label, run), text in zip(lines, texts)
     ]
     return "\n".join(entries).replace("^", "\\(ha")
 
 
-def man_output_block():
-    """The program's output as the man page's example shows it."""
-    return roff(program_output(RESULTS).replace("    ", ""))
+def man_output_block(results):
+    """The program's output, whose results are given, as the man page's example shows it."""
+    return roff(program_output(results).replace("    ", ""))
 
 
-if __name__ == "__main__":
+def main():
+    """Prints every block, from the four lines evaluated once."""
+    lines = evaluations()
+    (_, single), (_, double), _, (_, reuse) = lines
+    results = [run.result for _, run in lines]
     emit("man-description", man_description_block())
-    emit("man-labels", man_labels_block())
-    emit("man-output", man_output_block())
-    emit("output", program_output(RESULTS))
-    emit("labels", labels_block())
+    emit("man-labels", man_labels_block(lines))
+    emit("man-output", man_output_block(results))
+    emit("output", program_output(results))
+    emit("labels", labels_block(results))
     emit("terms", terms_block())
     emit("expansion", expansion_block())
     emit("spacing", spacing_block())
-    emit("condition", condition_block())
-    emit("steps-double", accounting_block(EVALUATIONS[1][1], TERM_BY_TERM_TERMS, TERM_BY_TERM_SUMS, TERMS))
-    emit("steps-reuse", accounting_block(EVALUATIONS[3][1], REUSE_TERMS, REUSE_SUMS, TERMS))
-    emit("reuse-facts", reuse_facts_block())
-    emit("single", single_block())
-    emit(
-        "steps-single", accounting_block(EVALUATIONS[0][1], TERM_BY_TERM_TERMS, TERM_BY_TERM_SUMS, single_exact_terms())
-    )
-    emit("printed", printed_block())
-    for (label, steps), name in zip(EVALUATIONS, ["single", "double", None, "reuse"]):
-        if name:
-            emit(f"appendix-{name}", appendix_block(steps))
+    emit("condition", condition_block(results))
+    emit("steps-double", accounting_block(double, TERMS))
+    emit("steps-reuse", accounting_block(reuse, TERMS))
+    emit("reuse-facts", reuse_facts_block(double, reuse))
+    emit("single", single_block(single.result))
+    emit("steps-single", accounting_block(single, signed_terms(X, Y, subtract_t2=True)))
+    emit("printed", printed_block(lines))
+    for name, run in [("single", single), ("double", double), ("reuse", reuse)]:
+        emit(f"appendix-{name}", appendix_block(run))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,85 +1,75 @@
 // Every intermediate value of the evaluations, bit for bit: a product taken in another order, a
-// fused multiply-add or a wider intermediate shows up at the step where it happens.
+// fused multiply-add or a wider intermediate shows up at the step where it happens. The values are
+// those of tests/golden-steps.txt, which the page's and the explanation's checks read too.
 #include "eval/eval.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
-constexpr float x32 = 9478657.0F;
-constexpr float y32 = 2298912.0F;
-
 struct step {
-  const char* name;
+  std::string name;
   double value;
 };
 
-void expect_steps(const double* computed, const step* expected, int count) {
+// Returns the steps of one evaluation ("single", "double" or "reuse") from the golden file, in
+// order; a value that is not a whole hexadecimal float fails the test that reads it.
+std::vector<step> golden_steps(const std::string& evaluation) {
+  std::ifstream file(POLYEVAL_GOLDEN_STEPS);
+  EXPECT_TRUE(file) << "cannot read " << POLYEVAL_GOLDEN_STEPS;
+  std::vector<step> steps;
+  std::string line;
+  while (std::getline(file, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string which;
+    std::string name;
+    std::string hex;
+    fields >> which >> name >> hex;
+    if (which != evaluation) continue;
+    char* end = nullptr;
+    steps.push_back({name, std::strtod(hex.c_str(), &end)});
+    EXPECT_TRUE(*end == '\0' && hex.compare(hex[0] == '-' ? 1 : 0, 2, "0x") == 0)
+        << "not a hexadecimal float: " << line;
+  }
+  return steps;
+}
+
+// Expects the count computed steps to be the golden steps of evaluation, bit for bit.
+void expect_steps(const double* computed, const std::string& evaluation, int count) {
+  const std::vector<step> expected = golden_steps(evaluation);
+  ASSERT_EQ(expected.size(), static_cast<std::size_t>(count)) << evaluation << " steps in " << POLYEVAL_GOLDEN_STEPS;
   for (int i = 0; i < count; ++i) {
-    EXPECT_EQ(computed[i], expected[i].value)
-        << expected[i].name << std::hexfloat << ": got " << computed[i] << ", want " << expected[i].value;
+    const step& want = expected[static_cast<std::size_t>(i)];
+    EXPECT_EQ(computed[i], want.value) << evaluation << " " << want.name << std::hexfloat << ": got " << computed[i]
+                                       << ", want " << want.value;
+    EXPECT_EQ(std::signbit(computed[i]), std::signbit(want.value)) << evaluation << " " << want.name << ": sign";
   }
 }
 
-// clang-format off
-constexpr step single_steps[term_steps] = {
-  {"T1",          0x1.54255935bde18p+185},
-  {"T2",          0x1.0a6919a98a19fp+140},
-  {"S = T1 - T2", 0x1.54255935bdd93p+185},
-  {"T3",          0x1.a15186961ce5dp+93},
-  {"S -= T3",     0x1.54255935bdd93p+185},  // T3 is far below half an ulp of S
-  {"T4",          0x1.0a6919a98a207p+140},
-  {"S += T4",     0x1.54255935bde18p+185},
-  {"T5",          0x1.54255935bdf24p+185},
-  {"S -= T5",    -0x1.0cp+141},             // -2.918262e+042, beyond binary32's range
-};
-
-constexpr step double_steps[term_steps] = {
-  {"T1",          0x1.54255935bde18p+185},
-  {"T2",          0x1.0a6919a98a19fp+140},
-  {"S = T1 + T2", 0x1.54255935bde9dp+185},
-  {"T3",          0x1.a15186961ce5dp+93},
-  {"S -= T3",     0x1.54255935bde9dp+185},
-  {"T4",          0x1.0a6919a98a207p+140},
-  {"S += T4",     0x1.54255935bdf22p+185},
-  {"T5",          0x1.54255935bdf24p+185},
-  {"S -= T5",    -0x1p+134},                // -2.177807e+040
-};
-
-constexpr step reuse_steps_expected[reuse_steps] = {
-  {"X4",          0x1.a15186961ce5dp+92},
-  {"Y4",          0x1.71aa8ab4ce44cp+84},
-  {"S = U1",      0x1.54255935bde1ap+185},  // two ulps above T1: the roundings fall elsewhere
-  {"U2",          0x1.0a6919a98a19ep+140},
-  {"S += U2",     0x1.54255935bde9fp+185},
-  {"U3",          0x1.a15186961ce5dp+93},
-  {"S -= U3",     0x1.54255935bde9fp+185},
-  {"U4",          0x1.0a6919a98a207p+140},
-  {"S += U4",     0x1.54255935bdf24p+185},
-  {"U5",          0x1.54255935bdf24p+185},
-  {"S -= U5",     0.0},                     // exact cancellation
-};
-// clang-format on
-
 TEST(Evaluation, SingleOperandsTermByTerm) {
   double steps[term_steps];
-  sum_terms_single(x32, y32, steps);
-  expect_steps(steps, single_steps, term_steps);
+  sum_terms_single(point_x, point_y, steps);
+  expect_steps(steps, "single", term_steps);
 }
 
 TEST(Evaluation, DoubleOperandsTermByTerm) {
   double steps[term_steps];
-  sum_terms_double(x32, y32, steps);
-  expect_steps(steps, double_steps, term_steps);
+  sum_terms_double(point_x, point_y, steps);
+  expect_steps(steps, "double", term_steps);
 }
 
 TEST(Evaluation, DoubleOperandsReusingPowers) {
   double steps[reuse_steps];
-  sum_reusing_powers(x32, y32, steps);
-  expect_steps(steps, reuse_steps_expected, reuse_steps);
-  EXPECT_FALSE(std::signbit(steps[reuse_steps - 1])) << "the result is positive zero";
+  sum_reusing_powers(point_x, point_y, steps);
+  expect_steps(steps, "reuse", reuse_steps);
 }
 
 }  // namespace

@@ -1,20 +1,24 @@
-# Fails unless the hexadecimal values on docs/numbers.md are those of the evaluation tests' tables,
+# Fails unless the hexadecimal values on docs/numbers.md are the golden steps (tests/golden-steps.txt),
 # in the same order, and unless every number of the page, the exercises, the README's opening and
 # the man page, and the figure, are what the scripts in docs/ print and draw now (docs/page.py).
 # usage: cmake -DSOURCE_DIR=<source dir> -P page-values.cmake
 cmake_minimum_required(VERSION 3.20)
-set(hexfloat "-?0x1(\\.[0-9a-f]+)?p[-+][0-9]+")
+set(hexfloat "-?0x[01](\\.[0-9a-f]+)?p[-+][0-9]+")
 file(READ ${SOURCE_DIR}/docs/numbers.md page)
-file(READ ${SOURCE_DIR}/tests/eval_test.cpp tables)
+file(STRINGS ${SOURCE_DIR}/tests/golden-steps.txt steps REGEX "^[a-z]")
 string(REGEX MATCHALL "${hexfloat}" on_page "${page}")
-string(REGEX MATCHALL "${hexfloat}" in_tests "${tables}")
-list(LENGTH in_tests count)
-if(count EQUAL 0 OR NOT on_page STREQUAL in_tests)
+set(golden "")
+foreach(step IN LISTS steps)
+  string(REGEX MATCH "${hexfloat}$" value "${step}")
+  list(APPEND golden ${value})
+endforeach()
+list(LENGTH golden count)
+if(count EQUAL 0 OR NOT on_page STREQUAL golden)
   string(REPLACE ";" " " on_page "${on_page}")
-  string(REPLACE ";" " " in_tests "${in_tests}")
-  message(FATAL_ERROR "docs/numbers.md and tests/eval_test.cpp disagree:\n page:  ${on_page}\n tests: ${in_tests}")
+  string(REPLACE ";" " " golden "${golden}")
+  message(FATAL_ERROR "docs/numbers.md and tests/golden-steps.txt disagree:\n page:   ${on_page}\n golden: ${golden}")
 endif()
-message(STATUS "docs/numbers.md shows the ${count} values of the evaluation tests")
+message(STATUS "docs/numbers.md shows the ${count} golden steps")
 
 # The scripts need matplotlib and mpmath.
 include(${SOURCE_DIR}/cmake/python-with.cmake)

@@ -9,6 +9,10 @@
 #error "polyeval must not be built with -ffast-math or -Ofast: it reorders and fuses the roundings it prints"
 #endif
 
+// The program's point: integers below 2^24, so exact in binary32 and, widened, in binary64.
+constexpr float point_x = 9478657.0F;
+constexpr float point_y = 2298912.0F;
+
 // Each routine evaluates f at the point and writes its labelled result line.
 void eval_single();     // binary32 operands, term by term, the x^2 y^4 term subtracted
 void eval_double();     // binary64 operands, term by term

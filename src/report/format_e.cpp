@@ -9,11 +9,16 @@
 
 namespace {
 
+// Room for to_chars' scientific text of a binary64 with at most 17 digits: "d.", 16 digits, 'e',
+// the exponent's sign and up to three digits are 23 characters.
+constexpr int scientific_text_size = 32;
+
 // Writes to_chars' scientific text of magnitude with `count` significant digits, "d.ddd...e+dd",
 // at text and returns one past its end: digit 1 is text[0], digit k >= 2 is text[k].
-// Preconditions: magnitude is finite and positive; 2 <= count <= 17; text holds 32 characters.
+// Preconditions: magnitude is finite and positive; 2 <= count <= 17; text holds
+// scientific_text_size characters.
 char* scientific_text(double magnitude, int count, char* text) {
-  return std::to_chars(text, text + 32, magnitude, std::chars_format::scientific, count - 1).ptr;
+  return std::to_chars(text, text + scientific_text_size, magnitude, std::chars_format::scientific, count - 1).ptr;
 }
 
 // Returns the decimal exponent that to_chars writes after 'e' ("+05", "-308") in [sign, end).
@@ -35,7 +40,7 @@ bool seventh_digit_rounds_up(double magnitude, const char* nine) {
   // is half up; the two differ only on an exact tie with an even 17th digit, and that extra unit
   // could reach the 8th digit only through a 17th digit of 9: odd, so ties to even rounds it up too.
   // With a tail of 49 or 50 neither rounding carries into the first seven digits.
-  char seventeen[32];
+  char seventeen[scientific_text_size];
   scientific_text(magnitude, 17, seventeen);
   return seventeen[8] >= '5';
 }
@@ -90,7 +95,7 @@ char* format_e(double value, char* out) {
 
   double magnitude = 0;
   std::memcpy(&magnitude, &magnitude_bits, sizeof magnitude);
-  char nine[32];
+  char nine[scientific_text_size];
   const char* const end = scientific_text(magnitude, 9, nine);
   int exponent = read_exponent(nine + 11, end);  // "d." 8 digits 'e' sign
   char digits[7] = {nine[0], nine[2], nine[3], nine[4], nine[5], nine[6], nine[7]};

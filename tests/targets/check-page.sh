@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Opens the page polyeval.html from disk in headless Chromium and checks what its script shows:
 # the program's run (its bytes, status 0, nothing on standard error); at the program's point every
-# binary64 step of the program's routines, valued as in the evaluation tests; what the page holds in
+# binary64 step of the program's routines, valued as in tests/golden-steps.txt; what the page holds in
 # #results, at two points and widths, against an exact model in Python (tests/targets/page-results.py);
 # at another solution of x^2 - 17y^2 = 1 that binary32 cannot hold, f = 1 - 2x^2; and a bad x named.
 #
@@ -42,16 +42,16 @@ expect_results() {
   element_text '<script type="application/json" id="results">' | python3 "$source_dir/tests/targets/page-results.py" "$source_dir" "$@"
 }
 
-# The program's point: its run, the routines' steps against the evaluation tests' tables (the
-# test's 0.0 is the page's 0x0p+0), and the page's own arithmetic at 53 bits.
+# The program's point: its run, the routines' steps against the golden steps, and the page's own
+# arithmetic at 53 bits.
 query='(the program'"'"'s point)'
 open_page ''
 cmp <(sed -z 's|.*<pre id="stdout">||; s|</pre>.*||' "$work.dom") "$expected" || { element_text '<pre id="stdout">'; exit 1; }
 expect_element '<output id="status">' 0
 expect_element '<output id="stderr">' empty
-diff <(sed -n 's/^ *{"[^"]*", *\(-\?0x[0-9a-f.]*p[-+][0-9]*\|0\.0\)}.*/\1/p' "$source_dir/tests/eval_test.cpp" | sed 's/^0\.0$/0x0p+0/') \
-  <(grep -o '<code class="hex">[^<]*' "$work.dom" | sed 's|<code class="hex">||')
-echo "page: the program's bytes and status, and the $(grep -c '^ *{"' "$source_dir/tests/eval_test.cpp") steps of the evaluation tests"
+golden=$source_dir/tests/golden-steps.txt
+diff <(awk '!/^#/ && NF { print $3 }' "$golden") <(grep -o '<code class="hex">[^<]*' "$work.dom" | sed 's|<code class="hex">||')
+echo "page: the program's bytes and status, and the $(grep -c '^[a-z]' "$golden") steps of tests/golden-steps.txt"
 expect_results 9478657 2298912 53
 
 # Another point and width, from the address.
