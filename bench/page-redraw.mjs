@@ -7,6 +7,8 @@
 import { createRequire } from 'node:module';
 import { resolve } from 'node:path';
 
+import { launchChromium } from '../tests/page/chromium.mjs';
+
 const require = createRequire(new URL('../tests/page/package.json', import.meta.url));
 const puppeteer = (await import(require.resolve('puppeteer-core'))).default;
 const page = `file://${resolve(process.argv[2])}`;
@@ -32,17 +34,7 @@ function timedClick(element) {
   return performance.now() - started;
 }
 
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-  args: [
-    '--no-sandbox',
-    '--disable-gpu',
-    '--disable-background-networking',
-    '--disable-component-update',
-    '--disable-sync',
-    '--no-first-run',
-  ],
-});
+const browser = await launchChromium(puppeteer);
 const tab = await browser.newPage();
 await tab.setViewport({ width: 1280, height: 900 });
 const loads = [];

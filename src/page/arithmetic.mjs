@@ -61,6 +61,10 @@ export function roundDirected(n, p, up) {
   return n < 0n ? -q * unit : q * unit;
 }
 
+// An arithmetic is what the orders below run in: of(n) makes a number of it from an integer, and
+// mul, add and sub combine two of its numbers. Each returns its numbers' own form: a BigInt, a pair
+// [low, high] for intervals, { value, pending } for fused sums.
+
 // The arithmetic of p-bit numbers, to nearest: every operand and result rounded once.
 export function nearest(p) {
   const round = n => roundNearest(n, p);
@@ -96,6 +100,61 @@ export function outward(p) {
   };
 }
 
+// p-bit arithmetic in which an addition or subtraction is fused with the last multiplication of one
+// of its operands and rounded once, as a compiler contracts them: a product stays exact (pending)
+// until a sum takes it; anything else takes it rounded. Where both operands are such products, an
+// addition fuses its second and a subtraction its first, which is how GCC 12 contracted the
+// program's sums on the targets with fused multiply-add. A number is { value, pending }, value
+// rounded to p bits and pending the exact product or null.
+export function fused(p) {
+  const round = n => roundNearest(n, p);
+  const settled = n => ({ value: round(n), pending: null });
+  return {
+    of: settled,
+    mul(a, b) {
+      const product = a.value * b.value;
+      return { value: round(product), pending: product };
+    },
+    add: (a, b) => settled(b.pending !== null ? a.value + b.pending : (a.pending ?? a.value) + b.value),
+    sub: (a, b) => settled(a.pending !== null ? a.pending - b.value : a.value - (b.pending ?? b.value)),
+  };
+}
+
+// The steps of one evaluation in the order they arise, each with its name and its role: a 'power'
+// (x⁴ or y⁴, which later terms are built from), a 'term' of the polynomial, or a 'sum' (the running
+// sum once it has taken a term; the first term starts it). The last step is the result.
+export class Run {
+  constructor() {
+    this.names = [];
+    this.roles = [];
+    this.values = [];
+  }
+
+  // Records a step and returns its value.
+  record(role, name, value) {
+    this.names.push(name);
+    this.roles.push(role);
+    this.values.push(value);
+    return value;
+  }
+
+  // A Run of the same steps, names and roles with other values: another arithmetic's, or the module's.
+  withValues(values) {
+    const run = new Run();
+    values.forEach((value, i) => run.record(this.roles[i], this.names[i], value));
+    return run;
+  }
+
+  // The indices of the steps of one role, in order.
+  indices(role) {
+    return this.roles.flatMap((each, i) => (each === role ? [i] : []));
+  }
+
+  get result() {
+    return this.values.at(-1);
+  }
+}
+
 // first times factor, count times, each product rounded: the program's way to form a power.
 function multiply(ar, first, factor, count) {
   for (let i = 0; i < count; ++i) first = ar.mul(first, factor);
@@ -103,83 +162,58 @@ function multiply(ar, first, factor, count) {
 }
 
 // The term-by-term order (Double and Extended; Single with subtractT2) at the integers x and y in the
-// arithmetic ar: the steps T1, T2, S, T3, S, T4, S, T5, S, the result last.
+// arithmetic ar: its Run, T1, T2, S, T3, S, T4, S, T5, S.
 export function termByTerm(ar, x, y, subtractT2 = false) {
+  const run = new Run();
   [x, y] = [ar.of(x), ar.of(y)];
   const [c1, c2, c3, c4] = COEFFICIENTS.map(ar.of);
-  const t1 = multiply(ar, c1, y, 8);
-  const t2 = multiply(ar, multiply(ar, c2, x, 2), y, 4);
-  const s2 = subtractT2 ? ar.sub(t1, t2) : ar.add(t1, t2);
-  const t3 = multiply(ar, c3, x, 4);
-  const s3 = ar.sub(s2, t3);
-  const t4 = multiply(ar, c4, x, 6);
-  const s4 = ar.add(s3, t4);
-  const t5 = multiply(ar, x, x, 7);
-  return [t1, t2, s2, t3, s3, t4, s4, t5, ar.sub(s4, t5)];
+  const t1 = run.record('term', 'T1 = 83521·y·y·y·y·y·y·y·y', multiply(ar, c1, y, 8));
+  const t2 = run.record('term', 'T2 = 578·x·x·y·y·y·y', multiply(ar, multiply(ar, c2, x, 2), y, 4));
+  let s = run.record('sum', `S = T1 ${subtractT2 ? '−' : '+'} T2`, subtractT2 ? ar.sub(t1, t2) : ar.add(t1, t2));
+  const t3 = run.record('term', 'T3 = 2·x·x·x·x', multiply(ar, c3, x, 4));
+  s = run.record('sum', 'S = S − T3', ar.sub(s, t3));
+  const t4 = run.record('term', 'T4 = 2·x·x·x·x·x·x', multiply(ar, c4, x, 6));
+  s = run.record('sum', 'S = S + T4', ar.add(s, t4));
+  const t5 = run.record('term', 'T5 = x·x·x·x·x·x·x·x', multiply(ar, x, x, 7));
+  run.record('sum', 'S = S − T5', ar.sub(s, t5));
+  return run;
 }
 
-// The power-reuse order (Extended2) at the integers x and y in the arithmetic ar: the steps X4, Y4,
-// U1, U2, S, U3, S, U4, S, U5, S, the result last.
+// The power-reuse order (Extended2) at the integers x and y in the arithmetic ar: its Run, X4, Y4,
+// U1, U2, S, U3, S, U4, S, U5, S.
 export function reusingPowers(ar, x, y) {
+  const run = new Run();
   [x, y] = [ar.of(x), ar.of(y)];
   const [c1, c2, c3, c4] = COEFFICIENTS.map(ar.of);
-  const x4 = multiply(ar, x, x, 3);
-  const y4 = multiply(ar, y, y, 3);
-  const u1 = multiply(ar, c1, y4, 2);
-  const u2 = ar.mul(multiply(ar, c2, x, 2), y4);
-  const s2 = ar.add(u1, u2);
-  const u3 = ar.mul(c3, x4);
-  const s3 = ar.sub(s2, u3);
-  const u4 = ar.mul(multiply(ar, c4, x, 2), x4);
-  const s4 = ar.add(s3, u4);
-  const u5 = ar.mul(x4, x4);
-  return [x4, y4, u1, u2, s2, u3, s3, u4, s4, u5, ar.sub(s4, u5)];
+  const x4 = run.record('power', 'X4 = x·x·x·x', multiply(ar, x, x, 3));
+  const y4 = run.record('power', 'Y4 = y·y·y·y', multiply(ar, y, y, 3));
+  let s = run.record('term', 'S = U1 = 83521·Y4·Y4', multiply(ar, c1, y4, 2));
+  const u2 = run.record('term', 'U2 = 578·x·x·Y4', ar.mul(multiply(ar, c2, x, 2), y4));
+  s = run.record('sum', 'S = S + U2', ar.add(s, u2));
+  const u3 = run.record('term', 'U3 = 2·X4', ar.mul(c3, x4));
+  s = run.record('sum', 'S = S − U3', ar.sub(s, u3));
+  const u4 = run.record('term', 'U4 = 2·x·x·X4', ar.mul(multiply(ar, c4, x, 2), x4));
+  s = run.record('sum', 'S = S + U4', ar.add(s, u4));
+  const u5 = run.record('term', 'U5 = X4·X4', ar.mul(x4, x4));
+  run.record('sum', 'S = S − U5', ar.sub(s, u5));
+  return run;
 }
 
-// The term-by-term order at p bits with each addition and subtraction fused with the last
-// multiplication of one of its operands, rounded once, as a compiler contracts them: the first sum
-// fuses T2's last product (T1's when T2 is subtracted, as in Single), each later sum the term it
-// takes. Returns the result.
-export function termByTermFused(p, x, y, subtractT2 = false) {
-  const ar = nearest(p);
-  const round = ar.of;
-  [x, y] = [round(x), round(y)];
-  const [c1, c2, c3, c4] = COEFFICIENTS.map(round);
-  const t1Head = multiply(ar, c1, y, 7);
-  const t2Head = multiply(ar, multiply(ar, c2, x, 2), y, 3);
-  let s = subtractT2 ? round(t1Head * y - round(t2Head * y)) : round(round(t1Head * y) + t2Head * y);
-  s = round(s - multiply(ar, c3, x, 3) * x);
-  s = round(s + multiply(ar, c4, x, 5) * x);
-  return round(s - multiply(ar, x, x, 6) * x);
-}
+// The terms of f as written, each with the sign it has in f: +83521·y⁸, +578·x²·y⁴, −2·x⁴, +2·x⁶, −x⁸.
+export const TERM_NAMES = ['83521·y⁸', '578·x²·y⁴', '2·x⁴', '2·x⁶', 'x⁸'].map(
+  (term, i) => `${signedTerms(1n, 1n)[i] < 0n ? '−' : '+'}${term}`,
+);
 
-// The power-reuse order at p bits with each sum fused with the last multiplication of the term it
-// takes. Returns the result.
-export function reusingPowersFused(p, x, y) {
-  const ar = nearest(p);
-  const round = ar.of;
-  [x, y] = [round(x), round(y)];
-  const [c1, c2, c3, c4] = COEFFICIENTS.map(round);
-  const x4 = multiply(ar, x, x, 3);
-  const y4 = multiply(ar, y, y, 3);
-  let s = multiply(ar, c1, y4, 2);
-  s = round(s + multiply(ar, c2, x, 2) * y4);
-  s = round(s - c3 * x4);
-  s = round(s + multiply(ar, c4, x, 2) * x4);
-  return round(s - x4 * x4);
-}
-
-// The five terms of f at the integers x and y, exactly, as magnitudes (f adds the first, second and
-// fourth and subtracts the others).
-export function exactTerms(x, y) {
+// The five terms of f at the integers x and y, exactly, each with the sign it has in f; with
+// subtractT2, those of g, the polynomial Single evaluates (its 578·x²·y⁴ subtracted).
+export function signedTerms(x, y, subtractT2 = false) {
   const [c1, c2, c3, c4] = COEFFICIENTS;
-  return [c1 * y ** 8n, c2 * x ** 2n * y ** 4n, c3 * x ** 4n, c4 * x ** 6n, x ** 8n];
+  return [c1 * y ** 8n, (subtractT2 ? -c2 : c2) * x ** 2n * y ** 4n, -c3 * x ** 4n, c4 * x ** 6n, -(x ** 8n)];
 }
 
-// f(x, y) exactly; with subtractT2, g(x, y), the polynomial Single evaluates.
+// f(x, y) exactly; with subtractT2, g(x, y).
 export function exactValue(x, y, subtractT2 = false) {
-  const [t1, t2, t3, t4, t5] = exactTerms(x, y);
-  return t1 + (subtractT2 ? -t2 : t2) - t3 + t4 - t5;
+  return signedTerms(x, y, subtractT2).reduce((a, b) => a + b);
 }
 
 // The least width from which the term-by-term order gives f exactly at every width up to WIDEST,
@@ -190,7 +224,7 @@ export function leastExactWidth(x, y) {
   const exact = exactTracking();
   termByTerm(exact, x, y);
   let p = Math.min(Math.max(exact.widest.bits, NARROWEST), WIDEST);
-  if (termByTerm(nearest(p), x, y)[8] !== f) return null;
-  while (p > NARROWEST && termByTerm(nearest(p - 1), x, y)[8] === f) --p;
+  if (termByTerm(nearest(p), x, y).result !== f) return null;
+  while (p > NARROWEST && termByTerm(nearest(p - 1), x, y).result === f) --p;
   return p;
 }

@@ -1,19 +1,22 @@
 // The page at work: runs the program, reads the point and the width from the address or the form,
-// draws every section there, and keeps what it shows in #results for scripts.
+// computes their models once, draws every section from them, and keeps what it shows in #results
+// for scripts.
 import { instantiate, runProgram } from './wasi.mjs';
-import { NARROWEST, WIDEST, exactValue, leastExactWidth } from './arithmetic.mjs';
-import { grouped, minus } from './text.mjs';
-import { h, showDigits } from './views.mjs';
+import { NARROWEST, WIDEST } from './arithmetic.mjs';
 import {
   BINARY64,
+  PRESETS,
   PROGRAM_POINT,
-  atWidth,
+  pellChain,
+  pointModel,
   results,
-  routinesSection,
-  runVerdicts,
-  whySection,
-  widthSection,
-} from './sections.mjs';
+  routinesModel,
+  runModel,
+  widthModel,
+} from './model.mjs';
+import { grouped, minus } from './text.mjs';
+import { h, showDigits } from './views.mjs';
+import { routinesSection, runVerdicts, whySection, widthSection } from './sections.mjs';
 
 // The longest integers the fields take: enough for any lesson, short enough to draw at once.
 const MOST_DIGITS = 100;
@@ -59,22 +62,25 @@ function fill(id, children) {
   element.hidden = children === null;
 }
 
-// Links to the first solutions of x² − 17·y² = 1, each the previous one times 33 + 8·√17; a click
-// calls choose(event, x, y).
-function chainLinks(count, choose) {
-  const links = [];
-  for (let x = 33n, y = 8n; links.length < count; [x, y] = [33n * x + 136n * y, 8n * x + 33n * y]) {
-    const [px, py] = [x, y];
-    links.push(h('a', { href: `?x=${x}&y=${y}`, onclick: event => choose(event, px, py) }, `(${x}, ${y})`));
-  }
-  return links.flatMap(link => [link, ' ']);
+// Links to the points of pellChain; a click calls choose(event, x, y).
+function chainLinks(choose) {
+  return pellChain().flatMap(({ x, y }) => [
+    h('a', { href: `?x=${x}&y=${y}`, onclick: event => choose(event, x, y) }, `(${x}, ${y})`),
+    ' ',
+  ]);
+}
+
+// The buttons of the preset widths, each with its format, before the least exact width's.
+function presetButtons() {
+  const least = document.getElementById('least-exact');
+  least.before(...PRESETS.map(([p, format]) => h('button', { type: 'button', 'data-p': String(p) }, `${p} ${format}`)));
 }
 
 // The page's state and the drawing of the chosen point and width.
 class Page {
   constructor(exports) {
     this.exports = exports;
-    this.exactFrom = new Map(); // the least exact width of each point drawn, by "x,y"
+    this.points = new Map(); // the model of each point drawn, with its routines', by "x,y"
     this.drawn = null; // the point whose sections are drawn, as "x,y"
     this.fields = Object.fromEntries(['x', 'y', 'p'].map(name => [name, document.getElementById(name)]));
   }
@@ -97,7 +103,7 @@ class Page {
     error.hidden = !parsed.problems;
     if (parsed.problems) {
       error.replaceChildren(...parsed.problems.map(problem => h('span', {}, problem.text, ' ')));
-      for (const id of ['point', 'why', 'routines', 'width']) fill(id, null);
+      for (const section of document.querySelectorAll('#at-point > [id]')) fill(section.id, null);
       this.drawn = null;
       this.publish({ error: parsed.problems });
       return;
@@ -117,35 +123,38 @@ class Page {
 
   // Draws every section at (x, y) and p, but at the point already drawn only the width's section.
   draw({ x, y, p }) {
-    const exactFrom = this.leastExactWidth(x, y);
+    const point = this.point(x, y);
     const key = `${x},${y}`;
-    const at = atWidth(x, y, p);
+    const width = widthModel(point, p);
     fill(
       'width',
-      widthSection(x, y, p, at, exactFrom, width => this.choose(width, 'push')),
+      widthSection(point, width, w => this.choose(w, 'push')),
     );
     if (this.drawn !== key) {
       const least = document.getElementById('least-exact');
-      least.disabled = exactFrom === null;
+      least.disabled = point.exactFrom === null;
       least.textContent =
-        exactFrom === null ? `least exact width: none up to ${WIDEST}` : `${exactFrom} least exact width`;
+        point.exactFrom === null ? `least exact width: none up to ${WIDEST}` : `${point.exactFrom} least exact width`;
       fill('point', [
         `At x = ${minus(grouped(x))}, y = ${minus(grouped(y))}, f(x, y) = `,
-        h('output', { id: 'exact-f' }, minus(grouped(exactValue(x, y)))),
+        h('output', { id: 'exact-f' }, minus(grouped(point.f))),
         ' exactly.',
       ]);
-      fill('why', whySection(x, y));
-      fill('routines', routinesSection(this.exports, x, y));
+      fill('why', whySection(point));
+      fill('routines', routinesSection(point.routines, point));
       this.drawn = key;
     }
-    this.publish(results(x, y, p, at, exactFrom));
+    this.publish(results(point, width));
   }
 
-  // The least exact width at (x, y), found once for each point.
-  leastExactWidth(x, y) {
+  // The model of the point (x, y), with its routines', computed once for each point.
+  point(x, y) {
     const key = `${x},${y}`;
-    if (!this.exactFrom.has(key)) this.exactFrom.set(key, leastExactWidth(x, y));
-    return this.exactFrom.get(key);
+    if (!this.points.has(key)) {
+      const point = pointModel(x, y);
+      this.points.set(key, { ...point, routines: routinesModel(this.exports, point) });
+    }
+    return this.points.get(key);
   }
 
   // Draws the width p at the point in the fields.
@@ -175,16 +184,17 @@ function follow(page) {
   page.fields.p.addEventListener('input', () => {
     if (parse(page.texts()).p) page.show(page.texts(), 'replace');
   });
+  presetButtons();
   for (const button of form.querySelectorAll('button[data-p]')) {
     button.addEventListener('click', () => page.choose(button.dataset.p, 'push'));
   }
   document.getElementById('least-exact').addEventListener('click', () => {
     const { x, y } = parse({ ...page.texts(), p: String(BINARY64) });
-    const width = x === undefined ? null : page.leastExactWidth(x, y);
+    const width = x === undefined ? null : page.point(x, y).exactFrom;
     if (width !== null) page.choose(width, 'push');
   });
   document.getElementById('chain').append(
-    ...chainLinks(6, (event, x, y) => {
+    ...chainLinks((event, x, y) => {
       if (event.ctrlKey || event.metaKey || event.shiftKey) return; // a new tab or window: the link itself
       event.preventDefault();
       page.show({ ...page.texts(), x: String(x), y: String(y) }, 'push');
@@ -203,7 +213,7 @@ async function main() {
   document.getElementById('status').textContent = run.status;
   document.getElementById('stderr').textContent = run.stderr === '' ? 'empty' : run.stderr;
   const { exports } = await instantiate(module);
-  document.getElementById('run-verdicts').replaceChildren(...runVerdicts(exports, run.stdout));
+  document.getElementById('run-verdicts').replaceChildren(...runVerdicts(runModel(exports), run.stdout));
   const page = new Page(exports);
   follow(page);
   page.show(addressTexts(), 'keep');

@@ -1,20 +1,8 @@
 // What the page says at a point and a width, section by section: the verdicts on the program's run,
-// why the evaluations fail there, the program's routines step by step, and p-bit arithmetic; and the
-// same for scripts, as #results holds it. Each section function returns the section's elements.
-import {
-  NARROWEST,
-  WIDEST,
-  abs,
-  exactTerms,
-  exactValue,
-  nearest,
-  outward,
-  reusingPowers,
-  reusingPowersFused,
-  termByTerm,
-  termByTermFused,
-} from './arithmetic.mjs';
-import { LONGEST_CHAIN, REUSING_POWERS, TERM_BY_TERM, account, stepExponent, verdict } from './account.mjs';
+// why the evaluations fail there, the program's routines step by step, and p-bit arithmetic. Each
+// section function reads the models of model.mjs and returns the section's elements; none computes.
+import { NARROWEST, TERM_NAMES, WIDEST, abs } from './arithmetic.mjs';
+import { BINARY64, PRESETS } from './model.mjs';
 import { grouped, hexfloat, inSteps, minus, power, scientific } from './text.mjs';
 import {
   accountTable,
@@ -29,106 +17,38 @@ import {
   verdictCard,
 } from './views.mjs';
 
-// The program's own point, where it always evaluates.
-export const PROGRAM_POINT = { x: 9478657n, y: 2298912n };
-// binary64's significand width; the widths one click away, with the formats that have them.
-export const BINARY64 = 53;
-const PRESETS = [
-  [11, 'binary16'],
-  [24, 'binary32'],
-  [53, 'binary64'],
-  [64, 'x87 extended'],
-  [113, 'binary128'],
-];
-
-// The program's routines the module exports: what each computes, in which format it holds its
-// operands, its order and its sign of T2.
-const ROUTINES = [
-  {
-    label: 'Single',
-    export: 'sum_terms_single',
-    format: 'binary32',
-    order: TERM_BY_TERM,
-    subtractT2: true,
-    what:
-      'binary32 operands, widened exactly before each multiply; it subtracts the 578·x²·y⁴ term, so it ' +
-      'evaluates another polynomial, g',
-  },
-  {
-    label: 'Double and Extended',
-    export: 'sum_terms_double',
-    format: 'binary64',
-    order: TERM_BY_TERM,
-    subtractT2: false,
-    what: 'binary64 operands, term by term; the program prints this one computation under both labels',
-  },
-  {
-    label: 'Extended2',
-    export: 'sum_reusing_powers',
-    format: 'binary64',
-    order: REUSING_POWERS,
-    subtractT2: false,
-    what: 'binary64 operands, x⁴ and y⁴ computed once and reused',
-  },
-];
-
-// Whether the integer v is a value of the format exactly, so that the routine sees the point itself.
-function holds(format, v) {
-  const n = Number(v);
-  return Number.isFinite(n) && BigInt(n) === v && (format === 'binary64' || Math.fround(n) === n);
+// γₙ with n in subscript digits: γ₁₂.
+function gammaName(n) {
+  return `γ${[...String(n)].map(d => '₀₁₂₃₄₅₆₇₈₉'[d]).join('')}`;
 }
 
-// The steps one exported routine records at (x, y), as binary64 numbers.
-function routineSteps(exports, routine, x, y) {
-  exports[routine.export](Number(x), Number(y));
-  const count = routine.order.names(false).length;
-  return Array.from(new Float64Array(exports.memory.buffer, exports.steps(), count));
-}
-
-// The verdict cards of the program's four lines, at its own point.
-export function runVerdicts(exports, stdout) {
-  const { x, y } = PROGRAM_POINT;
+// The verdict cards of the program's four lines (a runModel), under the lines it printed.
+export function runVerdicts(run, stdout) {
   const printed = stdout.split('\n').filter(line => line !== '');
-  const exponent = stepExponent(x, y, BINARY64);
-  const [single, double, reuse] = ROUTINES.map(routine => routineSteps(exports, routine, x, y).map(v => BigInt(v)));
-  const lines = [
-    [single, true],
-    [double, false],
-    [double, false],
-    [reuse, false],
-  ];
-  return lines.map(([steps, subtractT2], i) =>
+  return run.lines.map(({ routine, verdict }, i) =>
     verdictCard(
       printed[i] ?? '(no line)',
-      subtractT2 ? 'It evaluates g, with the 578·x²·y⁴ term subtracted.' : null,
-      verdict(steps[steps.length - 1], exactValue(x, y, subtractT2)),
-      subtractT2 ? 'g' : 'f',
-      exponent,
+      routine.subtractT2 ? 'It evaluates g, with the 578·x²·y⁴ term subtracted.' : null,
+      verdict,
+      routine.subtractT2 ? 'g' : 'f',
+      run.exponent,
     ),
   );
 }
 
-// The section on why the evaluations fail at (x, y): the terms against f, the condition number and
-// the error bound beside the observed errors, and the algebra where the point solves x² − 17·y² = 1.
-export function whySection(x, y) {
-  const terms = exactTerms(x, y);
-  const f = exactValue(x, y);
-  const magnitude = abs(f);
-  const names = ['+83521·y⁸', '+578·x²·y⁴', '−2·x⁴', '+2·x⁶', '−x⁸'];
-  const rows = terms.map((t, i) => [names[i], integer(t), f === 0n ? '—' : scientific(t, magnitude)]);
+// The section on why the evaluations fail at the point of `point` (a pointModel): the terms against
+// f, the condition number and the error bound beside the observed errors, and the algebra where the
+// point solves x² − 17·y² = 1.
+export function whySection(point) {
+  const { terms, f } = point;
+  const rows = terms.map((t, i) => [TERM_NAMES[i], integer(abs(t)), f === 0n ? '—' : scientific(abs(t), abs(f))]);
   return [
     h('h2', { id: 'why-heading' }, 'Why, at this point'),
     scrolling('terms-title', 'The terms of f, exactly, against |f|', ['term', 'value', 'term / |f|'], rows),
     f === 0n
       ? h('p', {}, 'f = 0 here: no error can be measured against it, and the condition number is infinite.')
-      : conditionBlock(
-          x,
-          y,
-          f,
-          terms.reduce((a, b) => a + b),
-          magnitude,
-        ),
-    pellBlock(x, y, f),
+      : conditionBlock(point),
+    pellBlock(point),
     h(
       'p',
       {},
@@ -141,37 +61,31 @@ export function whySection(x, y) {
 }
 
 // κ, the bound γₙ·κ with binary64's unit roundoff, and the relative errors binary64 gives here.
-function conditionBlock(x, y, f, sum, magnitude) {
-  const n = BigInt(LONGEST_CHAIN);
-  const unitDenominator = 1n << BigInt(BINARY64);
-  const ar = nearest(BINARY64);
-  // γₙ = nu / (1 − nu) with u = 2⁻⁵³ is n / (2⁵³ − n); the bound γₙ·κ is n·Σ|terms| / ((2⁵³ − n)·|f|).
-  const bound = [n * sum, (unitDenominator - n) * magnitude];
-  const relative = result => relativeText(verdict(result, f).relative, 'f');
-  const gamma = `γ${[...String(LONGEST_CHAIN)].map(d => '₀₁₂₃₄₅₆₇₈₉'[d]).join('')}`;
+function conditionBlock({ f, magnitudes, bound, observed }) {
+  const gamma = gammaName(bound.n);
   return [
     h(
       'p',
       {},
       'κ = Σ|terms| / |f| is the condition number: how much the sum magnifies the terms’ relative errors. ',
-      `Each term reaches the result through at most n = ${LONGEST_CHAIN} roundings (T1: eight multiplications, `,
+      `Each term reaches the result through at most n = ${bound.n} roundings (T1: eight multiplications, `,
       'then four sums), each a factor (1 + δ) with |δ| ≤ u, the unit roundoff; together they stay within ',
       `γₙ = nu / (1 − nu). So |computed − f| ≤ ${gamma}·Σ|terms|, and the relative error is at most ${gamma}·κ.`,
     ),
     quantities([
-      ['Σ|terms|', integer(sum)],
-      ['|f|', integer(magnitude)],
-      ['κ = Σ|terms| / |f|', scientific(sum, magnitude)],
-      [`u = ${power(2, -BINARY64)}, binary64`, scientific(1n, unitDenominator)],
-      [`${gamma} = ${LONGEST_CHAIN}u / (1 − ${LONGEST_CHAIN}u)`, scientific(n, unitDenominator - n)],
-      [`bound on the relative error, ${gamma}·κ`, scientific(...bound)],
-      ['observed at 53 bits, term by term', relative(termByTerm(ar, x, y)[8])],
-      ['observed at 53 bits, powers reused', relative(reusingPowers(ar, x, y)[10])],
+      ['Σ|terms|', integer(magnitudes)],
+      ['|f|', integer(abs(f))],
+      ['κ = Σ|terms| / |f|', scientific(magnitudes, abs(f))],
+      [`u = ${power(2, -BINARY64)}, binary64`, scientific(1n, bound.unitDenominator)],
+      [`${gamma} = ${bound.n}u / (1 − ${bound.n}u)`, scientific(...bound.gamma)],
+      [`bound on the relative error, ${gamma}·κ`, scientific(...bound.of)],
+      ['observed at 53 bits, term by term', relativeText(observed.termByTerm.relative, 'f')],
+      ['observed at 53 bits, powers reused', relativeText(observed.reusingPowers.relative, 'f')],
     ]),
     h(
       'p',
       {},
-      bound[0] >= bound[1]
+      bound.of[0] >= bound.of[1]
         ? 'The bound is not below 1: no digit of a binary64 result, not even its sign, can be trusted here.'
         : 'The bound is below 1: binary64 is promised a relative error of at most that much here.',
     ),
@@ -179,9 +93,8 @@ function conditionBlock(x, y, f, sum, magnitude) {
 }
 
 // x² − 17·y² at the point, and where it is 1, f = 1 − 2x² and what 1 − 2·x·x gives in binary64.
-function pellBlock(x, y, f) {
-  const pell = x * x - 17n * y * y;
-  if (pell !== 1n) {
+function pellBlock({ x, f, pell, algebra }) {
+  if (algebra === null) {
     return h(
       'p',
       {},
@@ -190,11 +103,7 @@ function pellBlock(x, y, f) {
       'cancel almost completely.',
     );
   }
-  const ar = nearest(BINARY64);
-  const limit = 1n << BigInt(BINARY64);
-  const square = ar.mul(ar.of(x), ar.of(x));
-  const double = ar.mul(2n, square);
-  const result = ar.sub(1n, double);
+  const { square, double, result, limit } = algebra;
   const against = (value, exact) => (value === exact ? 'exact' : `off by ${minus(grouped(value - exact))}`);
   const below = v => (abs(v) < limit ? 'is' : 'is not');
   return [
@@ -226,14 +135,13 @@ function pellBlock(x, y, f) {
   ];
 }
 
-// One routine at (x, y): its binary64 steps from the module with each operation's rounding error, the
-// verdict on its result, and whether the page's own 53-bit arithmetic gives the same steps.
-function routinePart(exports, routine, id, x, y) {
-  const point = { x, y };
-  const exponent = stepExponent(x, y, BINARY64);
+// One routine of a routinesModel at the point: its binary64 steps from the module with each
+// operation's rounding error, the verdict on its result, and whether the page's own 53-bit arithmetic
+// gives the same steps. exponent is the spacing's at the largest term.
+function routinePart(part, id, point, exponent) {
+  const { routine, unheld } = part;
   const heading = h('h3', {}, routine.label);
   const what = h('p', {}, routine.what, '.');
-  const unheld = ['x', 'y'].filter(name => !holds(routine.format, point[name]));
   if (unheld.length) {
     return [
       heading,
@@ -246,45 +154,36 @@ function routinePart(exports, routine, id, x, y) {
       ),
     ];
   }
-  const values = routineSteps(exports, routine, x, y);
-  const names = routine.order.names(routine.subtractT2);
   const title = `${routine.label}’s result`;
   const caption = `${routine.label}, step by step in binary64`;
-  if (!values.every(Number.isFinite)) {
+  if (!part.account) {
     return [
       heading,
       what,
-      h('div', { class: 'cards' }, nonFiniteCard(title, null, values[values.length - 1], 4)),
-      overflowTable(id, caption, names, values),
+      h('div', { class: 'cards' }, nonFiniteCard(title, null, part.values.at(-1), 4)),
+      overflowTable(id, caption, part.names, part.values),
       h('p', {}, 'The widths below have no largest number, so there the evaluation goes on.'),
     ];
   }
-  const steps = values.map(v => BigInt(v));
-  const acc = account(routine.order, steps, x, y, routine.subtractT2);
-  const own =
-    routine.order === TERM_BY_TERM
-      ? termByTerm(nearest(BINARY64), x, y, routine.subtractT2)
-      : reusingPowers(nearest(BINARY64), x, y);
-  const differs = own.findIndex((v, k) => v !== steps[k]);
-  const card = verdictCard(title, null, verdict(acc.result, acc.exact), routine.subtractT2 ? 'g' : 'f', exponent, 4);
+  const card = verdictCard(title, null, part.verdict, routine.subtractT2 ? 'g' : 'f', exponent, 4);
   return [
     heading,
     what,
     h('div', { class: 'cards' }, card),
-    accountTable(id, caption, acc, exponent, values.map(hexfloat)),
+    accountTable(id, caption, part.account, exponent, part.values.map(hexfloat)),
     h(
       'p',
-      { class: differs < 0 ? 'check' : 'error' },
-      differs < 0
+      { class: part.differs < 0 ? 'check' : 'error' },
+      part.differs < 0
         ? 'The page’s own 53-bit arithmetic (below) gives each of these steps bit for bit.'
-        : `The page’s own 53-bit arithmetic differs at ${names[differs]}: one of the two is wrong.`,
+        : `The page’s own 53-bit arithmetic differs at ${part.names[part.differs]}: one of the two is wrong.`,
     ),
   ];
 }
 
-// The section on the program's routines at (x, y).
-export function routinesSection(exports, x, y) {
-  const exponent = stepExponent(x, y, BINARY64);
+// The section on the program's routines (a routinesModel) at the point of `point`.
+export function routinesSection(routines, point) {
+  const { exponent } = routines;
   return [
     h('h2', { id: 'routines-heading' }, 'The program’s routines at this point'),
     h(
@@ -299,45 +198,8 @@ export function routinesSection(exports, x, y) {
         ? ''
         : 'can only move by whole steps. The effects add up to the result’s distance from the ' + 'exact value.',
     ),
-    ROUTINES.map((routine, i) => routinePart(exports, routine, `routine-${i}`, x, y)),
+    routines.parts.map((part, i) => routinePart(part, `routine-${i}`, point, exponent)),
   ];
-}
-
-// Whether the routines' section shows binary64's steps of both orders at (x, y): binary64 holds the
-// point and no step overflows, that is, no 53-bit step reaches 2^1024.
-function routinesShowBinary64(x, y) {
-  const ar = nearest(BINARY64);
-  const finite = v => abs(v) < 1n << 1024n;
-  return (
-    holds('binary64', x) &&
-    holds('binary64', y) &&
-    termByTerm(ar, x, y).every(finite) &&
-    reusingPowers(ar, x, y).every(finite)
-  );
-}
-
-// What p bits give at the point for the term-by-term order (Double's) and the power-reuse order
-// (Extended2's), plain and fused, and the interval enclosure; values as BigInt.
-export function atWidth(x, y, p) {
-  const ar = nearest(p);
-  return {
-    termByTerm: termByTerm(ar, x, y),
-    reusingPowers: reusingPowers(ar, x, y),
-    fused: [termByTermFused(p, x, y), reusingPowersFused(p, x, y)],
-    interval: termByTerm(outward(p), x, y)[8],
-  };
-}
-
-// The operands that p bits cannot hold, each with the value it enters the evaluation as.
-function roundedOperands(x, y, p) {
-  const ar = nearest(p);
-  const named = [
-    ['x', x],
-    ['y', y],
-    ['83521', 83521n],
-    ['578', 578n],
-  ];
-  return named.filter(([, v]) => ar.of(v) !== v).map(([name, v]) => `${name} enters as ${minus(grouped(ar.of(v)))}`);
 }
 
 // The card of the interval enclosure at p bits: its ends, whether it holds 0 and f.
@@ -371,23 +233,22 @@ function intervalCard([low, high], f, exponent) {
   );
 }
 
-// The table of what the preset widths, the least exact one and p give at the point; choose(w) draws
-// the width w.
-function widthsTable(x, y, p, exactFrom, choose) {
-  const f = exactValue(x, y);
+// The table of what the preset widths, the least exact one and p give at the point (width.table);
+// choose(w) draws the width w.
+function widthsTable(point, width, choose) {
+  const { f, exactFrom } = point;
   const names = new Map(PRESETS);
-  const widths = [...new Set([...PRESETS.map(([w]) => w), exactFrom, p])].filter(Boolean).sort((a, b) => a - b);
   const value = v => h('span', {}, integer(v), v === f ? h('span', { class: 'tag' }, ' = f') : null);
-  const rows = widths.map(w => {
-    const at = atWidth(x, y, w);
+  const rows = width.table.map(at => {
+    const w = at.p;
     const format = names.get(w) ?? (w === exactFrom ? 'least exact' : null);
     return [
       [
-        h('button', { type: 'button', 'aria-pressed': String(w === p), onclick: () => choose(w) }, String(w)),
+        h('button', { type: 'button', 'aria-pressed': String(w === width.p), onclick: () => choose(w) }, String(w)),
         format ? h('span', { class: 'format' }, ' ', format) : null,
       ],
-      value(at.termByTerm[8]),
-      value(at.reusingPowers[10]),
+      value(at.termByTerm.result),
+      value(at.reusingPowers.result),
       value(at.fused[0]),
       value(at.fused[1]),
     ];
@@ -401,26 +262,24 @@ function widthsTable(x, y, p, exactFrom, choose) {
 }
 
 // The sentence on the least width from which the term-by-term order gives f exactly.
-function exactWidthText(x, y, exactFrom) {
+function exactWidthText({ exactFrom, belowExact }) {
   if (exactFrom === null) return `No width up to ${WIDEST} bits makes the term-by-term order give f exactly.`;
   const text = `The term-by-term order gives f exactly from ${exactFrom} bits on, at every width up to ${WIDEST}`;
   if (exactFrom === NARROWEST) return `${text}.`;
-  const off = termByTerm(nearest(exactFrom - 1), x, y)[8] - exactValue(x, y);
-  return `${text}; at ${exactFrom - 1} bits it is off by ${minus(grouped(off))}.`;
+  return `${text}; at ${exactFrom - 1} bits it is off by ${minus(grouped(belowExact))}.`;
 }
 
-// The section on p-bit arithmetic at the point, whose results at p are `at`: verdicts on both
-// orders, plain and fused, the interval, the least exact width, the other widths (choose(w) draws
-// the width w), and each order's account.
-export function widthSection(x, y, p, at, exactFrom, choose) {
-  const f = exactValue(x, y);
-  const exponent = stepExponent(x, y, p);
+// The section on p-bit arithmetic at the point of `point`, whose width model is `width`: verdicts on
+// both orders, plain and fused, the interval, the least exact width, the other widths (choose(w)
+// draws the width w), and each order's account.
+export function widthSection(point, width, choose) {
+  const { p, exponent, verdicts } = width;
   const name = new Map(PRESETS).get(p);
-  const operands = roundedOperands(x, y, p);
-  const card = (title, what, result) => verdictCard(title, what, verdict(result, f), 'f', exponent);
+  const card = (title, what, v) => verdictCard(title, what, v, 'f', exponent);
+  const operands = width.operands.map(({ name: operand, value }) => `${operand} enters as ${minus(grouped(value))}`);
   const orders = [
-    [TERM_BY_TERM, at.termByTerm, 'Term by term (Double’s order)'],
-    [REUSING_POWERS, at.reusingPowers, 'Powers reused (Extended2’s order)'],
+    [width.accounts.termByTerm, 'Term by term (Double’s order)'],
+    [width.accounts.reusingPowers, 'Powers reused (Extended2’s order)'],
   ];
   return [
     h('h2', { id: 'width-heading' }, `At ${p} bits${name ? ` (${name})` : ''}`),
@@ -435,19 +294,19 @@ export function widthSection(x, y, p, at, exactFrom, choose) {
     h(
       'div',
       { class: 'cards' },
-      card('Term by term', 'Double’s order', at.termByTerm[8]),
-      card('Powers reused', 'Extended2’s order', at.reusingPowers[10]),
+      card('Term by term', 'Double’s order', verdicts.termByTerm),
+      card('Powers reused', 'Extended2’s order', verdicts.reusingPowers),
       card(
         'Fused, term by term',
         'each sum fused with the last product of a term, rounded once, as a compiler ' + 'contracts them',
-        at.fused[0],
+        verdicts.fused[0],
       ),
-      card('Fused, powers reused', 'the same contraction in Extended2’s order', at.fused[1]),
-      intervalCard(at.interval, f, exponent),
+      card('Fused, powers reused', 'the same contraction in Extended2’s order', verdicts.fused[1]),
+      intervalCard(width.interval, point.f, exponent),
     ),
-    h('p', {}, exactWidthText(x, y, exactFrom)),
-    widthsTable(x, y, p, exactFrom, choose),
-    p === BINARY64 && routinesShowBinary64(x, y)
+    h('p', {}, exactWidthText(point)),
+    widthsTable(point, width, choose),
+    p === BINARY64 && point.binary64Finite
       ? h(
           'p',
           {},
@@ -455,28 +314,8 @@ export function widthSection(x, y, p, at, exactFrom, choose) {
           h('a', { href: '#routines' }, 'the program’s routines above'),
           ', with each operation’s error. Choose another width to see its steps.',
         )
-      : orders.map(([order, steps, title], i) =>
-          accountTable(`width-${i}`, `${title} at ${p} bits, step by step`, account(order, steps, x, y), exponent),
+      : orders.map(([acc, title], i) =>
+          accountTable(`width-${i}`, `${title} at ${p} bits, step by step`, acc, exponent),
         ),
   ];
-}
-
-// What the page shows at (x, y) and p, whose results there are `at`, for scripts: the values as
-// decimal integer strings.
-export function results(x, y, p, at, exactFrom) {
-  const text = v => v.toString();
-  return {
-    x: text(x),
-    y: text(y),
-    p,
-    f: text(exactValue(x, y)),
-    term_by_term: {
-      steps: at.termByTerm.map(text),
-      result: text(at.termByTerm[8]),
-      fused: text(at.fused[0]),
-      interval: at.interval.map(text),
-    },
-    powers_reused: { steps: at.reusingPowers.map(text), result: text(at.reusingPowers[10]), fused: text(at.fused[1]) },
-    exact_from: exactFrom,
-  };
 }

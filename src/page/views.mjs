@@ -121,7 +121,6 @@ const SIGN_TEXT = {
 // value, the error, the relative error, the sign and the error in spacing steps. of names the
 // polynomial (f or g); exponent is the spacing's at the largest term; level is the title's heading level.
 export function verdictCard(title, description, v, of, exponent, level = 3) {
-  const good = v.summary === 'exact' || v.summary.startsWith('about');
   const rows = [
     ['computed', integer(v.result)],
     [`exact ${of}`, integer(v.exact)],
@@ -132,7 +131,7 @@ export function verdictCard(title, description, v, of, exponent, level = 3) {
   ];
   return h(
     'article',
-    { class: `card ${good ? 'good' : 'bad'}` },
+    { class: `card ${v.good ? 'good' : 'bad'}` },
     h(`h${level}`, {}, title),
     h('p', { class: 'summary' }, v.summary),
     description ? h('p', { class: 'what' }, description) : null,
@@ -157,6 +156,11 @@ export function nonFiniteCard(title, description, value, level = 3) {
     description ? h('p', { class: 'what' }, description) : null,
     h('p', {}, `The result is ${why}.`),
   );
+}
+
+// Words joined as a list is written: "U1 and U2", "U3, U4 and U5".
+function listed(words) {
+  return words.length < 2 ? words.join('') : `${words.slice(0, -1).join(', ')} and ${words.at(-1)}`;
 }
 
 const NOTES = {
@@ -184,7 +188,7 @@ export function accountTable(id, caption, acc, exponent, hex) {
     integer(row.value, row.exact),
     hex ? h('code', { class: 'hex' }, hex[i]) : null,
     steps(row.error),
-    row.effect === null ? h('span', { class: 'words' }, `inside ${row.inside}`) : steps(row.effect),
+    row.effect === null ? h('span', { class: 'words' }, `inside ${listed(row.inside)}`) : steps(row.effect),
     h('span', { class: 'words' }, row.note ? NOTES[row.note] : 'rounded'),
   ]);
   const foot = [

@@ -1,7 +1,8 @@
 // The page's exact p-bit arithmetic and its accounts, under Node's test runner: the rounding itself,
-// both orders at 53 bits against the evaluation tests' steps and against the WebAssembly module at
-// many points, and the widths, intervals, fused results and per-operation errors at the program's
-// point against the explanation page, whose numbers its scripts compute independently.
+// both orders at 53 bits against the golden steps (tests/golden-steps.txt) and against the
+// WebAssembly module at many points, the widths, intervals, fused results and per-operation errors
+// at the program's point against the explanation page, whose numbers its scripts compute
+// independently, and the accounts and verdicts at many points and widths.
 //
 // usage: POLYEVAL_WASM=<polyeval.wasm> node --test tests/page/arithmetic.test.mjs
 import assert from 'node:assert/strict';
@@ -9,11 +10,11 @@ import { existsSync, readFileSync } from 'node:fs';
 import { test } from 'node:test';
 
 import * as arithmetic from '../../src/page/arithmetic.mjs';
-import { REUSING_POWERS, TERM_BY_TERM, account, stepExponent } from '../../src/page/account.mjs';
+import { account, stepExponent, verdict } from '../../src/page/account.mjs';
 import { inSteps, scientific } from '../../src/page/text.mjs';
 import { instantiate } from '../../src/page/wasi.mjs';
 
-const { nearest, outward, reusingPowers, termByTerm } = arithmetic;
+const { exactTracking, fused, nearest, outward, reusingPowers, termByTerm } = arithmetic;
 const source = path => readFileSync(new URL(`../../${path}`, import.meta.url), 'utf8');
 const X = 9478657n;
 const Y = 2298912n;
@@ -76,18 +77,16 @@ test('rounding to p bits: ties to even, carries into a new bit, both directions'
   }
 });
 
-test("both orders at 53 bits give the evaluation tests' steps bit for bit", () => {
-  const tables = source('tests/eval_test.cpp')
-    .split('constexpr step ')
-    .slice(1)
-    .map(table =>
-      [...table.matchAll(/\{"[^"]+",\s*(-?0x[0-9a-f.]+p[-+]\d+|0\.0)\}/g)].map(match => hexInteger(match[1])),
-    );
-  assert.equal(tables.length, 3, 'tests/eval_test.cpp: three tables of steps');
+test('both orders at 53 bits give the golden steps bit for bit', () => {
+  const golden = { single: [], double: [], reuse: [] };
+  for (const line of source('tests/golden-steps.txt').split('\n')) {
+    const [evaluation, , value] = line.split(/ +/);
+    if (evaluation in golden) golden[evaluation].push(hexInteger(value));
+  }
   const ar = nearest(53);
-  assert.deepEqual(termByTerm(ar, X, Y, true), tables[0], 'Single');
-  assert.deepEqual(termByTerm(ar, X, Y), tables[1], 'Double');
-  assert.deepEqual(reusingPowers(ar, X, Y), tables[2], 'Extended2');
+  assert.deepEqual(termByTerm(ar, X, Y, true).values, golden.single, 'Single');
+  assert.deepEqual(termByTerm(ar, X, Y).values, golden.double, 'Double');
+  assert.deepEqual(reusingPowers(ar, X, Y).values, golden.reuse, 'Extended2');
 });
 
 test('at 53 bits the page computes what the WebAssembly module computes, wherever binary64 is finite', async t => {
@@ -116,8 +115,8 @@ test('at 53 bits the page computes what the WebAssembly module computes, whereve
     const x = next(1 + (i % 70));
     const y = next(1 + ((i * 7) % 70));
     for (const [name, evaluate, count] of [
-      ['sum_terms_double', ar => termByTerm(ar, x, y), 9],
-      ['sum_reusing_powers', ar => reusingPowers(ar, x, y), 11],
+      ['sum_terms_double', ar => termByTerm(ar, x, y).values, 9],
+      ['sum_reusing_powers', ar => reusingPowers(ar, x, y).values, 11],
     ]) {
       const module = steps(name, x, y, count);
       if (!module.every(Number.isFinite)) continue;
@@ -130,7 +129,7 @@ test('at 53 bits the page computes what the WebAssembly module computes, whereve
     }
     if (x < 1n << 24n && y < 1n << 24n) {
       assert.deepEqual(
-        termByTerm(nearest(53), x, y, true),
+        termByTerm(nearest(53), x, y, true).values,
         steps('sum_terms_single', x, y, 9).map(v => BigInt(v)),
         `sum_terms_single at (${x}, ${y})`,
       );
@@ -145,11 +144,11 @@ test("widths, intervals and fused results at the program's point are those of th
   const least = Number(widths.at(-1)[0].split(' ')[0]);
   assert.equal(arithmetic.leastExactWidth(X, Y), least);
   for (const [bits, , against] of widths.slice(0, -1)) {
-    const off = termByTerm(nearest(Number(bits)), X, Y)[8] - f;
+    const off = termByTerm(nearest(Number(bits)), X, Y).result - f;
     assert.equal(off === 0n ? 'exact' : `off by ${String(off).replace('-', '−')}`, against, `${bits} bits`);
   }
   for (const [bits, enclosure, holdsZero, holdsF] of block('remedies.py', 'intervals')) {
-    const [low, high] = termByTerm(outward(Number(bits)), X, Y)[8];
+    const [low, high] = termByTerm(outward(Number(bits)), X, Y).result;
     assert.equal(`[${scientific(low)}, ${scientific(high)}]`, enclosure, `the enclosure at ${bits} bits`);
     assert.equal(low <= 0n && 0n <= high ? 'yes' : 'no', holdsZero, `0 in the enclosure at ${bits} bits`);
     assert.equal(low <= f && f <= high ? 'yes' : 'no', holdsF, `f in the enclosure at ${bits} bits`);
@@ -158,16 +157,16 @@ test("widths, intervals and fused results at the program's point are those of th
   const rows = Object.fromEntries(block('arithmetic.py', 'other-hardware').map(([name, ...values]) => [name, values]));
   const page = {
     '64-bit significands (x87), all in registers': [
-      termByTerm(nearest(64), X, Y, true)[8],
-      termByTerm(nearest(64), X, Y)[8],
-      termByTerm(nearest(64), X, Y)[8],
-      reusingPowers(nearest(64), X, Y)[10],
+      termByTerm(nearest(64), X, Y, true).result,
+      termByTerm(nearest(64), X, Y).result,
+      termByTerm(nearest(64), X, Y).result,
+      reusingPowers(nearest(64), X, Y).result,
     ],
     'fused multiply-add': [
-      arithmetic.termByTermFused(53, X, Y, true),
-      arithmetic.termByTermFused(53, X, Y),
-      arithmetic.termByTermFused(53, X, Y),
-      arithmetic.reusingPowersFused(53, X, Y),
+      termByTerm(fused(53), X, Y, true).result.value,
+      termByTerm(fused(53), X, Y).result.value,
+      termByTerm(fused(53), X, Y).result.value,
+      reusingPowers(fused(53), X, Y).result.value,
     ],
   };
   for (const [name, values] of Object.entries(page)) {
@@ -177,16 +176,25 @@ test("widths, intervals and fused results at the program's point are those of th
       name,
     );
   }
-  assert.equal(termByTerm(nearest(64), X, Y)[8], -(1n << 122n), 'Double at 64 bits is one step of 2^122 low');
+  assert.equal(termByTerm(nearest(64), X, Y).result, -(1n << 122n), 'Double at 64 bits is one step of 2^122 low');
 });
+
+// The account of the order at (x, y) in the arithmetic ar, as the page makes it.
+function accountOf(order, ar, x, y, subtractT2 = false) {
+  return account(
+    order(ar, x, y, subtractT2),
+    order(exactTracking(), x, y, subtractT2),
+    arithmetic.signedTerms(x, y, subtractT2),
+  );
+}
 
 test("each operation's rounding error and effect are those of the explanation page", () => {
   const exponent = stepExponent(X, Y, 53);
   const ar = nearest(53);
   const accounts = {
-    'steps-double': account(TERM_BY_TERM, termByTerm(ar, X, Y), X, Y),
-    'steps-reuse': account(REUSING_POWERS, reusingPowers(ar, X, Y), X, Y),
-    'steps-single': account(TERM_BY_TERM, termByTerm(ar, X, Y, true), X, Y, true),
+    'steps-double': accountOf(termByTerm, ar, X, Y),
+    'steps-reuse': accountOf(reusingPowers, ar, X, Y),
+    'steps-single': accountOf(termByTerm, ar, X, Y, true),
   };
   for (const [name, acc] of Object.entries(accounts)) {
     const rows = block('steps.py', name);
@@ -202,6 +210,56 @@ test("each operation's rounding error and effect are those of the explanation pa
       ['result', '', inSteps(acc.result, exponent)],
     );
     assert.deepEqual(page, rows, name);
-    assert.equal(acc.total, acc.result - acc.exact, `${name}: the effects add up to result − exact`);
+  }
+});
+
+test('the effects an account shows add up to the result it accounts for, less the exact value', () => {
+  // Points where terms vanish, cancel, or hold more bits than the width; both orders, f and g.
+  const points = [
+    [X, Y],
+    [0n, 0n],
+    [0n, 5n],
+    [7n, 0n],
+    [33n, 8n],
+    [-2177n, 528n],
+    [2n ** 70n + 1n, 3n],
+    [123456789n, 987654321n],
+  ];
+  for (const [x, y] of points) {
+    for (const p of [2, 5, 24, 53, 64, 113]) {
+      for (const [name, order, subtractT2] of [
+        ['term by term', termByTerm, false],
+        ['term by term, g', termByTerm, true],
+        ['powers reused', reusingPowers, false],
+      ]) {
+        const acc = accountOf(order, nearest(p), x, y, subtractT2);
+        const effects = acc.rows.reduce((sum, row) => sum + (row.effect ?? 0n), 0n);
+        const result = order(nearest(p), x, y, subtractT2).result;
+        const where = `${name} at (${x}, ${y}), ${p} bits`;
+        assert.equal(effects, result - arithmetic.exactValue(x, y, subtractT2), where);
+        assert.equal(acc.total, effects, `${where}: the total is the effects' sum`);
+      }
+    }
+  }
+});
+
+test('a verdict is good when it is exact or leaves a digit right, whatever its words', () => {
+  // result, exact value, good, sign
+  // prettier-ignore
+  const rows = [
+    [ 100n,  100n, true,  'right'],
+    [ 101n,  100n, true,  'right'],  // 1 % off: two digits right
+    [ 109n,  100n, true,  'right'],  // 9 % off: one digit right
+    [ 110n,  100n, false, 'right'],  // 10 % off: no digit right
+    [ 300n,  100n, false, 'right'],
+    [-100n,  100n, false, 'wrong'],
+    [   0n,  100n, false, 'lost'],
+    [   5n,    0n, false, 'none'],
+    [   0n,    0n, true,  'right'],
+  ];
+  for (const [result, exact, good, sign] of rows) {
+    const v = verdict(result, exact);
+    assert.equal(v.good, good, `${result} against ${exact}: ${v.summary}`);
+    assert.equal(v.sign, sign, `${result} against ${exact}: the sign`);
   }
 });

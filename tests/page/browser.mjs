@@ -3,10 +3,9 @@
 // pinned in tests/page/package.json (npm ci --prefix tests/page); without them the test file is
 // skipped (exit 77), and with CI=true that fails.
 import assert from 'node:assert/strict';
-import { mkdtempSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import { join } from 'node:path';
 import { after, before } from 'node:test';
+
+import { launchChromium } from './chromium.mjs';
 
 let puppeteer;
 try {
@@ -20,27 +19,11 @@ try {
 
 // The browser the test file's tests share, started before the first and closed after the last.
 export const browser = {};
-let profile;
 before(async () => {
-  profile = mkdtempSync(join(tmpdir(), 'polyeval-chromium-'));
-  // --no-sandbox: the tests run as root, where Chromium's sandbox refuses to start.
-  browser.chromium = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-    userDataDir: profile,
-    protocolTimeout: 60000,
-    args: [
-      '--no-sandbox',
-      '--disable-gpu',
-      '--disable-background-networking',
-      '--disable-component-update',
-      '--disable-sync',
-      '--no-first-run',
-    ],
-  });
+  browser.chromium = await launchChromium(puppeteer);
 });
 after(async () => {
   await browser.chromium?.close();
-  rmSync(profile, { recursive: true, force: true });
 });
 
 // Opens the file at the address `address`, width px wide, and waits for the element `ready`; fails
