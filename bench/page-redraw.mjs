@@ -7,7 +7,7 @@
 import { createRequire } from 'node:module';
 import { resolve } from 'node:path';
 
-import { launchChromium } from '../tests/page/chromium.mjs';
+import { launchBrowser } from '../tests/page/launch.mjs';
 
 const require = createRequire(new URL('../tests/page/package.json', import.meta.url));
 const puppeteer = (await import(require.resolve('puppeteer-core'))).default;
@@ -34,7 +34,7 @@ function timedClick(element) {
   return performance.now() - started;
 }
 
-const browser = await launchChromium(puppeteer);
+const browser = await launchBrowser(puppeteer);
 const tab = await browser.newPage();
 await tab.setViewport({ width: 1280, height: 900 });
 const loads = [];

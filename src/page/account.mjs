@@ -42,12 +42,19 @@ function label(name) {
 
 // The account of one evaluation, its Run `run` (BigInt values) beside the same order's Run in exact
 // arithmetic, `exact`, at a point whose terms, with the signs they have in the polynomial evaluated,
-// are `terms`. For each step: its value, its exact value, its rounding error and that error's effect
+// are `terms`. For each step: its name, role, value and exact value, its error (a term's or a power's
+// from all its roundings, a sum's own rounding) and that error's effect
 // on the result (null for x⁴ and y⁴, whose errors are inside the terms built from them, whose labels
 // `inside` lists), and a note: 'exact' where nothing rounded, 'absorbed' where a sum did not change,
-// 'Sterbenz' where the last subtraction is exact by Sterbenz's lemma. total is the sum of the effects.
+// 'Sterbenz' where the last subtraction is exact by Sterbenz's lemma. total is the sum of the effects,
+// error the result's distance from the exact value.
 export function account(run, exact, terms) {
-  const rows = run.values.map((value, i) => ({ name: run.names[i], value, exact: exact.values[i] }));
+  const rows = run.values.map((value, i) => ({
+    name: run.names[i],
+    role: run.roles[i],
+    value,
+    exact: exact.values[i],
+  }));
   const note = error => (error === 0n ? 'exact' : null);
   for (const i of run.indices('power')) {
     const error = rows[i].value - rows[i].exact;
@@ -75,7 +82,39 @@ export function account(run, exact, terms) {
     total += sumError;
     running = sum.value;
   });
-  return { rows, total, result: run.result, exact: exact.result };
+  return { rows, total, result: run.result, exact: exact.result, error: run.result - exact.result };
+}
+
+// The shares of a term's error, from its traced number (arithmetic.mjs's traced) in a run whose
+// powers are `powers` (traced numbers, with their labels): the term is a chain of products from a
+// first operand (a power counts as one), each multiplication's rounding and each operand's own error
+// (its rounding to p bits, or a power's error) carried to the term by the exact factors that follow
+// it. Rounding k's share is (the product after step k − the product of its operands) × the exact
+// factors after k; they and the operands' shares add up to the term's error exactly. Returns the
+// roundings in order ({ step, operand, share }) and the operands whose error has a share, by label
+// ({ operand, count, share }).
+export function shares(term, powers) {
+  const label = node => powers.get(node) ?? node.name;
+  const steps = [];
+  let first = term;
+  for (; first.left && !powers.has(first); first = first.left) steps.unshift(first);
+  const after = [1n]; // after[k]: the exact factors after step k, counted from the last
+  for (const step of [...steps].reverse()) after.unshift(step.right.exact * after[0]);
+  const operands = new Map();
+  const add = (node, share) => {
+    const seen = operands.get(label(node)) ?? { operand: label(node), count: 0, share: 0n };
+    operands.set(label(node), { ...seen, count: seen.count + 1, share: seen.share + share });
+  };
+  add(first, (first.value - first.exact) * after[0]);
+  const roundings = steps.map((step, k) => {
+    add(step.right, step.left.value * (step.right.value - step.right.exact) * after[k + 1]);
+    return {
+      step: k + 1,
+      operand: label(step.right),
+      share: (step.value - step.left.value * step.right.value) * after[k + 1],
+    };
+  });
+  return { roundings, operands: [...operands.values()].filter(({ share }) => share !== 0n) };
 }
 
 // The verdict on a result against the exact value: its error, its relative error (a fraction, null

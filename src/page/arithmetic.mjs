@@ -61,9 +61,10 @@ export function roundDirected(n, p, up) {
   return n < 0n ? -q * unit : q * unit;
 }
 
-// An arithmetic is what the orders below run in: of(n) makes a number of it from an integer, and
-// mul, add and sub combine two of its numbers. Each returns its numbers' own form: a BigInt, a pair
-// [low, high] for intervals, { value, pending } for fused sums.
+// An arithmetic is what the orders below run in: of(n, name) makes a number of it from the integer
+// n, the operand called name, and mul, add and sub combine two of its numbers. Each returns its
+// numbers' own form: a BigInt, a pair [low, high] for intervals, { value, pending } for fused sums,
+// the history of a traced number.
 
 // The arithmetic of p-bit numbers, to nearest: every operand and result rounded once.
 export function nearest(p) {
@@ -120,6 +121,17 @@ export function fused(p) {
   };
 }
 
+// The arithmetic ar with each number's history, for the shares of a term's error: its value in ar,
+// its exact value, and for a product its two operands (left, right), for an operand its name.
+export function traced(ar) {
+  return {
+    of: (n, name) => ({ value: ar.of(n), exact: n, name }),
+    mul: (a, b) => ({ value: ar.mul(a.value, b.value), exact: a.exact * b.exact, left: a, right: b }),
+    add: (a, b) => ({ value: ar.add(a.value, b.value), exact: a.exact + b.exact }),
+    sub: (a, b) => ({ value: ar.sub(a.value, b.value), exact: a.exact - b.exact }),
+  };
+}
+
 // The steps of one evaluation in the order they arise, each with its name and its role: a 'power'
 // (x⁴ or y⁴, which later terms are built from), a 'term' of the polynomial, or a 'sum' (the running
 // sum once it has taken a term; the first term starts it). The last step is the result.
@@ -165,8 +177,8 @@ function multiply(ar, first, factor, count) {
 // arithmetic ar: its Run, T1, T2, S, T3, S, T4, S, T5, S.
 export function termByTerm(ar, x, y, subtractT2 = false) {
   const run = new Run();
-  [x, y] = [ar.of(x), ar.of(y)];
-  const [c1, c2, c3, c4] = COEFFICIENTS.map(ar.of);
+  [x, y] = [ar.of(x, 'x'), ar.of(y, 'y')];
+  const [c1, c2, c3, c4] = COEFFICIENTS.map(c => ar.of(c, String(c)));
   const t1 = run.record('term', 'T1 = 83521·y·y·y·y·y·y·y·y', multiply(ar, c1, y, 8));
   const t2 = run.record('term', 'T2 = 578·x·x·y·y·y·y', multiply(ar, multiply(ar, c2, x, 2), y, 4));
   let s = run.record('sum', `S = T1 ${subtractT2 ? '−' : '+'} T2`, subtractT2 ? ar.sub(t1, t2) : ar.add(t1, t2));
@@ -183,8 +195,8 @@ export function termByTerm(ar, x, y, subtractT2 = false) {
 // U1, U2, S, U3, S, U4, S, U5, S.
 export function reusingPowers(ar, x, y) {
   const run = new Run();
-  [x, y] = [ar.of(x), ar.of(y)];
-  const [c1, c2, c3, c4] = COEFFICIENTS.map(ar.of);
+  [x, y] = [ar.of(x, 'x'), ar.of(y, 'y')];
+  const [c1, c2, c3, c4] = COEFFICIENTS.map(c => ar.of(c, String(c)));
   const x4 = run.record('power', 'X4 = x·x·x·x', multiply(ar, x, x, 3));
   const y4 = run.record('power', 'Y4 = y·y·y·y', multiply(ar, y, y, 3));
   let s = run.record('term', 'S = U1 = 83521·Y4·Y4', multiply(ar, c1, y4, 2));
@@ -216,15 +228,44 @@ export function exactValue(x, y, subtractT2 = false) {
   return signedTerms(x, y, subtractT2).reduce((a, b) => a + b);
 }
 
-// The least width from which the term-by-term order gives f exactly at every width up to WIDEST,
-// or null when it is not exact at WIDEST. Widths from `exact` (the most significant bits any exact
-// step needs) on round nothing, so the search starts there.
-export function leastExactWidth(x, y) {
-  const f = exactValue(x, y);
+// The most significant bits any operand, product or sum of either order needs at (x, y): from that
+// width on, no arithmetic here rounds anything, and each gives the exact value of every step.
+function widthWithoutRounding(x, y) {
   const exact = exactTracking();
   termByTerm(exact, x, y);
-  let p = Math.min(Math.max(exact.widest.bits, NARROWEST), WIDEST);
-  if (termByTerm(nearest(p), x, y).result !== f) return null;
-  while (p > NARROWEST && termByTerm(nearest(p - 1), x, y).result === f) --p;
+  termByTerm(exact, x, y, true);
+  reusingPowers(exact, x, y);
+  return exact.widest.bits;
+}
+
+// The least width from which holds(p) is true at every width up to WIDEST, or null where it is false
+// at WIDEST. holds cannot change from the width at which nothing rounds on, so the search starts
+// there (or at WIDEST) and goes down.
+export function leastWidthFrom(holds, x, y) {
+  let p = Math.min(Math.max(widthWithoutRounding(x, y), NARROWEST), WIDEST);
+  if (!holds(p)) return null;
+  while (p > NARROWEST && holds(p - 1)) --p;
   return p;
+}
+
+// The least width from which the term-by-term order gives f exactly at every width up to WIDEST,
+// or null when it is not exact at WIDEST.
+export function leastExactWidth(x, y) {
+  const f = exactValue(x, y);
+  return leastWidthFrom(p => termByTerm(nearest(p), x, y).result === f, x, y);
+}
+
+// Whether an interval [low, high] decides the sign of what it encloses: it holds no 0, or it is
+// [0, 0], which proves the value 0.
+export function decidesSign([low, high]) {
+  return low > 0n || high < 0n || (low === 0n && high === 0n);
+}
+
+// log₁₀(num/den) for positive integers, to a double's precision however long they are.
+export function log10Ratio(num, den) {
+  const log10 = n => {
+    const shift = Math.max(bitLength(n) - 64, 0); // keep 64 bits, which a double rounds
+    return Math.log10(Number(n >> BigInt(shift))) + shift * Math.log10(2);
+  };
+  return log10(num) - log10(den);
 }

@@ -1,8 +1,9 @@
-// The page at work: runs the program, reads the point and the width from the address or the form,
-// computes their models once, draws every section from them, and keeps what it shows in #results
-// for scripts.
+// The page at work: runs the program, reads the point, the width and the view from the address or
+// the form, computes their models once, draws every section (or the lecture's step) from them,
+// brings what a change changed into view, and keeps what it shows in #results for scripts.
 import { instantiate, runProgram } from './wasi.mjs';
 import { NARROWEST, WIDEST } from './arithmetic.mjs';
+import { LECTURE_STEPS, lectureStep } from './lecture.mjs';
 import {
   BINARY64,
   PRESETS,
@@ -15,13 +16,14 @@ import {
   widthModel,
 } from './model.mjs';
 import { grouped, minus } from './text.mjs';
-import { h, showDigits } from './views.mjs';
-import { routinesSection, runVerdicts, whySection, widthSection } from './sections.mjs';
+import { h, toggleDigits } from './views.mjs';
+import { chartSection, routinesSection, runVerdicts, whySection, widthName, widthSection } from './sections.mjs';
 
-// The longest integers the fields take: enough for any lesson, short enough to draw at once.
+// The longest integers the fields take, leading zeros aside: enough for any lesson, short enough to
+// draw at once. Leading zeros are taken alike in every field.
 const MOST_DIGITS = 100;
-const INTEGER = new RegExp(`^[+-]?[0-9]{1,${MOST_DIGITS}}$`);
-const WIDTH = /^[0-9]{1,4}$/;
+const INTEGER = new RegExp(`^[+-]?0*([0-9]{1,${MOST_DIGITS}})$`);
+const WIDTH_TEXT = /^0*([0-9]{1,4})$/;
 
 // The fields' texts checked: { x, y, p } as numbers, or { problems } naming each field that is wrong.
 function parse(texts) {
@@ -38,20 +40,23 @@ function parse(texts) {
     else wrong(name, `a whole number of at most ${MOST_DIGITS} digits, such as ${PROGRAM_POINT[name]}`, text);
   }
   const p = texts.p.trim();
-  if (WIDTH.test(p) && Number(p) >= NARROWEST && Number(p) <= WIDEST) values.p = Number(p);
+  const width = WIDTH_TEXT.exec(p);
+  if (width && Number(width[1]) >= NARROWEST && Number(width[1]) <= WIDEST) values.p = Number(width[1]);
   else wrong('p', `a whole number of bits from ${NARROWEST} to ${WIDEST}`, p);
   return problems.length ? { problems } : values;
 }
 
-// The texts of the fields as the address gives them: the program's point where it names none, and
-// binary64's width where it names no width.
+// The address's query: the texts of the fields (the program's point where it names none, binary64's
+// width where it names no width), and the lecture's step where it asks for the lecture view.
 function addressTexts() {
   const query = new URLSearchParams(location.search);
   const pointGiven = query.has('x') || query.has('y');
+  const step = Number(query.get('step'));
   return {
     x: query.get('x') ?? (pointGiven ? '' : String(PROGRAM_POINT.x)),
     y: query.get('y') ?? (pointGiven ? '' : String(PROGRAM_POINT.y)),
     p: query.get('p') ?? String(BINARY64),
+    lecture: query.get('view') === 'lecture' ? Math.min(Math.max(Math.trunc(step) || 1, 1), LECTURE_STEPS) : null,
   };
 }
 
@@ -70,18 +75,30 @@ function chainLinks(choose) {
   ]);
 }
 
-// The buttons of the preset widths, each with its format, before the least exact width's.
+// The buttons of the preset widths, each named as a width, before the least exact width's.
 function presetButtons() {
-  const least = document.getElementById('least-exact');
-  least.before(...PRESETS.map(([p, format]) => h('button', { type: 'button', 'data-p': String(p) }, `${p} ${format}`)));
+  document
+    .getElementById('least-exact')
+    .before(...PRESETS.map(([p]) => h('button', { type: 'button', 'data-p': String(p) }, widthName(p))));
+}
+
+// Brings the element into view at the top of the window, and moves the keyboard's focus to it, so
+// that what a change changed is where the eye is.
+function bringIntoView(element) {
+  if (!element) return;
+  if (element.tabIndex < 0 && !element.hasAttribute('tabindex')) element.setAttribute('tabindex', '-1');
+  element.scrollIntoView({ block: 'start' });
+  element.focus({ preventScroll: true });
 }
 
 // The page's state and the drawing of the chosen point and width.
 class Page {
-  constructor(exports) {
+  constructor(exports, run) {
     this.exports = exports;
+    this.run = run; // the program's own run: its output and the verdicts on its lines
     this.points = new Map(); // the model of each point drawn, with its routines', by "x,y"
     this.drawn = null; // the point whose sections are drawn, as "x,y"
+    this.lecture = null; // the lecture's step shown, or null for the page
     this.fields = Object.fromEntries(['x', 'y', 'p'].map(name => [name, document.getElementById(name)]));
   }
 
@@ -91,45 +108,75 @@ class Page {
   }
 
   // Draws the texts: everything at the point and width they name, or what is wrong with them.
-  // address: 'push' or 'replace' puts them in the address, anything else leaves it.
-  show(texts, address) {
+  // address: 'push' or 'replace' puts them in the address, anything else leaves it. focus: the id
+  // of the part to bring into view once drawn, or null.
+  show(texts, address, focus = null) {
     const parsed = parse(texts);
-    const error = document.getElementById('input-error');
-    for (const [name, field] of Object.entries(this.fields)) {
-      const problem = parsed.problems?.find(found => found.field === name);
-      field.value = problem ? texts[name] : texts[name].trim();
-      field.toggleAttribute('aria-invalid', Boolean(problem));
-    }
-    error.hidden = !parsed.problems;
+    this.markFields(texts, parsed.problems ?? []);
     if (parsed.problems) {
-      error.replaceChildren(...parsed.problems.map(problem => h('span', {}, problem.text, ' ')));
-      for (const section of document.querySelectorAll('#at-point > [id]')) fill(section.id, null);
-      this.drawn = null;
-      this.publish({ error: parsed.problems });
+      this.refuse(texts, parsed.problems, address);
       return;
     }
     const started = performance.now();
     this.draw(parsed);
     document.getElementById('timing').textContent =
       `Computed and drawn in ${Math.round(performance.now() - started)} ms.`;
-    if (address === 'push' || address === 'replace') {
-      try {
-        history[`${address}State`](null, '', `?${new URLSearchParams({ x: parsed.x, y: parsed.y, p: parsed.p })}`);
-      } catch {
-        // A browser that keeps file: addresses fixed: the page still shows the choice.
-      }
+    this.address({ x: parsed.x, y: parsed.y, p: parsed.p }, address);
+    if (focus) bringIntoView(document.getElementById(focus));
+  }
+
+  // Shows the fields' texts as given (trimmed where right) and marks the wrong ones invalid.
+  markFields(texts, problems) {
+    for (const [name, field] of Object.entries(this.fields)) {
+      const problem = problems.some(found => found.field === name);
+      field.value = problem ? texts[name] : texts[name].trim();
+      if (problem) field.setAttribute('aria-invalid', 'true');
+      else field.removeAttribute('aria-invalid');
+    }
+    const error = document.getElementById('input-error');
+    error.hidden = problems.length === 0;
+    error.replaceChildren(...problems.map(problem => h('span', {}, problem.text, ' ')));
+  }
+
+  // Answers fields that are wrong: nothing of the point drawn before stays on show, the least exact
+  // width forgets it, and the address holds what was typed, so that it shows the same refusal.
+  refuse(texts, problems, address) {
+    for (const section of document.querySelectorAll('#at-point > [id]')) fill(section.id, null);
+    this.lecture = null; // the page, where the fields are, says what is wrong
+    document.body.classList.remove('lecturing');
+    fill('lecture', null);
+    const least = document.getElementById('least-exact');
+    least.disabled = true;
+    least.textContent = 'least exact width';
+    document.getElementById('timing').textContent = '';
+    this.drawn = null;
+    this.address({ x: texts.x, y: texts.y, p: texts.p }, address);
+    this.publish({ error: problems });
+  }
+
+  // Puts the query into the address ('push' or 'replace'; anything else leaves it), with the
+  // lecture's step while the lecture view is on.
+  address(query, how) {
+    if (how !== 'push' && how !== 'replace') return;
+    const lecture = this.lecture === null ? {} : { view: 'lecture', step: this.lecture };
+    try {
+      history[`${how}State`](null, '', `?${new URLSearchParams({ ...query, ...lecture })}${location.hash}`);
+    } catch {
+      // A browser that keeps file: addresses fixed: the page still shows the choice.
     }
   }
 
-  // Draws every section at (x, y) and p, but at the point already drawn only the width's section.
+  // Draws every section at (x, y) and p, but at the point already drawn only those that the width
+  // changes; or, in the lecture view, its step.
   draw({ x, y, p }) {
     const point = this.point(x, y);
     const key = `${x},${y}`;
     const width = widthModel(point, p);
-    fill(
-      'width',
-      widthSection(point, width, w => this.choose(w, 'push')),
-    );
+    const choose = w => this.choose(w, 'push', this.lecture === null ? 'width-heading' : null);
+    if (this.lecture !== null) this.drawLecture(point, width, choose);
+    fill('why', whySection(point, width));
+    fill('chart', chartSection(point, width, choose));
+    fill('width', widthSection(point, width, choose));
     if (this.drawn !== key) {
       const least = document.getElementById('least-exact');
       least.disabled = point.exactFrom === null;
@@ -140,11 +187,39 @@ class Page {
         h('output', { id: 'exact-f' }, minus(grouped(point.f))),
         ' exactly.',
       ]);
-      fill('why', whySection(point));
       fill('routines', routinesSection(point.routines, point));
       this.drawn = key;
     }
     this.publish(results(point, width));
+  }
+
+  // Draws the lecture's step at the point and width.
+  drawLecture(point, width, choose) {
+    const step = this.lecture;
+    fill(
+      'lecture',
+      lectureStep(
+        step,
+        { run: this.run.model, printed: this.run.printed, point, width },
+        { move: k => this.step(k), leave: () => this.leaveLecture(), choose },
+      ),
+    );
+    document.body.classList.add('lecturing');
+  }
+
+  // Shows the lecture's step k (1 to LECTURE_STEPS), where the lecture view is on.
+  step(k) {
+    if (this.lecture === null || k < 1 || k > LECTURE_STEPS) return;
+    this.lecture = k;
+    this.show(this.texts(), 'replace');
+  }
+
+  // Leaves the lecture view for the page at the same point and width.
+  leaveLecture() {
+    this.lecture = null;
+    document.body.classList.remove('lecturing');
+    fill('lecture', null);
+    this.show(this.texts(), 'replace');
   }
 
   // The model of the point (x, y), with its routines', computed once for each point.
@@ -157,9 +232,9 @@ class Page {
     return this.points.get(key);
   }
 
-  // Draws the width p at the point in the fields.
-  choose(p, address) {
-    this.show({ ...this.texts(), p: String(p) }, address);
+  // Draws the width p at the point in the fields, and brings the part focus names into view.
+  choose(p, address, focus = null) {
+    this.show({ ...this.texts(), p: String(p) }, address, focus);
   }
 
   // Puts what the page shows into #results, for scripts.
@@ -173,38 +248,83 @@ class Page {
   }
 }
 
-// Follows the form: Enter or the button draws the fields, a valid width draws as it is typed, the
-// width buttons and the chain's points draw at once.
+// The keys that move through the lecture: the step they go to from step k, or undefined.
+const LECTURE_KEYS = {
+  ArrowRight: k => k + 1,
+  ArrowDown: k => k + 1,
+  PageDown: k => k + 1,
+  ' ': k => k + 1,
+  ArrowLeft: k => k - 1,
+  ArrowUp: k => k - 1,
+  PageUp: k => k - 1,
+  Home: () => 1,
+  End: () => LECTURE_STEPS,
+};
+
+// Follows the lecture's keys, where the lecture view is on and no field has the keyboard.
+function followLecture(page) {
+  document.addEventListener('keydown', event => {
+    if (page.lecture === null || event.altKey || event.ctrlKey || event.metaKey) return;
+    if (event.target.closest('input, textarea, select')) return;
+    if (event.key === 'Escape') {
+      event.preventDefault();
+      page.leaveLecture();
+      return;
+    }
+    const to = LECTURE_KEYS[event.key];
+    if (to && !(event.key === ' ' && event.target.closest('button, a'))) {
+      event.preventDefault();
+      page.step(to(page.lecture));
+    }
+  });
+}
+
+// Follows the form: Enter or the button draws the fields and brings the point into view, a valid
+// width draws as it is typed, the width buttons and the chain's points draw at once and bring what
+// they changed into view.
 function follow(page) {
   const form = document.getElementById('choice');
   form.addEventListener('submit', event => {
     event.preventDefault();
-    page.show(page.texts(), 'push');
+    page.show(page.texts(), 'push', 'point');
   });
   page.fields.p.addEventListener('input', () => {
     if (parse(page.texts()).p) page.show(page.texts(), 'replace');
   });
   presetButtons();
   for (const button of form.querySelectorAll('button[data-p]')) {
-    button.addEventListener('click', () => page.choose(button.dataset.p, 'push'));
+    button.addEventListener('click', () => page.choose(button.dataset.p, 'push', 'width-heading'));
   }
   document.getElementById('least-exact').addEventListener('click', () => {
     const { x, y } = parse({ ...page.texts(), p: String(BINARY64) });
     const width = x === undefined ? null : page.point(x, y).exactFrom;
-    if (width !== null) page.choose(width, 'push');
+    if (width !== null) page.choose(width, 'push', 'width-heading');
   });
   document.getElementById('chain').append(
     ...chainLinks((event, x, y) => {
       if (event.ctrlKey || event.metaKey || event.shiftKey) return; // a new tab or window: the link itself
       event.preventDefault();
-      page.show({ ...page.texts(), x: String(x), y: String(y) }, 'push');
+      page.show({ ...page.texts(), x: String(x), y: String(y) }, 'push', 'point');
     }),
   );
-  window.addEventListener('popstate', () => page.show(addressTexts(), 'keep'));
-  document.querySelector('main').addEventListener('click', showDigits);
+  document.getElementById('lecture-link').addEventListener('click', event => {
+    if (event.ctrlKey || event.metaKey || event.shiftKey) return;
+    event.preventDefault();
+    page.lecture = 1;
+    page.show(page.texts(), 'push');
+  });
+  window.addEventListener('popstate', () => {
+    const texts = addressTexts();
+    page.lecture = texts.lecture;
+    if (page.lecture === null) page.leaveLecture();
+    else page.show(texts, 'keep');
+  });
+  document.querySelector('main').addEventListener('click', toggleDigits);
+  followLecture(page);
 }
 
-// Runs the program and judges its lines, then draws the point and width the address names.
+// Runs the program and judges its lines, then draws the point, width and view the address names,
+// and, where it names a part (#width), brings that part into view once drawn.
 async function main() {
   const base64 = document.getElementById('module').textContent.trim();
   const module = await WebAssembly.compile(Uint8Array.from(atob(base64), c => c.charCodeAt(0)));
@@ -213,10 +333,14 @@ async function main() {
   document.getElementById('status').textContent = run.status;
   document.getElementById('stderr').textContent = run.stderr === '' ? 'empty' : run.stderr;
   const { exports } = await instantiate(module);
-  document.getElementById('run-verdicts').replaceChildren(...runVerdicts(runModel(exports), run.stdout));
-  const page = new Page(exports);
+  const model = runModel(exports);
+  document.getElementById('run-verdicts').replaceChildren(...runVerdicts(model, run.stdout));
+  const printed = run.stdout.split('\n').filter(line => line !== '');
+  const page = new Page(exports, { model, printed });
   follow(page);
-  page.show(addressTexts(), 'keep');
+  const texts = addressTexts();
+  page.lecture = texts.lecture;
+  page.show(texts, 'keep', location.hash.length > 1 ? decodeURIComponent(location.hash.slice(1)) : null);
 }
 
 main().catch(error => {

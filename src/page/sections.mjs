@@ -3,16 +3,19 @@
 // section function reads the models of model.mjs and returns the section's elements; none computes.
 import { NARROWEST, TERM_NAMES, WIDEST, abs } from './arithmetic.mjs';
 import { BINARY64, PRESETS } from './model.mjs';
-import { grouped, hexfloat, inSteps, minus, power, scientific } from './text.mjs';
+import { chartFigure } from './chart.mjs';
+import { grouped, hexfloat, minus, power, scientific } from './text.mjs';
 import {
   accountTable,
   h,
   integer,
+  intervalCard,
   nonFiniteCard,
   overflowTable,
   quantities,
   relativeText,
   scrolling,
+  sharesTable,
   spacingText,
   verdictCard,
 } from './views.mjs';
@@ -25,21 +28,29 @@ function gammaName(n) {
 // The verdict cards of the program's four lines (a runModel), under the lines it printed.
 export function runVerdicts(run, stdout) {
   const printed = stdout.split('\n').filter(line => line !== '');
-  return run.lines.map(({ routine, verdict }, i) =>
+  return run.lines.map(({ routine, verdict, againstF }, i) =>
     verdictCard(
       printed[i] ?? '(no line)',
-      routine.subtractT2 ? 'It evaluates g, with the 578·x²·y⁴ term subtracted.' : null,
+      routine.subtractT2 ? 'It evaluates g, with the 578·x²·y⁴ term subtracted: its digits are g’s, not f’s.' : null,
       verdict,
       routine.subtractT2 ? 'g' : 'f',
       run.exponent,
+      3,
+      againstF,
     ),
   );
 }
 
-// The section on why the evaluations fail at the point of `point` (a pointModel): the terms against
-// f, the condition number and the error bound beside the observed errors, and the algebra where the
-// point solves x² − 17·y² = 1.
-export function whySection(point) {
+// A width's name: its own, and where it is a format's significand width, that format's.
+export function widthName(p) {
+  const format = new Map(PRESETS).get(p);
+  return format ? `${p} bits, ${format}’s significand` : `${p} bits`;
+}
+
+// The section on why the evaluations fail at the point of `point` (a pointModel), at the width of
+// `width` (a widthModel): the terms against f, the condition number and the error bound at p beside
+// the errors observed there, and the algebra where the point solves x² − 17·y² = 1.
+export function whySection(point, width) {
   const { terms, f } = point;
   const rows = terms.map((t, i) => [TERM_NAMES[i], integer(abs(t)), f === 0n ? '—' : scientific(abs(t), abs(f))]);
   return [
@@ -47,7 +58,7 @@ export function whySection(point) {
     scrolling('terms-title', 'The terms of f, exactly, against |f|', ['term', 'value', 'term / |f|'], rows),
     f === 0n
       ? h('p', {}, 'f = 0 here: no error can be measured against it, and the condition number is infinite.')
-      : conditionBlock(point),
+      : conditionBlock(point, width),
     pellBlock(point),
     h(
       'p',
@@ -60,34 +71,46 @@ export function whySection(point) {
   ];
 }
 
-// κ, the bound γₙ·κ with binary64's unit roundoff, and the relative errors binary64 gives here.
-function conditionBlock({ f, magnitudes, bound, observed }) {
+// κ, the bound γₙ·κ with the unit roundoff u = 2⁻ᵖ of the chosen width, and the relative errors p
+// bits give here.
+function conditionBlock({ f, magnitudes }, { p, bound, verdicts }) {
+  const intro = h(
+    'p',
+    {},
+    'κ = Σ|terms| / |f| is the condition number: how much the sum magnifies the terms’ relative errors. ',
+    `Each term reaches the result through at most n roundings (T1: eight multiplications, `,
+    'then four sums), each a factor (1 + δ) with |δ| ≤ u, the unit roundoff; together they stay within ',
+    `γₙ = nu / (1 − nu). So |computed − f| ≤ γₙ·Σ|terms|, and the relative error is at most γₙ·κ.`,
+  );
+  const common = [
+    ['Σ|terms|', integer(magnitudes)],
+    ['|f|', integer(abs(f))],
+    ['κ = Σ|terms| / |f|', scientific(magnitudes, abs(f))],
+    [`u = ${power(2, -p)}, at ${widthName(p)}`, scientific(1n, 1n << BigInt(p))],
+  ];
+  const observed = [
+    [`observed at ${p} bits, term by term`, relativeText(verdicts.termByTerm.relative, 'f')],
+    [`observed at ${p} bits, powers reused`, relativeText(verdicts.reusingPowers.relative, 'f')],
+  ];
+  if (bound === null) {
+    return [intro, quantities([...common, ...observed]), h('p', {}, `At ${p} bits nu ≥ 1: the bound says nothing.`)];
+  }
   const gamma = gammaName(bound.n);
   return [
-    h(
-      'p',
-      {},
-      'κ = Σ|terms| / |f| is the condition number: how much the sum magnifies the terms’ relative errors. ',
-      `Each term reaches the result through at most n = ${bound.n} roundings (T1: eight multiplications, `,
-      'then four sums), each a factor (1 + δ) with |δ| ≤ u, the unit roundoff; together they stay within ',
-      `γₙ = nu / (1 − nu). So |computed − f| ≤ ${gamma}·Σ|terms|, and the relative error is at most ${gamma}·κ.`,
-    ),
+    intro,
     quantities([
-      ['Σ|terms|', integer(magnitudes)],
-      ['|f|', integer(abs(f))],
-      ['κ = Σ|terms| / |f|', scientific(magnitudes, abs(f))],
-      [`u = ${power(2, -BINARY64)}, binary64`, scientific(1n, bound.unitDenominator)],
+      ...common,
+      ['n, the most roundings a term goes through', String(bound.n)],
       [`${gamma} = ${bound.n}u / (1 − ${bound.n}u)`, scientific(...bound.gamma)],
       [`bound on the relative error, ${gamma}·κ`, scientific(...bound.of)],
-      ['observed at 53 bits, term by term', relativeText(observed.termByTerm.relative, 'f')],
-      ['observed at 53 bits, powers reused', relativeText(observed.reusingPowers.relative, 'f')],
+      ...observed,
     ]),
     h(
       'p',
       {},
       bound.of[0] >= bound.of[1]
-        ? 'The bound is not below 1: no digit of a binary64 result, not even its sign, can be trusted here.'
-        : 'The bound is below 1: binary64 is promised a relative error of at most that much here.',
+        ? `The bound is not below 1: at ${p} bits no digit of a result, not even its sign, can be trusted here.`
+        : `The bound is below 1: ${p} bits are promised a relative error of at most that much here.`,
     ),
   ];
 }
@@ -165,12 +188,16 @@ function routinePart(part, id, point, exponent) {
       h('p', {}, 'The widths below have no largest number, so there the evaluation goes on.'),
     ];
   }
-  const card = verdictCard(title, null, part.verdict, routine.subtractT2 ? 'g' : 'f', exponent, 4);
+  const of = routine.subtractT2 ? 'g' : 'f';
+  const card = verdictCard(title, null, part.verdict, of, exponent, 4, part.againstF);
   return [
     heading,
     what,
     h('div', { class: 'cards' }, card),
     accountTable(id, caption, part.account, exponent, part.values.map(hexfloat)),
+    part.shares
+      ? sharesTable(`${id}-shares`, `${routine.label}: what made each term’s error`, part.shares, exponent)
+      : null,
     h(
       'p',
       { class: part.differs < 0 ? 'check' : 'error' },
@@ -202,37 +229,6 @@ export function routinesSection(routines, point) {
   ];
 }
 
-// The card of the interval enclosure at p bits: its ends, whether it holds 0 and f.
-function intervalCard([low, high], f, exponent) {
-  const holdsZero = low <= 0n && 0n <= high;
-  const holdsF = low <= f && f <= high;
-  return h(
-    'article',
-    { class: `card ${holdsZero ? 'bad' : 'good'}` },
-    h('h3', {}, 'Interval, term by term'),
-    h(
-      'p',
-      { class: 'summary' },
-      holdsZero ? 'holds 0: the sign is undecided' : `decides the sign: ${low > 0n ? 'positive' : 'negative'}`,
-    ),
-    h(
-      'p',
-      { class: 'what' },
-      'Every operation rounded outward, each lower end down and each upper end up, so the ',
-      'pair encloses the exact value.',
-    ),
-    quantities(
-      [
-        ['lower end', integer(low)],
-        ['upper end', integer(high)],
-        ['holds 0', holdsZero ? 'yes' : 'no'],
-        ['holds f', holdsF ? 'yes' : 'no (impossible: a fault)'],
-        exponent === null ? null : ['width', `${inSteps(high - low, exponent)} steps`],
-      ].filter(Boolean),
-    ),
-  );
-}
-
 // The table of what the preset widths, the least exact one and p give at the point (width.table);
 // choose(w) draws the width w.
 function widthsTable(point, width, choose) {
@@ -241,7 +237,7 @@ function widthsTable(point, width, choose) {
   const value = v => h('span', {}, integer(v), v === f ? h('span', { class: 'tag' }, ' = f') : null);
   const rows = width.table.map(at => {
     const w = at.p;
-    const format = names.get(w) ?? (w === exactFrom ? 'least exact' : null);
+    const format = names.has(w) ? `${names.get(w)}’s significand` : w === exactFrom ? 'least exact' : null;
     return [
       [
         h('button', { type: 'button', 'aria-pressed': String(w === width.p), onclick: () => choose(w) }, String(w)),
@@ -274,23 +270,14 @@ function exactWidthText({ exactFrom, belowExact }) {
 // draws the width w), and each order's account.
 export function widthSection(point, width, choose) {
   const { p, exponent, verdicts } = width;
-  const name = new Map(PRESETS).get(p);
   const card = (title, what, v) => verdictCard(title, what, v, 'f', exponent);
   const operands = width.operands.map(({ name: operand, value }) => `${operand} enters as ${minus(grouped(value))}`);
   const orders = [
-    [width.accounts.termByTerm, 'Term by term (Double’s order)'],
-    [width.accounts.reusingPowers, 'Powers reused (Extended2’s order)'],
+    [width.accounts.termByTerm, width.shares.termByTerm, 'Term by term (Double’s order)'],
+    [width.accounts.reusingPowers, width.shares.reusingPowers, 'Powers reused (Extended2’s order)'],
   ];
   return [
-    h('h2', { id: 'width-heading' }, `At ${p} bits${name ? ` (${name})` : ''}`),
-    h(
-      'p',
-      {},
-      `Both orders again, with every operand, product and sum rounded to ${p} significant bits, to `,
-      'nearest with ties to even. The exponent is unbounded: nothing overflows and nothing is subnormal, so only ',
-      'the width of the significand differs from the real formats. Every value is an integer, computed exactly.',
-    ),
-    operands.length ? h('p', {}, `${p} bits cannot hold every operand: ${operands.join('; ')}.`) : null,
+    h('h2', { id: 'width-heading', tabindex: -1 }, `At ${widthName(p)}`),
     h(
       'div',
       { class: 'cards' },
@@ -302,8 +289,17 @@ export function widthSection(point, width, choose) {
         verdicts.fused[0],
       ),
       card('Fused, powers reused', 'the same contraction in Extended2’s order', verdicts.fused[1]),
-      intervalCard(width.interval, point.f, exponent),
+      intervalCard(width.intervalFacts, exponent),
     ),
+    h(
+      'p',
+      {},
+      `Both orders again, with every operand, product and sum rounded to ${p} significant bits, to `,
+      'nearest with ties to even. The exponent is unbounded: nothing overflows and nothing is subnormal, so only ',
+      'the width of the significand differs from the real formats (where binary32’s exponent would overflow on ',
+      'terms past 3.4·10³⁸, and binary16 cannot even hold 83521). Every value is an integer, computed exactly.',
+    ),
+    operands.length ? h('p', {}, `${p} bits cannot hold every operand: ${operands.join('; ')}.`) : null,
     h('p', {}, exactWidthText(point)),
     widthsTable(point, width, choose),
     p === BINARY64 && point.binary64Finite
@@ -314,8 +310,28 @@ export function widthSection(point, width, choose) {
           h('a', { href: '#routines' }, 'the program’s routines above'),
           ', with each operation’s error. Choose another width to see its steps.',
         )
-      : orders.map(([acc, title], i) =>
+      : orders.map(([acc, terms, title], i) => [
           accountTable(`width-${i}`, `${title} at ${p} bits, step by step`, acc, exponent),
-        ),
+          sharesTable(`width-${i}-shares`, `${title} at ${p} bits: what made each term’s error`, terms, exponent),
+        ]),
+  ];
+}
+
+// The section on error against width at the point of `point`, with p marked: the chart and its
+// thresholds in words (choose(w) draws the width w); where f = 0, why there is none.
+export function chartSection(point, width, choose) {
+  return [
+    h('h2', { id: 'chart-heading' }, 'Error against width'),
+    h(
+      'p',
+      {},
+      'Each order evaluated at every width from 2 bits on, with its error against f as a fraction of |f|; ',
+      'beside them the width of the interval and the bound γₙ·κ. A line that reaches “exact” gives f itself; ',
+      'one that drops to 10⁰, all of |f|, gives 0, every digit and the sign lost. Choose a width on the chart ',
+      'to see it below.',
+    ),
+    point.chart === null
+      ? h('p', {}, 'f = 0 here: no error can be measured as a fraction of it.')
+      : chartFigure(point.chart, point.thresholds, width.p, choose),
   ];
 }

@@ -1,5 +1,5 @@
-// The page's views: DOM elements made from what the other modules compute. No view computes a
-// number of its own; each writes what it is given, with the words that explain it.
+// The page's views: DOM elements made from what the models hold. No view computes a number of its
+// own; each writes what it is given, with the words that explain it.
 import { grouped, compact, hexfloat, inSteps, minus, overPowerOfTwo, power, scientific } from './text.mjs';
 
 // An element with attributes (a class, an id, aria-* and data-* attributes, an event listener as
@@ -16,45 +16,43 @@ export function h(tag, attributes, ...children) {
   return made;
 }
 
-// An integer as the page shows it: short, with the full digits (and the exact value, if given and
-// different) one click or tap away: a button that showDigits answers. A page holds a hundred of them,
-// so the digits are written out only when asked for.
+// An integer as the page shows it: short (seven significant digits), with its full digits grouped
+// (and the exact value, if given and different) beside it, shown when the table or card it stands in
+// shows all digits (digitsToggle).
 export function integer(n, exact) {
   const short = compact(n);
   const other = exact !== undefined && exact !== n ? exact : undefined;
   if (other === undefined && short === minus(n.toString())) return h('span', { class: 'number' }, short);
   return h(
-    'button',
-    {
-      type: 'button',
-      class: 'number',
-      'aria-expanded': 'false',
-      'data-digits': n.toString(),
-      'data-exact': other?.toString() ?? null,
-    },
+    'span',
+    { class: 'number' },
     short,
-  );
-}
-
-// Answers a click on a number's button: shows its full digits, grouped, below it, or hides them.
-export function showDigits(event) {
-  const button = event.target.closest('button.number');
-  if (!button) return;
-  const shown = button.getAttribute('aria-expanded') === 'true';
-  button.setAttribute('aria-expanded', String(!shown));
-  if (shown) {
-    button.nextElementSibling.remove();
-    return;
-  }
-  const { digits, exact } = button.dataset;
-  button.after(
     h(
       'span',
       { class: 'digits' },
-      grouped(BigInt(digits)),
-      exact === undefined ? null : h('span', { class: 'exact' }, 'exact: ', grouped(BigInt(exact))),
+      grouped(n),
+      other === undefined ? null : h('span', { class: 'exact' }, 'exact: ', grouped(other)),
     ),
   );
+}
+
+// The button that shows or hides all digits of the numbers in the element `id`: one per table or
+// card, where that element has a long number.
+function digitsToggle(id) {
+  return h(
+    'button',
+    { type: 'button', class: 'digits-toggle', 'aria-controls': id, 'aria-pressed': 'false' },
+    'all digits',
+  );
+}
+
+// Answers a click on an all-digits button: shows or hides the full digits of its table or card.
+export function toggleDigits(event) {
+  const button = event.target.closest('button.digits-toggle');
+  if (!button) return;
+  const shown = button.getAttribute('aria-pressed') !== 'true';
+  button.setAttribute('aria-pressed', String(shown));
+  document.getElementById(button.getAttribute('aria-controls')).classList.toggle('all-digits', shown);
 }
 
 // The spacing 2^exponent in words: 2¹³³ ≈ 1.088904·10⁴⁰.
@@ -66,40 +64,43 @@ export function spacingText(exponent) {
 }
 
 // A wide table under its title, in a scroll region of its own that the title labels and a keyboard
-// can reach. The title stands outside the region, so that it wraps at the page's width.
+// can reach. The title stands outside the region, so that it wraps at the page's width; where the
+// table has long numbers, it holds the table's all-digits button. Rows are lists of cells, or
+// { cells, class } for a row of a class of its own.
 export function scrolling(id, title, head, rows, foot = []) {
-  const row = (cells, tag) =>
-    h(
+  const row = (given, tag) => {
+    const { cells, class: kind } = Array.isArray(given) ? { cells: given } : given;
+    return h(
       'tr',
-      {},
+      { class: kind },
       cells.map((cell, i) =>
         h(i === 0 && tag === 'td' ? 'th' : tag, i === 0 && tag === 'td' ? { scope: 'row' } : {}, cell),
       ),
     );
-  return [
-    h('p', { class: 'table-title', id }, title),
+  };
+  const region = h(
+    'div',
+    { class: 'scroll', role: 'region', 'aria-labelledby': id, tabindex: 0, id: `${id}-region` },
     h(
-      'div',
-      { class: 'scroll', role: 'region', 'aria-labelledby': id, tabindex: 0 },
+      'table',
+      { 'aria-labelledby': id },
+      h('thead', {}, row(head, 'th')),
       h(
-        'table',
-        { 'aria-labelledby': id },
-        h('thead', {}, row(head, 'th')),
-        h(
-          'tbody',
-          {},
-          rows.map(cells => row(cells, 'td')),
-        ),
-        foot.length
-          ? h(
-              'tfoot',
-              {},
-              foot.map(cells => row(cells, 'td')),
-            )
-          : null,
+        'tbody',
+        {},
+        rows.map(cells => row(cells, 'td')),
       ),
+      foot.length
+        ? h(
+            'tfoot',
+            {},
+            foot.map(cells => row(cells, 'td')),
+          )
+        : null,
     ),
-  ];
+  );
+  const toggle = region.querySelector('.digits') ? [' ', digitsToggle(`${id}-region`)] : null;
+  return [h('p', { class: 'table-title' }, h('span', { id }, title), toggle), region];
 }
 
 // A relative error num/den against the exact value named `of` (f or g), in words.
@@ -117,29 +118,56 @@ const SIGN_TEXT = {
   none: 'none to be right: the exact value is 0',
 };
 
-// The verdict on one result (from account.mjs's verdict) as a card: the computed and the exact
-// value, the error, the relative error, the sign and the error in spacing steps. of names the
-// polynomial (f or g); exponent is the spacing's at the largest term; level is the title's heading level.
-export function verdictCard(title, description, v, of, exponent, level = 3) {
-  const rows = [
-    ['computed', integer(v.result)],
-    [`exact ${of}`, integer(v.exact)],
-    ['error', integer(v.error)],
-    ['relative error', relativeText(v.relative, of)],
-    ['sign', SIGN_TEXT[v.sign]],
-    exponent === null ? null : ['in steps', `${inSteps(v.error, exponent)}, each ${spacingText(exponent)}`],
-  ];
+// The cards made so far, for ids of their own.
+let cards = 0;
+
+// A card: a title, a summary, a description, quantities, and an all-digits button where a quantity
+// is a long number. tone is good, bad or neutral.
+function card(tone, title, level, summary, description, rows) {
+  const id = `card-${++cards}`;
+  const list = quantities(rows.filter(Boolean));
   return h(
     'article',
-    { class: `card ${v.good ? 'good' : 'bad'}` },
+    { class: `card ${tone}`, id },
     h(`h${level}`, {}, title),
-    h('p', { class: 'summary' }, v.summary),
+    [summary].flat().map(line => h('p', { class: 'summary' }, line)),
     description ? h('p', { class: 'what' }, description) : null,
-    h(
-      'dl',
-      {},
-      rows.filter(Boolean).map(([term, value]) => h('div', {}, h('dt', {}, term), h('dd', {}, value))),
-    ),
+    list,
+    list.querySelector('.digits') ? digitsToggle(id) : null,
+  );
+}
+
+// The rows of a card on one verdict against the exact value named of, its error also in steps of
+// 2^exponent (none where exponent is null).
+function verdictRows(v, of, exponent) {
+  return [
+    [`exact ${of}`, integer(v.exact)],
+    [`error against ${of}`, integer(v.error)],
+    [`relative error against ${of}`, relativeText(v.relative, of)],
+    [`sign against ${of}`, SIGN_TEXT[v.sign]],
+    exponent === null ? null : [`error in steps`, `${inSteps(v.error, exponent)}, each ${spacingText(exponent)}`],
+  ];
+}
+
+// The verdict on one result (account.mjs's verdict) as a card: the computed and the exact value,
+// the error, the relative error, the sign and the error in spacing steps. of names the polynomial
+// (f or g); exponent is the spacing's at the largest term; level is the title's heading level. A
+// result of g also has its verdict against f, againstF: then the card is neutral, neither good nor
+// bad, as its digits are g's and not f's.
+export function verdictCard(title, description, v, of, exponent, level = 3, againstF = null) {
+  if (againstF === null) {
+    return card(v.good ? 'good' : 'bad', title, level, v.summary, description, [
+      ['computed', integer(v.result)],
+      ...verdictRows(v, of, exponent),
+    ]);
+  }
+  return card(
+    'neutral',
+    title,
+    level,
+    [`against f: ${againstF.summary}`, `against g, its own: ${v.summary}`],
+    description,
+    [['computed', integer(v.result)], ...verdictRows(againstF, 'f', null), ...verdictRows(v, of, exponent)],
   );
 }
 
@@ -158,8 +186,31 @@ export function nonFiniteCard(title, description, value, level = 3) {
   );
 }
 
+// The interval enclosure at p bits (the width model's interval facts) as a card: its ends, whether
+// it holds 0 and f, and what it decides.
+export function intervalCard({ low, high, holdsZero, holdsF, decides }, exponent) {
+  let summary = holdsZero
+    ? 'holds 0: the sign is undecided'
+    : `decides the sign: ${low > 0n ? 'positive' : 'negative'}`;
+  if (decides && holdsZero) summary = 'is [0, 0]: proves f = 0';
+  return card(
+    decides ? 'good' : 'bad',
+    'Interval, term by term',
+    3,
+    summary,
+    'Every operation rounded outward, each lower end down and each upper end up, so the pair encloses the exact value.',
+    [
+      ['lower end', integer(low)],
+      ['upper end', integer(high)],
+      ['holds 0', holdsZero ? 'yes' : 'no'],
+      ['holds f', holdsF ? 'yes' : 'no (impossible: a fault)'],
+      exponent === null ? null : ['width', `${inSteps(high - low, exponent)} steps`],
+    ],
+  );
+}
+
 // Words joined as a list is written: "U1 and U2", "U3, U4 and U5".
-function listed(words) {
+export function listed(words) {
   return words.length < 2 ? words.join('') : `${words.slice(0, -1).join(', ')} and ${words.at(-1)}`;
 }
 
@@ -169,16 +220,26 @@ const NOTES = {
   Sterbenz: 'exact: Sterbenz’s lemma (S and the term within a factor of 2)',
 };
 
-// The account of one evaluation (from account.mjs's account) as a table: each step's value, its
-// rounding error and that error's effect on the result, in steps of 2^exponent, and what happened;
-// hex, when given, holds the binary64 steps of the program's routine in hexadecimal.
+// What happened at one step of an account, in words: a sum's own rounding, or a term's or power's
+// error, from all the roundings that formed it.
+function happened(row) {
+  if (row.note) return NOTES[row.note];
+  return row.role === 'sum' ? 'the sum’s own rounding' : `the ${row.role}’s error, from all its roundings`;
+}
+
+// The account of one evaluation (account.mjs's account) as a table: each step's value, its error
+// (a term's or power's from all its roundings, or a sum's own rounding) and that error's effect on
+// the result, in steps of 2^exponent, and what happened; hex, when given, holds the binary64 steps of
+// the program's routine in hexadecimal.
 export function accountTable(id, caption, acc, exponent, hex) {
   const steps = error => (exponent === null ? '—' : inSteps(error, exponent));
+  const unit = exponent === null ? '' : `, in steps of ${power(2, exponent)}`;
   const head = [
     'step',
     'value',
     hex ? 'hexadecimal' : null,
-    exponent === null ? 'its rounding error' : `its rounding error, in steps of ${power(2, exponent)}`,
+    `a term’s or power’s error${unit}`,
+    `a sum’s own rounding${unit}`,
     'effect on the result',
     'what happened',
   ].filter(Boolean);
@@ -187,24 +248,53 @@ export function accountTable(id, caption, acc, exponent, hex) {
     row.name,
     integer(row.value, row.exact),
     hex ? h('code', { class: 'hex' }, hex[i]) : null,
-    steps(row.error),
+    row.role === 'sum' ? '' : steps(row.error),
+    row.role === 'sum' ? steps(row.error) : '',
     row.effect === null ? h('span', { class: 'words' }, `inside ${listed(row.inside)}`) : steps(row.effect),
-    h('span', { class: 'words' }, row.note ? NOTES[row.note] : 'rounded'),
+    h('span', { class: 'words' }, happened(row)),
   ]);
   const foot = [
     [
-      'all roundings together',
+      'all errors together',
       '',
       hexColumn,
       '',
+      '',
       h('strong', {}, steps(acc.total)),
-      h('span', { class: 'words' }, `= result − exact: ${steps(acc.result - acc.exact)}`),
+      h('span', { class: 'words' }, `= result − exact: ${steps(acc.error)}`),
     ],
-    ['exact value of the polynomial', integer(acc.exact), hexColumn, '', steps(acc.exact), ''],
-    ['result', integer(acc.result), hexColumn, '', h('strong', {}, steps(acc.result)), ''],
+    ['exact value of the polynomial', integer(acc.exact), hexColumn, '', '', steps(acc.exact), ''],
+    ['result', integer(acc.result), hexColumn, '', '', h('strong', {}, steps(acc.result)), ''],
   ];
   const present = cells => cells.filter(cell => cell !== null);
   return scrolling(id, caption, head, rows.map(present), foot.map(present));
+}
+
+// The ordinal of k: 1st, 2nd, 3rd, 4th.
+export function ordinal(k) {
+  return `${k}${k === 1 ? 'st' : k === 2 ? 'nd' : k === 3 ? 'rd' : 'th'}`;
+}
+
+// Each term's error split into its shares (the width model's shares: each multiplication's rounding,
+// and each operand that p bits cannot hold, or power, with its own error) as a table, in steps of
+// 2^exponent, the largest share of each term marked.
+export function sharesTable(id, caption, terms, exponent) {
+  const steps = error => (exponent === null ? '—' : inSteps(error, exponent));
+  const rows = terms.flatMap(({ name, error, roundings, operands, largest }) => [
+    { cells: [name, h('strong', {}, steps(error)), 'the term’s error: the shares below add up to it'], class: 'term' },
+    ...operands.map(({ operand, count, share }) => {
+      const uses = count === 2 ? ', in both its uses' : count > 2 ? `, in its ${count} uses` : '';
+      const what = /^[A-Z]/.test(operand) ? `${operand}’s own error${uses}` : `${operand}, rounded as it enters${uses}`;
+      return [what, steps(share), share === largest ? h('strong', { class: 'largest' }, 'the largest share') : ''];
+    }),
+    ...roundings.map(({ step, operand, share }) => [
+      `${ordinal(step)} multiplication, × ${operand}`,
+      steps(share),
+      share === largest && share !== 0n ? h('strong', { class: 'largest' }, 'the largest share') : '',
+    ]),
+  ]);
+  const unit = exponent === null ? '' : `, in steps of ${power(2, exponent)}`;
+  return scrolling(id, caption, ['term, and what made its error', `one rounding’s share${unit}`, 'the largest'], rows);
 }
 
 // The steps of a routine whose result overflowed: values only, as binary64 gives them.

@@ -10,7 +10,8 @@ import { existsSync, readFileSync } from 'node:fs';
 import { test } from 'node:test';
 
 import * as arithmetic from '../../src/page/arithmetic.mjs';
-import { account, stepExponent, verdict } from '../../src/page/account.mjs';
+import { account, shares, stepExponent, verdict } from '../../src/page/account.mjs';
+import { pointModel } from '../../src/page/model.mjs';
 import { inSteps, scientific } from '../../src/page/text.mjs';
 import { instantiate } from '../../src/page/wasi.mjs';
 
@@ -147,7 +148,11 @@ test("widths, intervals and fused results at the program's point are those of th
     const off = termByTerm(nearest(Number(bits)), X, Y).result - f;
     assert.equal(off === 0n ? 'exact' : `off by ${String(off).replace('-', '−')}`, against, `${bits} bits`);
   }
-  for (const [bits, enclosure, holdsZero, holdsF] of block('remedies.py', 'intervals')) {
+  const intervals = block('remedies.py', 'intervals');
+  const thresholds = pointModel(X, Y).thresholds;
+  assert.equal(thresholds.term_by_term, least, 'the threshold of term by term');
+  assert.equal(thresholds.interval_sign, Number(intervals.at(-1)[0]), 'the width from which the interval decides');
+  for (const [bits, enclosure, holdsZero, holdsF] of intervals) {
     const [low, high] = termByTerm(outward(Number(bits)), X, Y).result;
     assert.equal(`[${scientific(low)}, ${scientific(high)}]`, enclosure, `the enclosure at ${bits} bits`);
     assert.equal(low <= 0n && 0n <= high ? 'yes' : 'no', holdsZero, `0 in the enclosure at ${bits} bits`);
@@ -241,6 +246,47 @@ test('the effects an account shows add up to the result it accounts for, less th
       }
     }
   }
+});
+
+test("the shares of a term's error add up to it, and each rounding's is that rounding carried on", () => {
+  // x, y, widths: points where operands, powers and products round, or nothing does
+  const rows = [
+    [X, Y, [11, 24, 53, 64]],
+    [2177n, 528n, [3, 17, 40]],
+    [0n, 7n, [2, 5]],
+    [2n ** 70n + 12345n, 3n ** 30n, [20, 53, 113]],
+    [-98765n, 43210n, [2, 9, 30]],
+  ];
+  for (const [x, y, widths] of rows) {
+    for (const p of widths) {
+      for (const [name, order, subtractT2] of [
+        ['term by term', termByTerm, false],
+        ['term by term, g', termByTerm, true],
+        ['powers reused', reusingPowers, false],
+      ]) {
+        const run = order(arithmetic.traced(nearest(p)), x, y, subtractT2);
+        const powers = new Map(run.indices('power').map(i => [run.values[i], run.names[i].split(' = ')[0]]));
+        for (const i of run.indices('term')) {
+          const term = run.values[i];
+          const { roundings, operands } = shares(term, powers);
+          const where = `${run.names[i]}, ${name} at (${x}, ${y}), ${p} bits`;
+          const sum = [...roundings, ...operands].reduce((a, { share }) => a + share, 0n);
+          assert.equal(sum, term.value - term.exact, `${where}: the shares add up to the error`);
+          // One rounding for each multiplication the term's formula writes: 83521·y·y·y·y·y·y·y·y has 8.
+          const multiplications = run.names[i].split(' = ').at(-1).split('·').length - 1;
+          assert.equal(roundings.length, multiplications, `${where}: one share for each multiplication`);
+        }
+      }
+    }
+  }
+  // T1 at 5 bits, by hand: 83521 enters as 81920 (an operand's share), then 81920·y rounds.
+  const run = termByTerm(arithmetic.traced(nearest(5)), 0n, 3n);
+  const { roundings, operands } = shares(run.values[0], new Map());
+  assert.deepEqual(
+    operands.map(({ operand, share }) => [operand, share]),
+    [['83521', (81920n - 83521n) * 3n ** 8n]],
+  );
+  assert.equal(roundings[0].share, (arithmetic.roundNearest(81920n * 3n, 5) - 81920n * 3n) * 3n ** 7n);
 });
 
 test('a verdict is good when it is exact or leaves a digit right, whatever its words', () => {

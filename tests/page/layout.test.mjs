@@ -1,21 +1,25 @@
-// The built page polyeval.html in headless Chromium, driven by puppeteer-core: what --dump-dom cannot
-// tell. It never scrolls sideways on a phone or a projector, whatever the point and with every long
-// number's digits shown; its controls redraw the page and the address; axe-core finds nothing serious.
+// The built page polyeval.html in a headless browser (Chromium, or firefox-esr with BROWSER=firefox),
+// driven by puppeteer-core: what --dump-dom cannot tell. It never scrolls sideways on a phone or a
+// projector, whatever the point and with every long number's digits shown; its controls redraw the
+// page and the address and bring what they changed into view; a link to a section lands there; the
+// lecture view's steps each fit a projector's screen in type large enough, and its keys move
+// through them; the fields take leading zeros alike and mark what they refuse; axe-core finds
+// nothing serious, in light and dark.
 //
-// usage: node tests/page/layout.test.mjs PAGE   (needs npm ci --prefix tests/page; see browser.mjs)
+// usage: [BROWSER=firefox] node tests/page/layout.test.mjs PAGE   (needs npm ci --prefix tests/page)
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { test } from 'node:test';
 
-import { open as openFile } from './browser.mjs';
+import { browser, open as openFile } from './browser.mjs';
 
 const PAGE = `file://${process.argv[2]}`;
 const axe = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 const LONG = '9'.repeat(100);
 
-// Opens the page at the address with query, width px wide, once it has computed.
-const open = (query, width) => openFile(PAGE + query, width, '#results');
+// Opens the page at the address with query in a window width × height px, once it has computed.
+const open = (query, width, height = 900) => openFile(PAGE + query, width, '#results', height);
 
 // What the page holds in #results.
 const results = page => page.$eval('#results', element => JSON.parse(element.textContent));
@@ -32,7 +36,7 @@ test('no sideways scrolling, and every table in a labelled region of its own', {
   ];
   for (const [width, query] of rows) {
     const page = await open(query, width);
-    await page.$$eval('button.number', all => all.forEach(number => number.click()));
+    await page.$$eval('button.digits-toggle', all => all.forEach(toggle => toggle.click()));
     const [scrollWidth, clientWidth] = await page.evaluate(() => [
       document.documentElement.scrollWidth,
       document.documentElement.clientWidth,
@@ -77,17 +81,181 @@ test('a width, the least exact width and a typed point redraw the page and addre
   await page.close();
 });
 
-test('axe-core finds nothing serious or critical', { timeout: 120000 }, async () => {
-  for (const query of ['', '?x=1.5&y=528', `?x=${2n ** 130n}&y=3&p=11`]) {
+test('axe-core finds nothing serious or critical, light or dark', { timeout: 180000 }, async () => {
+  const schemes = browser.name === 'chromium' ? ['light', 'dark'] : ['light'];
+  const queries = ['', '?x=1.5&y=528', `?x=${2n ** 130n}&y=3&p=11`, '?view=lecture&step=4'];
+  for (const [scheme, query] of schemes.flatMap(scheme => queries.map(query => [scheme, query]))) {
     const page = await open(query, 375);
+    if (scheme === 'dark') {
+      await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+    }
     await page.evaluate(axe);
     const found = await page.evaluate(async () =>
       (await window.axe.run(document)).violations
         .filter(violation => ['serious', 'critical'].includes(violation.impact))
         .map(violation => `${violation.id}: ${violation.nodes.map(node => node.target.join(' ')).join(', ')}`),
     );
-    assert.deepEqual(found, [], `?${query}`);
+    assert.deepEqual(found, [], `?${query}, ${scheme}`);
     assert.equal(await page.$$eval('main', mains => mains.length), 1, 'one main landmark');
     await page.close();
   }
+});
+
+// Whether the element `selector` stands in the window: its top inside it, and enough of it below to
+// read.
+async function inView(page, selector) {
+  return page.$eval(selector, element => {
+    const box = element.getBoundingClientRect();
+    return box.top >= -2 && box.top + Math.min(box.height, 80) <= window.innerHeight;
+  });
+}
+
+test('what a change changed is in view, and a link to a section lands on it', { timeout: 180000 }, async () => {
+  // window, the change, what it changes
+  const rows = [
+    [[1280, 800], page => page.click('button[data-p="24"]'), '#width .cards'],
+    [[375, 812], page => page.click('button[data-p="113"]'), '#width .cards'],
+    [[1280, 800], page => page.click('#least-exact'), '#width .cards'],
+    [[375, 812], page => page.click('#least-exact'), '#width .cards'],
+    [[1280, 800], page => page.click('#chain a:nth-of-type(2)'), '#point'],
+    [[375, 812], page => page.click('#chain a:nth-of-type(3)'), '#point'],
+    [[375, 812], page => page.click('.thresholds button'), '#width .cards'],
+    [[1280, 800], page => page.click('svg.chart'), '#width .cards'],
+    [[1280, 800], page => page.click('.thresholds button'), '#width .cards'],
+    [
+      [1280, 800],
+      async page => {
+        await page.$eval('#x', field => {
+          field.value = '2177';
+        });
+        await page.$eval('#y', field => {
+          field.value = '528';
+        });
+        await page.click('button[type="submit"]');
+      },
+      '#point',
+    ],
+  ];
+  for (const [[width, height], change, changed] of rows) {
+    const page = await open('', width, height);
+    const before = (await results(page)).p;
+    await change(page);
+    await page.waitForFunction(
+      p => JSON.parse(document.getElementById('results').textContent).p !== p || location.search,
+      {
+        timeout: 10000,
+      },
+      before,
+    );
+    assert.ok(await inView(page, changed), `${changed} is out of view at ${width} × ${height}`);
+    await page.close();
+  }
+  for (const [query, section] of [
+    ['?x=33&y=8&p=64#width', '#width'],
+    ['?p=24#chart', '#chart'],
+  ]) {
+    const page = await open(query, 1280, 800);
+    assert.ok(await inView(page, section), `${query}: ${section} is out of view`);
+    await page.close();
+  }
+});
+
+test(
+  'each lecture step fits a projector in large type, and the keys move through them',
+  { timeout: 240000 },
+  async () => {
+    for (const [width, height] of [
+      [1920, 1080],
+      [1024, 768],
+    ]) {
+      const page = await open('?view=lecture&step=1', width, height);
+      for (let step = 1; step <= 5; ++step) {
+        const shown = await page.evaluate(() => ({
+          search: location.search,
+          tall: document.documentElement.scrollHeight - window.innerHeight,
+          wide: document.documentElement.scrollWidth - document.documentElement.clientWidth,
+          // An SVG text's size is in its drawing's units: times the drawing's scale on the screen.
+          numbers: [...document.querySelectorAll('#lecture .big')]
+            .filter(n => n.getClientRects().length)
+            .map(n => parseFloat(getComputedStyle(n).fontSize) * (n.ownerSVGElement?.getScreenCTM().a ?? 1)),
+          exponents: [...document.querySelectorAll('#lecture .exponent')].map(
+            e => parseFloat(getComputedStyle(e).fontSize) * (e.ownerSVGElement?.getScreenCTM().a ?? 1),
+          ),
+          presets: document.querySelectorAll('#lecture .presets button').length,
+        }));
+        assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `step ${step} in the address`);
+        assert.ok(
+          shown.tall <= 0 && shown.wide <= 0,
+          `step ${step} scrolls at ${width} × ${height}: ${shown.tall}, ${shown.wide}`,
+        );
+        assert.ok(shown.numbers.length > 0, `step ${step} shows numbers`);
+        if (width === 1920) {
+          assert.ok(Math.min(...shown.numbers) >= 32, `step ${step}: numbers of ${Math.min(...shown.numbers)} px`);
+          assert.ok(
+            Math.min(...shown.exponents, 20) >= 20,
+            `step ${step}: exponents of ${Math.min(...shown.exponents)} px`,
+          );
+        }
+        assert.equal(shown.presets > 0, step >= 4, `step ${step}: the width presets`);
+        await page.keyboard.press(['ArrowRight', 'PageDown', ' ', 'ArrowRight', 'ArrowRight'][step - 1]);
+      }
+      assert.match(await page.evaluate(() => location.search), /[?&]step=5(&|$)/, 'the last step stays');
+      await page.keyboard.press('ArrowLeft');
+      assert.match(await page.evaluate(() => location.search), /[?&]step=4(&|$)/);
+      await page.click('#lecture .presets button');
+      assert.equal((await results(page)).p, 11, 'a preset on step 4 chooses its width');
+      await page.keyboard.press('Escape');
+      const left = await page.evaluate(() => [location.search, document.getElementById('lecture').hidden]);
+      assert.deepEqual(left, ['?x=9478657&y=2298912&p=11', true], 'Escape leaves the lecture view');
+      await page.close();
+    }
+  },
+);
+
+test('the fields take leading zeros alike, and mark what they refuse', { timeout: 120000 }, async () => {
+  // address, what #results holds: the point and width, or the fields refused
+  const rows = [
+    ['?x=0009478657&y=02298912&p=0053', ['9478657', '2298912', 53]],
+    ['?x=33&y=8&p=01024', ['33', '8', 1024]],
+    ['?x=-0033&y=+008&p=0002', ['-33', '8', 2]],
+    ['?x=33&y=8&p=1025', ['p']],
+    ['?x=3.3&y=8&p=00000', ['x', 'p']],
+  ];
+  for (const [query, want] of rows) {
+    const page = await open(query, 1024);
+    const shown = await results(page);
+    const got = shown.error ? shown.error.map(problem => problem.field) : [shown.x, shown.y, shown.p];
+    assert.deepEqual(got, want, query);
+    const invalid = await page.$$eval('input', fields => fields.map(f => [f.id, f.getAttribute('aria-invalid')]));
+    const refused = shown.error?.map(problem => problem.field) ?? [];
+    for (const [id, mark] of invalid) assert.equal(mark, refused.includes(id) ? 'true' : null, `${query}: #${id}`);
+    if (shown.error) {
+      assert.equal(await page.$eval('#least-exact', button => button.disabled), true, `${query}: the least width`);
+      assert.equal(await page.$$eval('#at-point > :not([hidden])', shown => shown.length), 0, `${query}: a section`);
+    }
+    await page.close();
+  }
+  const page = await open('?x=3.3&y=8', 1024);
+  await page.$eval('#x', field => {
+    field.value = '33';
+  });
+  await page.click('button[type="submit"]');
+  assert.equal(await page.$eval('#x', field => field.getAttribute('aria-invalid')), null, 'the mark goes');
+  await page.close();
+});
+
+test('the chart says in words what it draws, and where each threshold falls', { timeout: 120000 }, async () => {
+  const page = await open('?x=2177&y=528&p=64', 1280, 800);
+  const { label, thresholds } = await page.evaluate(() => ({
+    label: document
+      .querySelector('svg.chart')
+      .getAttribute('aria-labelledby')
+      .split(' ')
+      .map(id => document.getElementById(id).textContent)
+      .join(' '),
+    thresholds: JSON.parse(document.getElementById('results').textContent).thresholds,
+  }));
+  assert.match(label, /^Error against width Relative error against the significand width p/);
+  for (const width of Object.values(thresholds)) assert.match(label, new RegExp(`from ${width} bits`));
+  await page.close();
 });

@@ -2,7 +2,8 @@
 # Opens the page polyeval.html from disk in headless Chromium and checks what its script shows:
 # the program's run (its bytes, status 0, nothing on standard error); at the program's point every
 # binary64 step of the program's routines, valued as in tests/golden-steps.txt; what the page holds in
-# #results, at two points and widths, against an exact model in Python (tests/targets/page-results.py);
+# #results, at three points and widths, against an exact model in Python (tests/targets/page-results.py):
+# every step, the fused results, the shares of each term's error and the thresholds;
 # at another solution of x^2 - 17y^2 = 1 that binary32 cannot hold, f = 1 - 2x^2; and a bad x named.
 #
 # The page is built in the WebAssembly tree of the target.wasm32-wasi test (by page.build); CTest
@@ -54,10 +55,14 @@ diff <(awk '!/^#/ && NF { print $3 }' "$golden") <(grep -o '<code class="hex">[^
 echo "page: the program's bytes and status, and the $(grep -c '^[a-z]' "$golden") steps of tests/golden-steps.txt"
 expect_results 9478657 2298912 53
 
-# Another point and width, from the address.
-query='?x=2177&y=528&p=64'
-open_page "$query"
-expect_results 2177 528 64
+# Other points and widths, from the address: one where the terms cancel, and 0, where the interval
+# [0, 0] decides the sign and no bound has a meaning.
+for point in '2177 528 64' '0 0 8'; do
+  read -r x y p <<<"$point"
+  query="?x=$x&y=$y&p=$p"
+  open_page "$query"
+  expect_results "$x" "$y" "$p"
+done
 
 # A solution that binary32 cannot hold: f = 1 - 2x^2 there, which bash's 64-bit integers hold.
 x=625447713 y=151693352
