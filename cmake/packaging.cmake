@@ -107,13 +107,8 @@ if(POLYEVAL_HTML_PAGES)
   string(REGEX REPLACE "\\.md$" ".html" POLYEVAL_EXPLANATION ${POLYEVAL_EXPLANATION})
 endif()
 
-# The browser page, built by the wasm32-wasi preset, goes beside the README where the release asks
-# for it (POLYEVAL_PAGE names the built file); its link to docs/numbers.html resolves there.
-set(POLYEVAL_PAGE "" CACHE FILEPATH "The built browser page (polyeval.html) to install beside the README")
-if(POLYEVAL_PAGE AND NOT EXISTS "${POLYEVAL_PAGE}")
-  message(FATAL_ERROR "POLYEVAL_PAGE names ${POLYEVAL_PAGE}, which does not exist: build the page first "
-                      "(cmake --preset wasm32-wasi && cmake --build --preset wasm32-wasi)")
-endif()
+# The browser page (POLYEVAL_PAGE, cmake/html-docs.cmake) goes beside the README; its link to
+# docs/numbers.html resolves there.
 set(doc_dir ${PROJECT_BINARY_DIR}/package-doc)
 if(WIN32)
   set(readme_dir .)  # beside bin

@@ -2,7 +2,8 @@
 # Fails unless every link in each README, Markdown page and HTML page below DIR names a file below
 # DIR: in Markdown the relative targets of ](...), with their anchors dropped (those are the
 # repository web view's); in HTML every href and src, and with an anchor (#...) an id in the page it
-# names. A package, an install and the build tree's html/ must each hold everything they link to.
+# names. A package, an install and the build tree's html/ must each hold everything they link to;
+# where they hold the browser page, every HTML page of the README's links to it.
 #
 # usage: check-links.sh DIR
 set -euo pipefail
@@ -32,4 +33,16 @@ while IFS= read -r page; do
   done < <(links "$page")
 done < <(find "$root" -name 'README*' -o -name '*.md' -o -name '*.html')
 [ "$found" = 1 ] || { echo "no README or page in $1"; exit 1; }
+
+# Where the browser page, polyeval.html, is beside a README.html, that README and every HTML page in
+# docs/ beside it link to it.
+while IFS= read -r readme; do
+  folder=$(dirname "$readme")
+  [ -f "$folder/polyeval.html" ] || continue
+  for page in "$readme" "$folder"/docs/*.html; do
+    href=polyeval.html
+    [ "$page" = "$readme" ] || href=../polyeval.html
+    grep -qF "href=\"$href\"" "$page" || { echo "${page#"$root"/}: no link to the browser page beside it"; exit 1; }
+  done
+done < <(find "$root" -name README.html)
 echo "every link resolves in $1"
