@@ -4,9 +4,11 @@
 # with the distributions' hardening), the portable Linux archive (static) and the two Windows zips.
 # Then checks that every link of the page in the build tree and of each package's pages resolves
 # inside it, that each Linux package's program prints the expected bytes and its man page names
-# the explanation where the package puts it, and writes SHA256SUMS. Needs dpkg-dev, rpm, cpio, both
-# mingw-w64 compilers, the WebAssembly toolchain (the wasm32-wasi preset's packages) and the HTML
-# pages' renderer (python3-markdown-it, python3-mdit-py-plugins).
+# the explanation where the package puts it, that the scripts the explanation names run in each
+# package as its pages say (docs/page.py --check-installed), and writes SHA256SUMS. Needs dpkg-dev,
+# rpm, cpio, both mingw-w64 compilers, the WebAssembly toolchain (the wasm32-wasi preset's
+# packages), the HTML pages' renderer (python3-markdown-it, python3-mdit-py-plugins) and the
+# scripts' packages (python3-mpmath, python3-matplotlib).
 # usage: ./release.sh
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -54,9 +56,11 @@ tests/check-links.sh build-wasm32-wasi/html
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 for package in dist/*; do
-  unpack "$package" "$unpacked/${package#dist/}"
-  tests/check-links.sh "$unpacked/${package#dist/}"
-  [[ $package == *windows* ]] || { check_program "$unpacked/${package#dist/}" && check_man_page "$unpacked/${package#dist/}"; }
+  folder=$unpacked/${package#dist/}
+  unpack "$package" "$folder"
+  tests/check-links.sh "$folder"
+  [[ $package == *windows* ]] || { check_program "$folder" && check_man_page "$folder"; }
+  /usr/bin/python3 docs/page.py --check-installed "$(dirname "$(find "$folder" -name README.html -print -quit)")"
   echo "checked: $package"
 done
 # The sums in the C locale's order, whatever the builder's.

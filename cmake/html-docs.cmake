@@ -4,9 +4,9 @@
 # the figure they show. POLYEVAL_HTML_PAGES lists the pages written.
 #
 # What the documentation holds is docs/pages.txt: POLYEVAL_DOCS_<role> lists its files of each role
-# (readme, explanation, maintainers, license, figure), POLYEVAL_DOC_PAGES its pages (the README,
-# the explanation's and the maintainers').
-set(roles readme explanation maintainers license figure)
+# (readme, explanation, maintainers, license, figure, script, drawing, module), POLYEVAL_DOC_PAGES
+# its pages (the README, the explanation's and the maintainers').
+set(roles readme explanation maintainers license figure script drawing module)
 file(STRINGS ${PROJECT_SOURCE_DIR}/docs/pages.txt entries REGEX "^[^#]")
 foreach(role IN LISTS roles)
   set(POLYEVAL_DOCS_${role} "")
@@ -80,10 +80,11 @@ foreach(page IN LISTS POLYEVAL_DOC_PAGES)
     VERBATIM)
   list(APPEND POLYEVAL_HTML_PAGES ${html})
 endforeach()
-# What the pages link to and show beside them, so that html/ opens as it is installed: the license
-# and the figures.
+# What the pages link to, show and name beside them, so that html/ holds what is installed: the
+# license, the figures and the scripts.
 set(linked "")
-foreach(pair IN ITEMS ${POLYEVAL_DOCS_license}:${license} ${POLYEVAL_DOCS_figure})
+foreach(pair IN ITEMS ${POLYEVAL_DOCS_license}:${license} ${POLYEVAL_DOCS_figure} ${POLYEVAL_DOCS_script}
+                      ${POLYEVAL_DOCS_drawing} ${POLYEVAL_DOCS_module})
   string(REPLACE ":" ";" pair ${pair})
   list(GET pair 0 source)
   list(GET pair -1 copy)

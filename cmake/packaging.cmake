@@ -1,7 +1,7 @@
 # Installation and packages. `cmake --install` puts bin/polyeval (polyeval.exe on Windows) under
 # the prefix, and beside the README every page its links reach, in Markdown and, where they are
-# rendered, as HTML pages: on Linux the man page, and README, LICENSE and docs/ under
-# share/doc/polyeval; on Windows README.txt and LICENSE.txt with CR LF line
+# rendered, as HTML pages, with the scripts the pages name: on Linux the man page, and README,
+# LICENSE and docs/ under share/doc/polyeval; on Windows README.txt and LICENSE.txt with CR LF line
 # ends, README.html and docs/, beside bin. `cpack` writes what the generators of the package presets
 # ask for: .deb and .rpm (the Debian files come only into the .deb, which leaves out the Markdown
 # where the HTML pages are its reading copy), .tar.gz (the README at its top, beside bin), or .zip
@@ -116,11 +116,11 @@ set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
 # The documentation (docs/pages.txt, read by cmake/html-docs.cmake): the files the README links to,
-# and those they link to, by their path beside it, but for the README and the license, which each
-# platform installs in its own way; and the HTML pages (POLYEVAL_HTML_PAGES) where they are
+# and those they link to or name, by their path beside it, but for the README and the license, which
+# each platform installs in its own way; and the HTML pages (POLYEVAL_HTML_PAGES) where they are
 # rendered, which then are the reading copy, the Markdown pages their sources.
 set(POLYEVAL_LINKED_PAGES ${POLYEVAL_DOCS_explanation} ${POLYEVAL_DOCS_maintainers})
-set(POLYEVAL_LINKED_FILES ${POLYEVAL_DOCS_figure})
+set(POLYEVAL_LINKED_FILES ${POLYEVAL_DOCS_figure} ${POLYEVAL_DOCS_script} ${POLYEVAL_DOCS_drawing} ${POLYEVAL_DOCS_module})
 set(markdown docs)
 if(POLYEVAL_HTML_PAGES)
   set(markdown markdown)
@@ -186,6 +186,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # A dynamic program gets its dependencies computed, by dpkg-shlibdeps and by rpm.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The scripts beside the explanation, which compute its numbers, run with these.
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3, python3-mpmath, python3-matplotlib")
 
   set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
   set(CPACK_RPM_PACKAGE_SUMMARY "Shows what IEEE 754 arithmetic gives for one badly conditioned polynomial")
@@ -209,8 +211,8 @@ else()
 %define _build_id_links none")
 endif()
 
-# The pages the README links to, by their path beside it, the same as HTML, what they show beside
-# them, and the browser page.
+# The pages the README links to, by their path beside it, the same as HTML, what they show and name
+# beside them, and the browser page.
 polyeval_install_docs(docs ${markdown} ${POLYEVAL_LINKED_PAGES})
 polyeval_install_docs(docs docs ${POLYEVAL_LINKED_FILES})
 if(POLYEVAL_HTML_PAGES)
