@@ -4,9 +4,9 @@
 # the figure they show. POLYEVAL_HTML_PAGES lists the pages written.
 #
 # What the documentation holds is docs/pages.txt: POLYEVAL_DOCS_<role> lists its files of each role
-# (readme, explanation, maintainers, license, figure, script, drawing, module), POLYEVAL_DOC_PAGES
-# its pages (the README, the explanation's and the maintainers').
-set(roles readme explanation maintainers license figure script drawing module)
+# (readme, explanation, maintainers, license, figure, script, drawing, module, windows),
+# POLYEVAL_DOC_PAGES its pages (the README, the explanation's and the maintainers').
+set(roles readme explanation maintainers license figure script drawing module windows)
 file(STRINGS ${PROJECT_SOURCE_DIR}/docs/pages.txt entries REGEX "^[^#]")
 foreach(role IN LISTS roles)
   set(POLYEVAL_DOCS_${role} "")
@@ -19,6 +19,30 @@ foreach(entry IN LISTS entries)
 endforeach()
 set(POLYEVAL_DOC_PAGES ${POLYEVAL_DOCS_readme} ${POLYEVAL_DOCS_explanation} ${POLYEVAL_DOCS_maintainers})
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/pages.txt)
+
+# The README as the platform's packages show it, POLYEVAL_README: on Windows the part about building,
+# testing and installing from the source, between the two markers below, gives way to the part of
+# role windows, which says how to run the program there.
+set(POLYEVAL_README ${PROJECT_SOURCE_DIR}/${POLYEVAL_DOCS_readme})
+if(WIN32)
+  file(READ ${POLYEVAL_README} readme)
+  file(READ ${PROJECT_SOURCE_DIR}/${POLYEVAL_DOCS_windows} windows)
+  string(FIND "${readme}" "<!-- the Windows packages show docs/windows.md in place of this part -->\n" start)
+  set(end_marker "<!-- end of the part the Windows packages replace -->\n")
+  string(FIND "${readme}" "${end_marker}" end)
+  if(start EQUAL -1 OR end LESS start)
+    message(FATAL_ERROR "${POLYEVAL_DOCS_readme} marks no part for the Windows packages to replace")
+  endif()
+  string(LENGTH "${end_marker}" length)
+  math(EXPR end "${end} + ${length}")
+  string(SUBSTRING "${readme}" 0 ${start} before)
+  string(SUBSTRING "${readme}" ${end} -1 after)
+  file(WRITE ${PROJECT_BINARY_DIR}/windows/README.new "${before}${windows}${after}")
+  set(POLYEVAL_README ${PROJECT_BINARY_DIR}/windows/${POLYEVAL_DOCS_readme})
+  configure_file(${PROJECT_BINARY_DIR}/windows/README.new ${POLYEVAL_README} COPYONLY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${POLYEVAL_DOCS_readme}
+               ${PROJECT_SOURCE_DIR}/${POLYEVAL_DOCS_windows})
+endif()
 
 # The browser page, built by the wasm32-wasi preset, goes beside the README where the release asks
 # for it (POLYEVAL_PAGE names the built file, which cmake/packaging.cmake installs); the WebAssembly
@@ -65,17 +89,21 @@ if(WIN32)
   set(license ${license}.txt)
   set(renamed --link ${POLYEVAL_DOCS_license}=${license})
 endif()
-# Each page: the Markdown source, and the HTML page under html/, whose line of links names the other
-# pages by their titles.
+# Each page: the Markdown source (the README as the platform shows it), and the HTML page under html/,
+# whose line of links names the other pages by their titles.
 set(sources ${POLYEVAL_DOC_PAGES})
 list(TRANSFORM sources PREPEND ${PROJECT_SOURCE_DIR}/)
 foreach(page IN LISTS POLYEVAL_DOC_PAGES)
   string(REGEX REPLACE "\\.md$" ".html" html ${POLYEVAL_HTML_DIR}/${page})
+  set(source ${PROJECT_SOURCE_DIR}/${page})
+  if(page STREQUAL POLYEVAL_DOCS_readme)
+    set(source ${POLYEVAL_README})
+  endif()
   add_custom_command(
     OUTPUT ${html}
-    COMMAND ${POLYEVAL_HTML_PYTHON} ${PROJECT_SOURCE_DIR}/docs/html_pages.py ${PROJECT_SOURCE_DIR}/${page} ${html}
-            --as ${page} ${browser_page} ${renamed}
-    DEPENDS ${sources} ${PROJECT_SOURCE_DIR}/docs/html_pages.py ${PROJECT_SOURCE_DIR}/docs/pages.txt
+    COMMAND ${POLYEVAL_HTML_PYTHON} ${PROJECT_SOURCE_DIR}/docs/html_pages.py ${source} ${html} --as ${page}
+            ${browser_page} ${renamed}
+    DEPENDS ${source} ${sources} ${PROJECT_SOURCE_DIR}/docs/html_pages.py ${PROJECT_SOURCE_DIR}/docs/pages.txt
     COMMENT "Writing the HTML page of ${page}"
     VERBATIM)
   list(APPEND POLYEVAL_HTML_PAGES ${html})

@@ -136,12 +136,13 @@ endif()
 set(doc_dir ${PROJECT_BINARY_DIR}/package-doc)
 if(WIN32)
   set(readme_dir .)  # beside bin
-  # Plain text with CR LF line ends, and the README's link to the license under its new name.
-  foreach(pair ${POLYEVAL_DOCS_readme}:README.txt ${POLYEVAL_DOCS_license}:${POLYEVAL_DOCS_license}.txt)
+  # Plain text with CR LF line ends: the README as Windows shows it (POLYEVAL_README), with its link
+  # to the license under its new name.
+  foreach(pair ${POLYEVAL_README}:README.txt ${PROJECT_SOURCE_DIR}/${POLYEVAL_DOCS_license}:${POLYEVAL_DOCS_license}.txt)
     string(REPLACE ":" ";" pair ${pair})
     list(GET pair 0 source)
     list(GET pair 1 target)
-    file(READ ${PROJECT_SOURCE_DIR}/${source} text)
+    file(READ ${source} text)
     string(REPLACE "](LICENSE)" "](LICENSE.txt)" text "${text}")
     string(REPLACE "\n" "\r\n" text "${text}")
     file(WRITE ${doc_dir}/${target} "${text}")
