@@ -56,7 +56,7 @@ check_sources() {
 rm -rf dist
 for workflow in "${workflows[@]}"; do cmake --workflow --preset "$workflow" --fresh; done
 rm -rf dist/_CPack_Packages
-source_archive=$(cmake -DSOURCE_DIR="$PWD" -DOUTPUT_DIR="$PWD/dist" -P cmake/source-archive.cmake 2>&1)
+source_archive=$(cmake -DSOURCE_DIR="$PWD" -DOUTPUT_DIR="$PWD/dist" -P cmake/source-archive.cmake 2>&1 | tail -n 1)
 source_archive=dist/${source_archive##*/}
 
 # The page as the README tells a reader to open it, in the build tree, beside the pages it links to.

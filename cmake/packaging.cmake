@@ -13,8 +13,8 @@
 #   docs         the documentation beside the README, but for its Markdown pages where HTML pages are
 #                rendered
 #   markdown     those Markdown pages
-#   archive      on Linux, the documentation of both at the top of the prefix, for an archive
-#                (EXCLUDE_FROM_ALL)
+#   archive      on Linux, the documentation of docs and markdown again, at the top of the prefix,
+#                for an archive (EXCLUDE_FROM_ALL)
 #   debian       Debian's copyright, changelog and doc-base entries (EXCLUDE_FROM_ALL)
 include(GNUInstallDirs)
 

@@ -12,6 +12,14 @@ if(NOT project MATCHES "\nproject\\(polyeval VERSION ([0-9.]+)[ )]")
   message(FATAL_ERROR "${SOURCE_DIR}/CMakeLists.txt names no project(polyeval VERSION ...)")
 endif()
 set(name polyeval-${CMAKE_MATCH_1})
+# The commit is the checkout's own, not that of a checkout the folder happens to lie in.
+execute_process(COMMAND git rev-parse --show-toplevel --verify --quiet HEAD WORKING_DIRECTORY ${SOURCE_DIR}
+                RESULT_VARIABLE outside OUTPUT_VARIABLE top ERROR_QUIET)
+string(REGEX REPLACE "\n.*" "" top "${top}")
+file(REAL_PATH ${SOURCE_DIR} source)
+if(outside OR NOT top STREQUAL source)
+  message(FATAL_ERROR "${SOURCE_DIR} is no git checkout with a commit: the source archive holds a commit's files")
+endif()
 file(MAKE_DIRECTORY ${OUTPUT_DIR})
 # tar.umask 022 writes rw-r--r-- and rwxr-xr-x, whatever umask the builder's git is told to use.
 execute_process(

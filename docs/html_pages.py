@@ -11,8 +11,8 @@ Above each page a line of links: the README, the explanation's pages (docs/pages
 and, where it is shipped beside the README, the browser page. The text keeps a readable column;
 tables, code blocks and figures may take the width beside it. A table of long exact numbers scrolls
 in its own box on a narrow screen; any other table too wide for a phone shows each row as a block of
-its own there. In print nothing scrolls: long numbers and code lines wrap, and headings stay with
-what follows them.
+its own there. In print nothing scrolls: code lines wrap, long numbers only in a table that could
+not fit the paper otherwise, and headings and tables stay whole and with what follows them.
 
 usage: python3 docs/html_pages.py SOURCE.md PAGE.html [--as PATH] [--browser-page PATH] [--link FROM=TO ...]
   --as PATH            the page's path beside the README (README.md, docs/numbers.md), when SOURCE
@@ -161,9 +161,9 @@ def long_number(text):
 
 def mark_tables(tokens):
     """Sets each table_open token's kinds (table_kind) and marks its cells: a cell with a long exact
-    number gets the class long (it may wrap in a tight table's print); in a table whose rows become blocks on a
-    phone, each cell gets its heading as its data-label, and the table its roles, which display:
-    block would take from it."""
+    number gets the class long (it may wrap in a tight table's print); in a table whose rows become
+    blocks on a phone, each cell gets its heading as its data-label, and the table its roles, which
+    display: block would take from it."""
     for start, token in enumerate(tokens):
         if token.type != "table_open":
             continue
