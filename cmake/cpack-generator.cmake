@@ -6,11 +6,21 @@
 set(ENV{SOURCE_DATE_EPOCH} ${CPACK_POLYEVAL_SOURCE_DATE_EPOCH})
 set(ENV{TZ} UTC)
 
-# Debian's copyright file and changelog go into the .deb alone; every other package takes what
+# What each package takes of the install (the parts cmake/packaging.cmake names): the .deb Debian's
+# own files and no Markdown pages where HTML pages are rendered; an archive on Linux the
+# documentation at its top, beside bin, in place of share/doc/polyeval; every other package what
 # `cmake --install` installs.
+set(parts "")
 if(CPACK_GENERATOR STREQUAL "DEB")
-  set(CPACK_INSTALL_CMAKE_PROJECTS
-      "${CPACK_POLYEVAL_BINARY_DIR};polyeval;Unspecified;/;${CPACK_POLYEVAL_BINARY_DIR};polyeval;debian;/")
+  set(parts Unspecified docs debian)
+elseif(NOT CPACK_GENERATOR STREQUAL "RPM" AND CPACK_POLYEVAL_ARCHIVE_DOCS)
+  set(parts Unspecified archive)
+endif()
+if(parts)
+  set(CPACK_INSTALL_CMAKE_PROJECTS "")
+  foreach(part IN LISTS parts)
+    list(APPEND CPACK_INSTALL_CMAKE_PROJECTS ${CPACK_POLYEVAL_BINARY_DIR} polyeval ${part} /)
+  endforeach()
 endif()
 
 # The .deb and the .rpm install under the distributions' prefix, which their doc-base entry and man

@@ -2,13 +2,14 @@
 # the explanation where this install puts it. That is under the prefix the install is given
 # (`cmake --install build --prefix ~/.local`, /usr in the .deb and .rpm), or, in an archive that
 # may be unpacked anywhere (cmake/cpack-generator.cmake sets POLYEVAL_RELOCATABLE in the environment
-# for those), below the archive's top folder.
+# for those), below the archive's top folder, which holds the README itself.
 #
 # Included by the install script (packaging.cmake's install(CODE)), which sets these first:
 #   POLYEVAL_MAN_TEMPLATE     docs/polyeval.1.in
 #   POLYEVAL_MAN_STAGING      a folder of the build tree where the page is written and compressed
 #   POLYEVAL_MAN_DESTINATION  the man page folder below the prefix, share/man/man1
-#   POLYEVAL_EXPLANATION      the explanation's path below the prefix
+#   POLYEVAL_DOC_DIR          the folder of the README below the prefix, share/doc/polyeval
+#   POLYEVAL_EXPLANATION      the explanation's path beside the README, docs/numbers.html
 #   POLYEVAL_VERSION          the version the page's title names
 #   POLYEVAL_PERMISSIONS      the installed file's permissions
 
@@ -16,12 +17,12 @@
 function(polyeval_explanation_entry var)
   if("$ENV{POLYEVAL_RELOCATABLE}")
     set(macro ".IR")
-    set(path ${POLYEVAL_EXPLANATION})
+    set(path ${POLYEVAL_EXPLANATION})  # the README is at the archive's top
     set(where " ,\nin the folder the archive unpacks to,")
   else()
     set(macro ".I")
     get_filename_component(prefix "${CMAKE_INSTALL_PREFIX}" ABSOLUTE)
-    set(path ${prefix}/${POLYEVAL_EXPLANATION})
+    set(path ${prefix}/${POLYEVAL_DOC_DIR}/${POLYEVAL_EXPLANATION})
     set(where "")
   endif()
   string(REPLACE "-" "\\-" path "${path}")  # in roff "-" is a hyphen; a path's is "\-"

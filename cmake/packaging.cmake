@@ -1,10 +1,21 @@
 # Installation and packages. `cmake --install` puts bin/polyeval (polyeval.exe on Windows) under
 # the prefix, and beside the README every page its links reach, in Markdown and, where they are
-# rendered, as HTML pages: on Linux the man page, and README, LICENSE and docs/ under
-# share/doc/polyeval; on Windows README.txt and LICENSE.txt with CR LF line ends, README.html and
-# docs/, beside bin. `cpack` writes what the generators of the package presets ask for:
-# .deb and .rpm (the Debian files come only into the .deb), .tar.gz, or .zip on Windows; the same
-# bytes from every build of one commit, whatever the builder's umask, time zone or locale.
+# rendered, as HTML pages, with the scripts the pages name: on Linux the man page, and README,
+# LICENSE and docs/ under share/doc/polyeval; on Windows README.txt and LICENSE.txt with CR LF line
+# ends, README.html and docs/, beside bin. `cpack` writes what the generators of the package presets
+# ask for: .deb and .rpm (the Debian files come only into the .deb, which leaves out the Markdown
+# where the HTML pages are its reading copy), .tar.gz (the README at its top, beside bin), or .zip
+# on Windows; the same bytes from every build of one commit, whatever the builder's umask, time zone
+# or locale.
+#
+# The parts of the install, which cmake/cpack-generator.cmake picks for each package:
+#   Unspecified  the program and the man page
+#   docs         the documentation beside the README, but for its Markdown pages where HTML pages are
+#                rendered
+#   markdown     those Markdown pages
+#   archive      on Linux, the documentation of docs and markdown again, at the top of the prefix,
+#                for an archive (EXCLUDE_FROM_ALL)
+#   debian       Debian's copyright, changelog and doc-base entries (EXCLUDE_FROM_ALL)
 include(GNUInstallDirs)
 
 # Time stamps: the last commit's time (or SOURCE_DATE_EPOCH if set), so that nothing depends on
@@ -38,9 +49,16 @@ function(polyeval_gzip input output)
   endif()
 endfunction()
 
-# Installs files as documentation in destination, readable by all.
-function(polyeval_install_docs destination)
-  install(FILES ${ARGN} DESTINATION ${destination} PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS})
+# Installs files as documentation in folder, a path beside the README (. for its own), readable by
+# all, as part component of the install; on Linux also as part archive, at the top of the prefix.
+function(polyeval_install_docs folder component)
+  cmake_path(APPEND readme_dir ${folder} OUTPUT_VARIABLE destination)
+  cmake_path(NORMAL_PATH destination)
+  install(FILES ${ARGN} DESTINATION ${destination} PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS} COMPONENT ${component})
+  if(NOT WIN32)
+    install(FILES ${ARGN} DESTINATION ${folder} PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS} COMPONENT archive
+            EXCLUDE_FROM_ALL)
+  endif()
 endfunction()
 
 # Writes Debian's two documentation files into doc_dir: the license as copyright, in its
@@ -98,35 +116,37 @@ set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
 # The documentation (docs/pages.txt, read by cmake/html-docs.cmake): the files the README links to,
-# and those they link to, by their path beside it, but for the README and the license, which each
-# platform installs in its own way; and the HTML pages (POLYEVAL_HTML_PAGES) where they are rendered.
-set(POLYEVAL_LINKED_DOCS ${POLYEVAL_DOCS_explanation} ${POLYEVAL_DOCS_maintainers} ${POLYEVAL_DOCS_figure})
+# and those they link to or name, by their path beside it, but for the README and the license, which
+# each platform installs in its own way; and the HTML pages (POLYEVAL_HTML_PAGES) where they are
+# rendered, which then are the reading copy, the Markdown pages their sources.
+set(POLYEVAL_LINKED_PAGES ${POLYEVAL_DOCS_explanation} ${POLYEVAL_DOCS_maintainers})
+set(POLYEVAL_LINKED_FILES ${POLYEVAL_DOCS_figure} ${POLYEVAL_DOCS_script} ${POLYEVAL_DOCS_drawing} ${POLYEVAL_DOCS_module})
+set(markdown docs)
+if(POLYEVAL_HTML_PAGES)
+  set(markdown markdown)
+endif()
 # The explanation's first page, which the man page names in the form that is installed.
 list(GET POLYEVAL_DOCS_explanation 0 POLYEVAL_EXPLANATION)
 if(POLYEVAL_HTML_PAGES)
   string(REGEX REPLACE "\\.md$" ".html" POLYEVAL_EXPLANATION ${POLYEVAL_EXPLANATION})
 endif()
 
-# The browser page, built by the wasm32-wasi preset, goes beside the README where the release asks
-# for it (POLYEVAL_PAGE names the built file); its link to docs/numbers.html resolves there.
-set(POLYEVAL_PAGE "" CACHE FILEPATH "The built browser page (polyeval.html) to install beside the README")
-if(POLYEVAL_PAGE AND NOT EXISTS "${POLYEVAL_PAGE}")
-  message(FATAL_ERROR "POLYEVAL_PAGE names ${POLYEVAL_PAGE}, which does not exist: build the page first "
-                      "(cmake --preset wasm32-wasi && cmake --build --preset wasm32-wasi)")
-endif()
+# The browser page (POLYEVAL_PAGE, cmake/html-docs.cmake) goes beside the README; its link to
+# docs/numbers.html resolves there.
 set(doc_dir ${PROJECT_BINARY_DIR}/package-doc)
 if(WIN32)
   set(readme_dir .)  # beside bin
-  # Plain text with CR LF line ends, and the README's link to the license under its new name.
-  foreach(pair ${POLYEVAL_DOCS_readme}:README.txt ${POLYEVAL_DOCS_license}:${POLYEVAL_DOCS_license}.txt)
+  # Plain text with CR LF line ends: the README as Windows shows it (POLYEVAL_README), with its link
+  # to the license under its new name.
+  foreach(pair ${POLYEVAL_README}:README.txt ${PROJECT_SOURCE_DIR}/${POLYEVAL_DOCS_license}:${POLYEVAL_DOCS_license}.txt)
     string(REPLACE ":" ";" pair ${pair})
     list(GET pair 0 source)
     list(GET pair 1 target)
-    file(READ ${PROJECT_SOURCE_DIR}/${source} text)
+    file(READ ${source} text)
     string(REPLACE "](LICENSE)" "](LICENSE.txt)" text "${text}")
     string(REPLACE "\n" "\r\n" text "${text}")
     file(WRITE ${doc_dir}/${target} "${text}")
-    polyeval_install_docs(${readme_dir} ${doc_dir}/${target})
+    polyeval_install_docs(. docs ${doc_dir}/${target})
   endforeach()
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME windows-${CMAKE_SYSTEM_PROCESSOR})
@@ -135,11 +155,13 @@ else()
   install(CODE "set(POLYEVAL_MAN_TEMPLATE \"${PROJECT_SOURCE_DIR}/docs/polyeval.1.in\")
     set(POLYEVAL_MAN_STAGING \"${doc_dir}\")
     set(POLYEVAL_MAN_DESTINATION \"${CMAKE_INSTALL_MANDIR}/man1\")
-    set(POLYEVAL_EXPLANATION \"${readme_dir}/${POLYEVAL_EXPLANATION}\")
+    set(POLYEVAL_DOC_DIR \"${readme_dir}\")
+    set(POLYEVAL_EXPLANATION \"${POLYEVAL_EXPLANATION}\")
     set(POLYEVAL_VERSION \"${PROJECT_VERSION}\")
     set(POLYEVAL_PERMISSIONS ${POLYEVAL_FILE_PERMISSIONS})
     include(\"${PROJECT_SOURCE_DIR}/cmake/install-man-page.cmake\")")
-  polyeval_install_docs(${readme_dir} ${POLYEVAL_DOCS_readme} ${POLYEVAL_DOCS_license})
+  polyeval_install_docs(. ${markdown} ${POLYEVAL_DOCS_readme})
+  polyeval_install_docs(. docs ${POLYEVAL_DOCS_license})
   # Debian's own files, for the .deb alone (cmake/cpack-generator.cmake picks them).
   polyeval_write_debian_docs(${doc_dir})
   install(FILES ${doc_dir}/copyright ${doc_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR}
@@ -165,12 +187,16 @@ else()
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # A dynamic program gets its dependencies computed, by dpkg-shlibdeps and by rpm.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The scripts beside the explanation, which compute its numbers, run with these.
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3, python3-mpmath, python3-matplotlib")
 
   set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
   set(CPACK_RPM_PACKAGE_SUMMARY "Shows what IEEE 754 arithmetic gives for one badly conditioned polynomial")
   set(CPACK_RPM_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
   set(CPACK_RPM_PACKAGE_LICENSE MIT)
   set(CPACK_RPM_PACKAGE_GROUP "Applications/Engineering")
+  # The license is the package's license file, which an install without documentation keeps.
+  set(CPACK_RPM_USER_FILELIST "%license ${POLYEVAL_SYSTEM_PREFIX}/${CMAKE_INSTALL_DOCDIR}/${POLYEVAL_DOCS_license}")
   set(CPACK_PACKAGE_RELOCATABLE OFF)  # CPack's default makes the .rpm relocatable
   polyeval_write_rpm_changelog(${doc_dir}/rpm-changelog)
   set(CPACK_RPM_CHANGELOG_FILE ${doc_dir}/rpm-changelog)
@@ -186,17 +212,19 @@ else()
 %define _build_id_links none")
 endif()
 
-# The pages the README links to, by their path beside it, the same as HTML, and the browser page.
-polyeval_install_docs(${readme_dir}/docs ${POLYEVAL_LINKED_DOCS})
+# The pages the README links to, by their path beside it, the same as HTML, what they show and name
+# beside them, and the browser page.
+polyeval_install_docs(docs ${markdown} ${POLYEVAL_LINKED_PAGES})
+polyeval_install_docs(docs docs ${POLYEVAL_LINKED_FILES})
 if(POLYEVAL_HTML_PAGES)
   set(html_docs ${POLYEVAL_HTML_PAGES})
   list(FILTER html_docs INCLUDE REGEX "/docs/[^/]*$")
   string(REGEX REPLACE "\\.md$" ".html" readme_page ${POLYEVAL_DOCS_readme})
-  polyeval_install_docs(${readme_dir} ${POLYEVAL_HTML_DIR}/${readme_page})
-  polyeval_install_docs(${readme_dir}/docs ${html_docs})
+  polyeval_install_docs(. docs ${POLYEVAL_HTML_DIR}/${readme_page})
+  polyeval_install_docs(docs docs ${html_docs})
 endif()
 if(POLYEVAL_PAGE)
-  polyeval_install_docs(${readme_dir} ${POLYEVAL_PAGE})
+  polyeval_install_docs(. docs ${POLYEVAL_PAGE})
 endif()
 
 # cpack runs later, in an environment of its own: cmake/cpack-generator.cmake sets the time stamp,
@@ -204,7 +232,9 @@ endif()
 set(CPACK_POLYEVAL_SOURCE_DATE_EPOCH ${POLYEVAL_SOURCE_DATE_EPOCH})
 set(CPACK_POLYEVAL_BINARY_DIR ${PROJECT_BINARY_DIR})
 set(CPACK_POLYEVAL_SYSTEM_PREFIX ${POLYEVAL_SYSTEM_PREFIX})
+set(CPACK_POLYEVAL_ARCHIVE_DOCS OFF)  # on Windows the documentation is at the top of the prefix already
 if(NOT WIN32)
+  set(CPACK_POLYEVAL_ARCHIVE_DOCS ON)
   set(CPACK_POLYEVAL_OBJCOPY ${CMAKE_OBJCOPY})
 endif()
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack-generator.cmake)

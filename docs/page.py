@@ -1,17 +1,28 @@
 #!/usr/bin/env python3
 """Regenerates or checks every number of the explanation page (docs/numbers.md), the exercises
-(docs/exercises.md), the README's opening and the man page, and the figure.
+(docs/exercises.md) and their answers (docs/answers.md), the README's opening and the man page, and
+the figure; or checks that the scripts the explanation names run where the documentation is
+installed, as the pages say.
 
-Each script in SCRIPTS prints blocks between markers, `<!-- from docs/steps.py: terms -->` ...
-`<!-- end -->`; the pages hold the same markers (in the man page `.\\" from ...` and `.\\" end`).
---write puts each block into the pages and redraws docs/magnitudes.svg. --check fails unless:
+Each script (docs/pages.txt names them, role script) prints blocks between markers,
+`<!-- from docs/steps.py: terms -->` ... `<!-- end -->`; the pages hold the same markers (in the man
+page `.\\" from ...` and `.\\" end`). --write puts each block into the pages and redraws the figure
+(role figure, drawn by the script of role drawing). --check fails unless:
 every block on the pages is what its script prints now, and every block printed is on a page;
 every number in the prose around the blocks is one the scripts print; every `$ python3` command
 on the pages prints what the page shows below it; every script prints the same bytes with either of
 mpmath's integer back ends (gmpy2's, where python3-gmpy2 is installed, and its own); and the figure
 redraws to the committed bytes.
 
-usage: /usr/bin/python3 docs/page.py --write | --check   (needs python3-matplotlib, python3-mpmath)
+--check-installed DIR, where DIR is the folder of an installed or unpacked README (share/doc/polyeval,
+or an archive's top folder), fails unless every script, the drawing and the module they share are in
+DIR/docs, byte for byte, and every page of the explanation names only those; every script and the
+drawing, run in DIR as the pages show (`python3 docs/steps.py`), prints what it prints here (the
+drawing: the figure installed there); and every `$ python3` command on those pages, run in DIR, prints
+what the page shows.
+
+usage: /usr/bin/python3 docs/page.py --write | --check | --check-installed DIR
+       (needs python3-matplotlib, python3-mpmath)
 """
 import os
 import re
@@ -20,8 +31,23 @@ import sys
 import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-SCRIPTS = ["docs/steps.py", "docs/arithmetic.py", "docs/remedies.py", "docs/exercises.py"]
-FIGURE, FIGURE_SCRIPT = "docs/magnitudes.svg", "docs/magnitudes.py"
+
+
+def listing():
+    """The documentation's files and their roles, as docs/pages.txt lists them: [(path, role)]."""
+    with open(os.path.join(ROOT, "docs/pages.txt"), encoding="utf-8") as pages:
+        return [tuple(line.split()) for line in pages if line.strip() and not line.startswith("#")]
+
+
+def having(*roles):
+    """The paths of the documentation's files of the given roles, in docs/pages.txt's order."""
+    return [path for path, role in listing() if role in roles]
+
+
+SCRIPTS = having("script")
+[FIGURE], [FIGURE_SCRIPT] = having("figure"), having("drawing")
+SHIPPED_SCRIPTS = having("script", "drawing", "module")  # installed beside the pages, to be run there
+SCRIPT_NAMED = re.compile(r"docs/\w+\.py")
 # Each page whose numbers the scripts compute, its markers (a block's opening, with the script and
 # name, and its end) and the part of it whose prose numbers are swept: the README's opening only, an
 # explanation page whole (docs/pages.txt names them), the man page without its title line.
@@ -32,11 +58,7 @@ SWEEP = {"readme": lambda text: text.split("\n## ")[0], "explanation": lambda te
 
 def computed_pages():
     """The pages whose numbers the scripts compute: {path: (markers, sweep)}."""
-    pages = {}
-    with open(os.path.join(ROOT, "docs/pages.txt"), encoding="utf-8") as listing:
-        for path, role in (line.split() for line in listing if line.strip() and not line.startswith("#")):
-            if role in SWEEP:
-                pages[path] = (MARKDOWN, SWEEP[role])
+    pages = {path: (MARKDOWN, SWEEP[role]) for path, role in listing() if role in SWEEP}
     pages["docs/polyeval.1.in"] = (ROFF, lambda text: re.sub(r"^\.TH .*$", "", text, flags=re.M).replace("\\-", "-"))
     return pages
 
@@ -51,14 +73,14 @@ NUMBER = re.compile(
 HEXFLOAT = re.compile(r"-?0x[0-9a-f.]+p[-+]\d+")
 
 
-def run(command, python, **settings):
-    """Runs a command at the top of the tree, with python3 meaning the given interpreter and the
-    environment variables in settings added; its output."""
+def run(command, python, where=ROOT, **settings):
+    """Runs a command in the folder where (the top of the tree unless given), with python3 meaning the
+    given interpreter and the environment variables in settings added; its output."""
     with tempfile.TemporaryDirectory() as bin_dir:
         os.symlink(python, os.path.join(bin_dir, "python3"))
         environment = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"], PYTHONHASHSEED="0", **settings)
         done = subprocess.run(
-            command, shell=True, cwd=ROOT, env=environment, capture_output=True, text=True, timeout=300
+            command, shell=True, cwd=where, env=environment, capture_output=True, text=True, timeout=300
         )
     if done.returncode != 0:
         sys.exit(f"{command[:60]}... failed with status {done.returncode}:\n{done.stderr}")
@@ -158,6 +180,33 @@ def check(blocks):
     return problems
 
 
+def check_installed(installed):
+    """Every way in which the scripts, run where the documentation is installed (the folder of its
+    README), fail to do what the explanation's pages say."""
+    problems = []
+    for script in SHIPPED_SCRIPTS:
+        copy = os.path.join(installed, script)
+        if not os.path.isfile(copy) or open(copy, "rb").read() != open(os.path.join(ROOT, script), "rb").read():
+            problems.append(f"{installed}: no {script}, or not this tree's")
+    if problems:
+        return problems
+    for page in having("explanation"):
+        text = open(os.path.join(ROOT, page), encoding="utf-8").read()
+        named = sorted(set(SCRIPT_NAMED.findall(text)) - set(SHIPPED_SCRIPTS))
+        problems += [f"{page} names {script}, which is not installed beside it" for script in named]
+        for command, shown in commands(text):
+            printed = run(command, sys.executable, installed)
+            if printed != shown:
+                problems.append(f"{page}: `{command}` prints\n{printed}in {installed}, but the page shows\n{shown}")
+    for script in SCRIPTS:
+        if run(f"python3 {script}", sys.executable, installed) != run(f"python3 {script}", sys.executable):
+            problems.append(f"{script} prints other bytes in {installed} than in {ROOT}")
+    figure = open(os.path.join(installed, FIGURE), encoding="utf-8").read()
+    if run(f"python3 {FIGURE_SCRIPT}", sys.executable, installed) != figure:
+        problems.append(f"{FIGURE_SCRIPT} run in {installed} does not draw the {FIGURE} installed there")
+    return problems
+
+
 def write(blocks):
     """Puts every block into the pages and redraws the figure."""
     for page, (markers, _) in PAGES.items():
@@ -169,8 +218,12 @@ def write(blocks):
 
 
 if __name__ == "__main__":
-    if sys.argv[1:] not in (["--write"], ["--check"]):
+    if sys.argv[1:] not in (["--write"], ["--check"]) and sys.argv[1:2] + sys.argv[3:] != ["--check-installed"]:
         sys.exit(__doc__)
+    if sys.argv[1] == "--check-installed":
+        found = check_installed(os.path.abspath(sys.argv[2]))
+        print("\n\n".join(found) if found else f"the scripts run in {sys.argv[2]} as the explanation says")
+        sys.exit(1 if found else 0)
     if sys.argv[1] == "--write":
         write(generated_blocks())
     else:

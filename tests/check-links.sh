@@ -2,7 +2,9 @@
 # Fails unless every link in each README, Markdown page and HTML page below DIR names a file below
 # DIR: in Markdown the relative targets of ](...), with their anchors dropped (those are the
 # repository web view's); in HTML every href and src, and with an anchor (#...) an id in the page it
-# names. A package, an install and the build tree's html/ must each hold everything they link to.
+# names. A package, an install and the build tree's html/ must each hold everything they link to;
+# where they hold the browser page, every HTML page of the README's links to it, and it to the
+# README and the exercises.
 #
 # usage: check-links.sh DIR
 set -euo pipefail
@@ -22,6 +24,7 @@ while IFS= read -r page; do
   found=1
   while IFS= read -r link; do
     target=${link%%#*} anchor=
+    target=${target%%\?*}  # a query names the same file
     [[ $link != *#* ]] || anchor=${link#*#}
     anchor=$(printf '%b' "${anchor//%/\\x}")  # percent-encoded bytes, as written in an address
     [[ $target != *:* ]] || { echo "${page#"$root"/}: $link leads out of $1"; exit 1; }
@@ -32,4 +35,20 @@ while IFS= read -r page; do
   done < <(links "$page")
 done < <(find "$root" -name 'README*' -o -name '*.md' -o -name '*.html')
 [ "$found" = 1 ] || { echo "no README or page in $1"; exit 1; }
+
+# Where the browser page, polyeval.html, is beside a README.html, that README and every HTML page in
+# docs/ beside it link to it, and it links back to the README and the exercises.
+while IFS= read -r readme; do
+  folder=$(dirname "$readme")
+  [ -f "$folder/polyeval.html" ] || continue
+  for page in "$readme" "$folder"/docs/*.html; do
+    href=polyeval.html
+    [ "$page" = "$readme" ] || href=../polyeval.html
+    grep -qF "href=\"$href\"" "$page" || { echo "${page#"$root"/}: no link to the browser page beside it"; exit 1; }
+  done
+  for href in README.html docs/exercises.html; do
+    grep -qF "href=\"$href\"" "$folder/polyeval.html" ||
+      { echo "${folder#"$root"/}/polyeval.html: no link to $href beside it"; exit 1; }
+  done
+done < <(find "$root" -name README.html)
 echo "every link resolves in $1"

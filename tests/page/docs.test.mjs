@@ -1,21 +1,34 @@
-// The explanation page as HTML (the build's html/docs/numbers.html) opened from disk in headless
-// Chromium: it reads like the repository's web view, with its tables as tables, its figure shown and
-// its sections' anchors, and fits a phone.
+// The HTML pages (the build's html/: README.html and docs/*.html) opened from disk in headless
+// Chromium: they read like the repository's web view, with their tables as tables, the figure shown
+// and the sections' anchors; their tables fit the screen they are read on; the figure is readable
+// and opens on its own; and each page links the others above it.
 //
 // usage: node tests/page/docs.test.mjs HTML_DIR   (needs npm ci --prefix tests/page; see browser.mjs)
 import assert from 'node:assert/strict';
-import { existsSync } from 'node:fs';
+import { existsSync, readFileSync, readdirSync } from 'node:fs';
 import { test } from 'node:test';
 
 import { open } from './browser.mjs';
 
-const page = `${process.argv[2]}/docs/numbers.html`;
+const dir = process.argv[2];
+const page = `${dir}/docs/numbers.html`;
 if (!existsSync(page)) {
   const why = `no ${page}: the HTML pages are off (python3-markdown-it python3-mdit-py-plugins render them)`;
   if (process.env.CI === 'true') throw new Error(`${why}; in CI they must be checked`);
   console.log(`SKIPPED: ${why}`);
   process.exit(77);
 }
+// Every page, by its path beside the README.
+const PAGES = [
+  'README.html',
+  ...readdirSync(`${dir}/docs`)
+    .filter(name => name.endsWith('.html'))
+    .map(n => `docs/${n}`),
+];
+// A long exact number: a word of 12 digits or more, which no screen need show whole.
+const LONG_NUMBER = /^\S*?(\d\S*?){12}/;
+// DejaVu Sans, the figure's font, has capitals and digits 1493/2048 of its size tall.
+const CAPITAL_HEIGHT = 1493 / 2048;
 
 test('numbers.html shows tables, the figure and anchors, and no Markdown or markers', { timeout: 120000 }, async () => {
   const tab = await open(`file://${page}`, 375, 'main');
@@ -38,4 +51,60 @@ test('numbers.html shows tables, the figure and anchors, and no Markdown or mark
   assert.deepEqual(shown.anchors, ['6-what-fixes-it', 'appendix-every-step-in-hexadecimal']);
   assert.equal(shown.width, 0, 'the page scrolls sideways at 375 px');
   await tab.close();
+});
+
+test(
+  'no table scrolls at 1280 px; at 375 px only one of long exact numbers, and no page',
+  { timeout: 180000 },
+  async () => {
+    for (const name of PAGES) {
+      for (const width of [375, 1280]) {
+        const tab = await open(`file://${dir}/${name}`, width, 'main');
+        const shown = await tab.evaluate(() => ({
+          page: document.documentElement.scrollWidth - document.documentElement.clientWidth,
+          scrolling: [...document.querySelectorAll('table')]
+            .map(table => table.closest('[role=region]') ?? table)
+            .filter(box => box.scrollWidth > box.clientWidth)
+            .map(box => box.textContent.trim().replace(/\s+/g, ' ')),
+        }));
+        assert.equal(shown.page, 0, `${name} scrolls sideways at ${width} px`);
+        const allowed =
+          width === 375 ? shown.scrolling.filter(text => text.split(' ').some(w => LONG_NUMBER.test(w))) : [];
+        assert.deepEqual(shown.scrolling, allowed, `${name}: tables that scroll sideways at ${width} px`);
+        await tab.close();
+      }
+    }
+  },
+);
+
+test('the figure opens on its own, and its labels are 11 px tall at 1280 px', { timeout: 120000 }, async () => {
+  const svg = readFileSync(`${dir}/docs/magnitudes.svg`, 'utf8');
+  // The SVG's width in points, and each label's glyphs drawn at scale(size / 100).
+  const naturalWidth = (Number(svg.match(/<svg[^>]* width="([\d.]+)pt"/)[1]) * 4) / 3;
+  const points = Math.min(...[...svg.matchAll(/scale\(([\d.]+) -\1\)/g)].map(found => Number(found[1]) * 100));
+  for (const name of ['README.html', 'docs/numbers.html']) {
+    const tab = await open(`file://${dir}/${name}`, 1280, 'main');
+    const [shownWidth, link, source] = await tab.$eval('img', image => [
+      image.getBoundingClientRect().width,
+      image.closest('a')?.getAttribute('href'),
+      image.getAttribute('src'),
+    ]);
+    assert.equal(link, source, `${name}: the figure is no link to the SVG`);
+    const capitals = ((points * 4) / 3) * (shownWidth / naturalWidth) * CAPITAL_HEIGHT;
+    assert.ok(capitals >= 11, `${name}: the figure's smallest capitals are ${capitals.toFixed(1)} px tall at 1280 px`);
+    await tab.close();
+  }
+});
+
+test('each page links the README and the explanation above its text', { timeout: 120000 }, async () => {
+  for (const name of PAGES) {
+    const tab = await open(`file://${dir}/${name}`, 1280, 'main');
+    const links = await tab.$$eval('header nav a', all => all.map(link => link.href));
+    const here = new URL(`file://${dir}/${name}`);
+    for (const target of ['README.html', 'docs/numbers.html', 'docs/exercises.html'].filter(path => path !== name)) {
+      assert.ok(links.includes(new URL(target, `file://${dir}/`).href), `${name} links no ${target} above its text`);
+    }
+    assert.ok(!links.includes(here.href), `${name} links itself`);
+    await tab.close();
+  }
 });

@@ -1,0 +1,97 @@
+// The printed HTML pages (the build's html/: the README, the explanation, the exercises and their
+// answers, or the pages named, such as the browser page polyeval.html), as headless Chromium prints
+// them on A4 and on Letter: nothing is wider than the printable area, measured in the print layout,
+// and each prints to a PDF; the exercises print without their answers.
+//
+// usage: node tests/page/print.test.mjs HTML_DIR [PAGE ...]   (needs npm ci --prefix tests/page)
+import assert from 'node:assert/strict';
+import { Buffer } from 'node:buffer';
+import { existsSync } from 'node:fs';
+import { test } from 'node:test';
+
+import { open } from './browser.mjs';
+
+const dir = process.argv[2];
+const DOCS = ['README.html', 'docs/numbers.html', 'docs/exercises.html', 'docs/answers.html'];
+const PAGES = process.argv.length > 3 ? process.argv.slice(3) : DOCS;
+// What shows that a page is drawn: the browser page's results, computed by its script; a page's main.
+const ready = name => (name.endsWith('polyeval.html') ? '#results' : 'main');
+// The paper sizes, in CSS pixels (96 an inch): A4, 210 mm by 297 mm; Letter, 8.5 by 11 inches.
+const PAPER = { A4: (210 / 25.4) * 96, Letter: 8.5 * 96 };
+const MILLIMETRE = 96 / 25.4;
+if (!PAGES.every(name => existsSync(`${dir}/${name}`))) {
+  const why = `no HTML pages in ${dir}: they are off (python3-markdown-it python3-mdit-py-plugins render them)`;
+  if (process.env.CI === 'true') throw new Error(`${why}; in CI they must be checked`);
+  console.log(`SKIPPED: ${why}`);
+  process.exit(77);
+}
+
+// The page's own print margin, from its stylesheet's @page rule for print, in CSS pixels.
+const printMargin = tab =>
+  tab.evaluate(() => {
+    const rules = [...document.styleSheets].flatMap(sheet => [...sheet.cssRules]);
+    const print = rules.filter(rule => rule.media?.mediaText === 'print').flatMap(rule => [...rule.cssRules]);
+    const page = print.find(rule => rule.constructor.name === 'CSSPageRule');
+    return page?.style.margin ?? null;
+  });
+
+// Each element of the page laid out for print at the printable width that is wider than its box
+// (it would be cut or scroll) or reaches beyond the printable area. Inside a drawing only the area
+// counts: the parts of an SVG drawing are no boxes that scroll, and their client and scroll widths
+// mean nothing.
+const tooWide = (tab, width) =>
+  tab.evaluate(
+    width =>
+      [...document.body.querySelectorAll('*')]
+        .filter(
+          e =>
+            (e.clientWidth > 0 && e.scrollWidth > e.clientWidth && !e.closest('svg *')) ||
+            e.getBoundingClientRect().right > width + 0.5,
+        )
+        .map(e => `${e.tagName.toLowerCase()} ${e.textContent.trim().slice(0, 60)}`),
+    width,
+  );
+
+test(
+  'no element is wider than the printable area on A4 or Letter, and each page prints',
+  { timeout: 240000 },
+  async () => {
+    for (const name of PAGES) {
+      const tab = await open(`file://${dir}/${name}`, 1280, ready(name));
+      const margin = await printMargin(tab);
+      assert.match(margin ?? '', /^\d+mm$/, `${name}: no print stylesheet with a margin in mm`);
+      for (const [format, paper] of Object.entries(PAPER)) {
+        const width = Math.floor(paper - 2 * parseFloat(margin) * MILLIMETRE);
+        await tab.emulateMediaType('print');
+        await tab.setViewport({ width, height: 1000 });
+        assert.deepEqual(await tooWide(tab, width), [], `${name} on ${format}, ${width} px printable`);
+        await tab.emulateMediaType(null);
+        const pdf = Buffer.from(await tab.pdf({ format, timeout: 60000 }));
+        const pages = pdf.toString('latin1').match(/\/Type\s*\/Page\b/g)?.length ?? 0;
+        assert.ok(pdf.subarray(0, 5).toString() === '%PDF-' && pages > 0, `${name} prints no PDF on ${format}`);
+        console.log(`${name} on ${format}: ${pages} pages`);
+      }
+      await tab.close();
+    }
+  },
+);
+
+test('the exercises print without their answers', { timeout: 120000, skip: PAGES !== DOCS }, async () => {
+  const tables = async name => {
+    const tab = await open(`file://${dir}/${name}`, 1280, 'main');
+    await tab.emulateMediaType('print');
+    const shown = await tab.$$eval('table', all =>
+      all.filter(table => table.checkVisibility()).map(table => table.textContent.replace(/\s+/g, ' ')),
+    );
+    await tab.close();
+    return shown;
+  };
+  const answers = await tables('docs/answers.html');
+  const exercises = await tables('docs/exercises.html');
+  assert.ok(answers.length >= 4, `${answers.length} tables of answers`);
+  assert.deepEqual(
+    exercises.filter(table => answers.includes(table)),
+    [],
+    'answers in the printed exercises',
+  );
+});
