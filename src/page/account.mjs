@@ -85,8 +85,13 @@ export function account(run, exact, terms) {
   return { rows, total, result: run.result, exact: exact.result, error: run.result - exact.result };
 }
 
+// The labels of a run's powers (X4, Y4), by their values: what shares takes.
+export function powerLabels(run) {
+  return new Map(run.indices('power').map(i => [run.values[i], label(run.names[i])]));
+}
+
 // The shares of a term's error, from its traced number (arithmetic.mjs's traced) in a run whose
-// powers are `powers` (traced numbers, with their labels): the term is a chain of products from a
+// powers are `powers` (powerLabels: traced numbers, with their labels): the term is a chain of products from a
 // first operand (a power counts as one), each multiplication's rounding and each operand's own error
 // (its rounding to p bits, or a power's error) carried to the term by the exact factors that follow
 // it. Rounding k's share is (the product after step k − the product of its operands) × the exact

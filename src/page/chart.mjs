@@ -9,7 +9,7 @@ const SVG = 'http://www.w3.org/2000/svg';
 const PLOT_HEIGHT = 324;
 
 // The series, as the chart draws and names them, in the order of the legend.
-export const SERIES = [
+const SERIES = [
   ['term_by_term', 'term by term'],
   ['powers_reused', 'powers reused'],
   ['term_by_term_fused', 'term by term, fused'],
@@ -19,7 +19,7 @@ export const SERIES = [
 ];
 
 // The thresholds, as the words beside the chart say them.
-export const THRESHOLDS = [
+const THRESHOLDS = [
   ['interval_sign', 'the interval decides the sign'],
   ['bound_below_1', 'the bound γₙ·κ falls below 1'],
   ['term_by_term_fused', 'term by term, fused, is exact'],

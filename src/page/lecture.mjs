@@ -12,7 +12,7 @@ export const LECTURE_STEPS = 5;
 
 // A number's text (text.mjs's form, d.dddddd·10ⁿ) with its exponent as a superscript element, which
 // a projector shows at a size of its own rather than as a small superscript digit.
-export function large(text) {
+function large(text) {
   const match = /^(.*·10)([⁻⁰¹²³⁴⁵⁶⁷⁸⁹]+)$/.exec(text);
   if (!match) return h('span', { class: 'big' }, text);
   const digits = [...match[2]].map(c => '-0123456789'['⁻⁰¹²³⁴⁵⁶⁷⁸⁹'.indexOf(c)]).join('');

@@ -21,7 +21,7 @@ import {
   termByTerm,
   traced,
 } from './arithmetic.mjs';
-import { LONGEST_CHAIN, account, shares, stepExponent, verdict } from './account.mjs';
+import { LONGEST_CHAIN, account, powerLabels, shares, stepExponent, verdict } from './account.mjs';
 
 // The program's own point, where it always evaluates.
 export const PROGRAM_POINT = { x: 9478657n, y: 2298912n };
@@ -37,7 +37,7 @@ export const PRESETS = [
 
 // The program's routines the module exports: the export, the format its operands are held in, its
 // order, whether it subtracts T2 (and so evaluates g), and what it computes.
-export const ROUTINES = [
+const ROUTINES = [
   {
     label: 'Single',
     export: 'sum_terms_single',
@@ -87,7 +87,7 @@ function ownRun(routine, x, y) {
 // term's name and error and the share of the largest magnitude, in the order of the terms.
 function sharesOf(order, p, x, y, subtractT2 = false) {
   const run = order(traced(nearest(p)), x, y, subtractT2);
-  const powers = new Map(run.indices('power').map(i => [run.values[i], run.names[i].split(' = ')[0]]));
+  const powers = powerLabels(run);
   return run.indices('term').map(i => {
     const split = shares(run.values[i], powers);
     const all = [...split.roundings, ...split.operands].map(({ share }) => share);

@@ -210,7 +210,7 @@ export function intervalCard({ low, high, holdsZero, holdsF, decides }, exponent
 }
 
 // Words joined as a list is written: "U1 and U2", "U3, U4 and U5".
-export function listed(words) {
+function listed(words) {
   return words.length < 2 ? words.join('') : `${words.slice(0, -1).join(', ')} and ${words.at(-1)}`;
 }
 

@@ -10,7 +10,7 @@ import { existsSync, readFileSync } from 'node:fs';
 import { test } from 'node:test';
 
 import * as arithmetic from '../../src/page/arithmetic.mjs';
-import { account, shares, stepExponent, verdict } from '../../src/page/account.mjs';
+import { account, powerLabels, shares, stepExponent, verdict } from '../../src/page/account.mjs';
 import { pointModel } from '../../src/page/model.mjs';
 import { inSteps, scientific } from '../../src/page/text.mjs';
 import { instantiate } from '../../src/page/wasi.mjs';
@@ -265,7 +265,7 @@ test("the shares of a term's error add up to it, and each rounding's is that rou
         ['powers reused', reusingPowers, false],
       ]) {
         const run = order(arithmetic.traced(nearest(p)), x, y, subtractT2);
-        const powers = new Map(run.indices('power').map(i => [run.values[i], run.names[i].split(' = ')[0]]));
+        const powers = powerLabels(run);
         for (const i of run.indices('term')) {
           const term = run.values[i];
           const { roundings, operands } = shares(term, powers);

@@ -96,16 +96,6 @@ def steps(order, x, y, arithmetic):
     return [int(value.value) for value in order(x, y, arithmetic).values]
 
 
-def exact_from(x, y):
-    """The least width from which the term-by-term order gives f at every width up to WIDEST."""
-    f, least = exact_f(x, y), None
-    for bits in range(WIDEST, 1, -1):
-        if steps(term_by_term, x, y, nearest(bits))[-1] != f:
-            break
-        least = bits
-    return least
-
-
 def least_width(holds):
     """The least width from which holds(bits) is true at every width up to WIDEST, or None."""
     least = None
@@ -164,19 +154,20 @@ def shown_shares(terms):
 
 shown = json.load(sys.stdin)
 x, y, p = (int(argument) for argument in sys.argv[2:5])
+marks = thresholds(x, y)
 want = {
     "x": str(x),
     "y": str(y),
     "p": p,
     "f": str(exact_f(x, y)),
-    "exact_from": exact_from(x, y),
+    "exact_from": marks["term_by_term"],
     "term_by_term": [str(v) for v in steps(term_by_term, x, y, nearest(p))],
     "powers_reused": [str(v) for v in steps(reusing_powers, x, y, nearest(p))],
     "term_by_term fused": str(steps(term_by_term, x, y, fused(p))[-1]),
     "powers_reused fused": str(steps(reusing_powers, x, y, fused(p))[-1]),
     "term_by_term shares": shares_of(term_by_term, x, y, p),
     "powers_reused shares": shares_of(reusing_powers, x, y, p),
-    "thresholds": thresholds(x, y),
+    "thresholds": marks,
 }
 got = {key: shown[key] for key in ("x", "y", "p", "f", "exact_from")}
 for order in ("term_by_term", "powers_reused"):
