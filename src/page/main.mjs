@@ -167,13 +167,18 @@ class Page {
   }
 
   // Draws every section at (x, y) and p, but at the point already drawn only those that the width
-  // changes; or, in the lecture view, its step.
+  // changes; or, in the lecture view, only its step. Either way #results says what is shown.
   draw({ x, y, p }) {
     const point = this.point(x, y);
     const key = `${x},${y}`;
     const width = widthModel(point, p);
     const choose = w => this.choose(w, 'push', this.lecture === null ? 'width-heading' : null);
-    if (this.lecture !== null) this.drawLecture(point, width, choose);
+    this.publish(results(point, width));
+    if (this.lecture !== null) {
+      // The page's sections stay as they are, hidden, until the lecture view is left.
+      this.drawLecture(point, width, choose);
+      return;
+    }
     fill('why', whySection(point, width));
     fill('chart', chartSection(point, width, choose));
     fill('width', widthSection(point, width, choose));
@@ -190,7 +195,6 @@ class Page {
       fill('routines', routinesSection(point.routines, point));
       this.drawn = key;
     }
-    this.publish(results(point, width));
   }
 
   // Draws the lecture's step at the point and width.
