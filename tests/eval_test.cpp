@@ -6,11 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "golden.h"
 
 namespace {
 
@@ -20,24 +19,12 @@ struct step {
 };
 
 // Returns the steps of one evaluation ("single", "double" or "reuse") from the golden file, in
-// order; a value that is not a whole hexadecimal float fails the test that reads it.
+// order; a line that is not an evaluation, a step and a hexadecimal float fails the test that reads it.
 std::vector<step> golden_steps(const std::string& evaluation) {
-  std::ifstream file(POLYEVAL_GOLDEN_STEPS);
-  EXPECT_TRUE(file) << "cannot read " << POLYEVAL_GOLDEN_STEPS;
   std::vector<step> steps;
-  std::string line;
-  while (std::getline(file, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line);
-    std::string which;
-    std::string name;
-    std::string hex;
-    fields >> which >> name >> hex;
-    if (which != evaluation) continue;
-    char* end = nullptr;
-    steps.push_back({name, std::strtod(hex.c_str(), &end)});
-    EXPECT_TRUE(*end == '\0' && hex.compare(hex[0] == '-' ? 1 : 0, 2, "0x") == 0)
-        << "not a hexadecimal float: " << line;
+  for (const std::vector<std::string>& fields : golden_lines(POLYEVAL_GOLDEN_STEPS)) {
+    EXPECT_EQ(fields.size(), 3U) << "not an evaluation, a step and a value: " << fields[0];
+    if (fields.size() == 3 && fields[0] == evaluation) steps.push_back({fields[1], hex_value(fields[2])});
   }
   return steps;
 }

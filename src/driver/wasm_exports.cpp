@@ -2,6 +2,7 @@
 // them at a point of its choice and shows every step they record. Built for WASI only, where the
 // module carries them beside the program's own entry point, _start.
 #include "eval/eval.h"
+#include "eval/remedies.h"
 
 namespace {
 
@@ -27,3 +28,15 @@ extern "C" __attribute__((export_name("sum_terms_double"))) void export_sum_term
 extern "C" __attribute__((export_name("sum_reusing_powers"))) void export_sum_reusing_powers(double x, double y) {
   sum_reusing_powers(x, y, recorded);
 }
+
+// Exports a remedy, (double x, double y) -> double, under its own name, which is its key on the page.
+#define POLYEVAL_EXPORT_REMEDY(remedy) \
+  extern "C" __attribute__((export_name(#remedy))) double export_##remedy(double x, double y) { return remedy(x, y); }
+
+POLYEVAL_EXPORT_REMEDY(neumaier)
+POLYEVAL_EXPORT_REMEDY(exact_sum)
+POLYEVAL_EXPORT_REMEDY(compensated)
+POLYEVAL_EXPORT_REMEDY(sum_2)
+POLYEVAL_EXPORT_REMEDY(sum_3)
+POLYEVAL_EXPORT_REMEDY(sum_4)
+POLYEVAL_EXPORT_REMEDY(rewrite)

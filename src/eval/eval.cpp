@@ -10,16 +10,6 @@
 
 namespace {
 
-// The coefficients of f's terms, in the operand format of the evaluation that uses them; each is
-// an integer below 2^24, exact in binary32 and binary64.
-template <typename Operand>
-struct coefficients {
-  static constexpr Operand of_y8 = 83521;  // 17^4
-  static constexpr Operand of_x2y4 = 578;  // 2 * 17^2
-  static constexpr Operand of_x4 = 2;
-  static constexpr Operand of_x6 = 2;
-};
-
 // The term-by-term scheme for either operand format. Each term starts from its coefficient widened
 // to double, so every operand of every multiply is widened exactly and every product is binary64.
 template <typename Operand>

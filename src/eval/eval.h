@@ -13,6 +13,16 @@
 constexpr float point_x = 9478657.0F;
 constexpr float point_y = 2298912.0F;
 
+// The coefficients of f's terms, in the operand format of the evaluation that uses them; each is
+// an integer below 2^24, exact in binary32 and binary64.
+template <typename Operand>
+struct coefficients {
+  static constexpr Operand of_y8 = 83521;  // 17^4
+  static constexpr Operand of_x2y4 = 578;  // 2 * 17^2
+  static constexpr Operand of_x4 = 2;
+  static constexpr Operand of_x6 = 2;
+};
+
 // Each routine evaluates f at the point and writes its labelled result line.
 void eval_single();     // binary32 operands, term by term, the x^2 y^4 term subtracted
 void eval_double();     // binary64 operands, term by term

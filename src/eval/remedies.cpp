@@ -1,0 +1,256 @@
+// The remedies in binary64. Each operation is written once, in the order its definition takes it;
+// C++ evaluates as written, the build turns contraction off, and the one fused multiply-add is the
+// std::fma of two_product, which is the point of it. Every result is rounded to binary64 to
+// nearest, as the driver (or the page's module, which has no wider unit) arranges.
+#include "remedies.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "eval.h"
+
+namespace {
+
+// A rounded result and its rounding error: value + error is the exact result.
+struct with_error {
+  double value;
+  double error;
+};
+
+// a + b as (s, a + b - s), s rounded: the branch-free TwoSum, six operations, exact in binary64 to
+// nearest whichever operand is larger, unless an operation overflows.
+with_error two_sum(double a, double b) {
+  const double s = a + b;
+  const double b_in_s = s - a;       // the part of s that came from b
+  const double a_in_s = s - b_in_s;  // and the part that came from a
+  return {s, (a - a_in_s) + (b - b_in_s)};
+}
+
+// a * b as (h, a * b - h), h rounded: a * b - h is a binary64 number, so the fused multiply-add,
+// which rounds it once, gives it exactly, unless h overflows or the error is subnormal.
+with_error two_product(double a, double b) {
+  const double h = a * b;
+  return {h, std::fma(a, b, -h)};
+}
+
+// A term of f as the term-by-term order multiplies it (sum_terms in eval.cpp): its coefficient, then
+// `xs` factors x, then `ys` factors y, left to right; x^8 has no coefficient (0 here), and its chain
+// starts with its first x. `sign` is the sign the term is summed with.
+struct term_chain {
+  double coefficient;
+  int xs;
+  int ys;
+  double sign;
+};
+
+// clang-format off
+constexpr term_chain term_chains[term_count] = {
+  {coefficients<double>::of_y8,   0, 8, +1},
+  {coefficients<double>::of_x2y4, 2, 4, +1},
+  {coefficients<double>::of_x4,   4, 0, -1},
+  {coefficients<double>::of_x6,   6, 0, +1},
+  {0,                             8, 0, -1},
+};
+// clang-format on
+
+// The factors of the longest chain: 83521 and eight factors y.
+constexpr int chain_max = 9;
+
+// Returns how many multiplications chain makes: one fewer than its factors.
+constexpr int multiplications(const term_chain& chain) {
+  return (chain.coefficient != 0 ? 1 : 0) + chain.xs + chain.ys - 1;
+}
+
+// Writes chain's factors at (x, y) in the order they are multiplied and returns how many there are.
+int chain_factors(const term_chain& chain, double x, double y, double factors[chain_max]) {
+  int count = 0;
+  if (chain.coefficient != 0) factors[count++] = chain.coefficient;
+  for (int i = 0; i < chain.xs; ++i) factors[count++] = x;
+  for (int i = 0; i < chain.ys; ++i) factors[count++] = y;
+  return count;
+}
+
+// Where sum_terms records the terms T1 to T5 among its term_steps steps (eval.h lists them).
+constexpr int term_step[term_count] = {0, 1, 3, 5, 7};
+
+// Writes the five rounded terms of the term-by-term order at (x, y), each with its sign in f.
+void signed_rounded_terms(double x, double y, double terms[term_count]) {
+  double steps[term_steps];
+  sum_terms_double(x, y, steps);
+  for (int j = 0; j < term_count; ++j) terms[j] = term_chains[j].sign * steps[term_step[j]];
+}
+
+// Neumaier's sum of the terms: each addition's error, recovered from the side of the operand of
+// the larger magnitude, is summed apart and added once at the end.
+double neumaier_sum(const double terms[term_count]) {
+  double s = 0;
+  double c = 0;
+  for (int j = 0; j < term_count; ++j) {
+    const double a = terms[j];
+    const double t = s + a;
+    const double e = std::fabs(s) >= std::fabs(a) ? (s - t) + a : (a - t) + s;
+    c = c + e;
+    s = t;
+  }
+  return s + c;
+}
+
+// Adds term to the count partials at partials, nonzero, nonoverlapping and in increasing magnitude,
+// and returns their new count, at most one more; they stay so, and their sum is exactly the old sum
+// plus term (Shewchuk's Grow-Expansion, zeros dropped).
+int grow_partials(double partials[term_count], int count, double term) {
+  int kept = 0;
+  double carry = term;
+  for (int i = 0; i < count; ++i) {
+    const with_error sum = two_sum(carry, partials[i]);
+    if (sum.error != 0) partials[kept++] = sum.error;
+    carry = sum.value;
+  }
+  if (carry != 0) partials[kept++] = carry;
+  return kept;
+}
+
+// Returns the sum of count partials as grow_partials leaves them, rounded once to nearest with ties
+// to even; +0 for none. Added from the largest down, the first inexact addition rounds the sum,
+// except where its error is exactly half a unit and the partials still below push the sum past that
+// tie: then the sum rounds away from it (the correction Python's math.fsum makes).
+double round_partials(const double partials[term_count], int count) {
+  if (count == 0) return 0;
+  int below = count - 1;  // the partials not yet added are those under index `below`
+  double high = partials[below];
+  double low = 0;
+  while (below > 0 && low == 0) {
+    const with_error sum = two_sum(high, partials[--below]);
+    high = sum.value;
+    low = sum.error;
+  }
+  // Nonoverlapping partials below sum to less than one unit of low's last bit, and share the sign
+  // of the largest of them.
+  if (below > 0 && (low < 0) == (partials[below - 1] < 0)) {
+    const double away = high + 2 * low;       // 2 * low is exact
+    if (away - high == 2 * low) high = away;  // low was exactly half a unit of high
+  }
+  return high;
+}
+
+// The longest list one chain can make: each multiplication at most doubles it.
+constexpr int longest_chain_list() {
+  int longest = 0;
+  for (const term_chain& chain : term_chains) longest = std::max(longest, 1 << multiplications(chain));
+  return longest;
+}
+
+// Replaces the count numbers at list by their products with factor, each split exactly: the nonzero
+// rounded products in order, then the nonzero errors in order. Returns the new count, at most twice
+// count. Precondition: count <= longest_chain_list() / 2.
+int split_by(double list[], int count, double factor) {
+  double errors[longest_chain_list() / 2];
+  int products = 0;
+  int kept_errors = 0;
+  for (int i = 0; i < count; ++i) {
+    const with_error product = two_product(list[i], factor);
+    if (product.value != 0) list[products++] = product.value;  // at or before i, already read
+    if (product.error != 0) errors[kept_errors++] = product.error;
+  }
+  std::copy(errors, errors + kept_errors, list + products);
+  return products + kept_errors;
+}
+
+// The longest list sum_K can make: a chain of m multiplications leaves at most 2^m numbers, so the
+// five at most 2^8 + 2^6 + 2^4 + 2^6 + 2^7 = 528. Finite products never make that many: 2 x is
+// exact, which halves the lists of 2 x^4 and 2 x^6, to 488 in all, as operands with 53-bit
+// significands reach. An overflowing product has an infinite error, which is nonzero and kept, so
+// the list has room for every number the doubling can make.
+constexpr int split_max() {
+  int count = 0;
+  for (const term_chain& chain : term_chains) count += 1 << multiplications(chain);
+  return count;
+}
+
+// Writes chain's product at (x, y) split exactly, with its term's sign, at list and returns how
+// many numbers it takes, at most 2^multiplications(chain). The list starts as the first factor.
+int split_product(const term_chain& chain, double x, double y, double list[]) {
+  double factors[chain_max];
+  const int count = chain_factors(chain, x, y, factors);
+  list[0] = factors[0];
+  int length = 1;
+  for (int k = 1; k < count; ++k) length = split_by(list, length, factors[k]);
+  for (int i = 0; i < length; ++i) list[i] = chain.sign * list[i];
+  return length;
+}
+
+// The K-fold summation of f at (x, y), K = folds: the split terms concatenated in order, K - 1
+// passes of two_sum carrying each sum up the list and leaving its error behind, then the list
+// summed in order, each addition rounded (Ogita, Rump and Oishi's SumK).
+double sum_k(double x, double y, int folds) {
+  double list[split_max()];
+  int length = 0;
+  for (const term_chain& chain : term_chains) length += split_product(chain, x, y, list + length);
+  for (int pass = 1; pass < folds; ++pass) {
+    for (int i = 1; i < length; ++i) {
+      const with_error sum = two_sum(list[i], list[i - 1]);
+      list[i] = sum.value;
+      list[i - 1] = sum.error;
+    }
+  }
+  double sum = 0;
+  for (int i = 0; i < length; ++i) sum = sum + list[i];
+  return sum;
+}
+
+// chain's product at (x, y), left to right, with its rounding error carried along: each product's
+// own error is exact, and the error so far is scaled by the factor and added, each step rounded.
+with_error compensated_product(const term_chain& chain, double x, double y) {
+  double factors[chain_max];
+  const int count = chain_factors(chain, x, y, factors);
+  double product = factors[0];
+  double error = 0;
+  for (int k = 1; k < count; ++k) {
+    const with_error step = two_product(product, factors[k]);
+    error = error * factors[k] + step.error;
+    product = step.value;
+  }
+  return {product, error};
+}
+
+}  // namespace
+
+double neumaier(double x, double y) {
+  double terms[term_count];
+  signed_rounded_terms(x, y, terms);
+  return neumaier_sum(terms);
+}
+
+double exact_sum(double x, double y) {
+  double terms[term_count];
+  signed_rounded_terms(x, y, terms);
+  return exact_sum_of(terms);
+}
+
+double exact_sum_of(const double terms[term_count]) {
+  double partials[term_count] = {};
+  int count = 0;
+  for (int j = 0; j < term_count; ++j) count = grow_partials(partials, count, terms[j]);
+  return round_partials(partials, count);
+}
+
+double compensated(double x, double y) {
+  double sum = 0;
+  double error = 0;
+  for (const term_chain& chain : term_chains) {
+    const with_error term = compensated_product(chain, x, y);
+    const with_error step = two_sum(sum, chain.sign * term.value);
+    sum = step.value;
+    error = error + (step.error + chain.sign * term.error);
+  }
+  return sum + error;
+}
+
+double sum_2(double x, double y) { return sum_k(x, y, 2); }
+
+double sum_3(double x, double y) { return sum_k(x, y, 3); }
+
+double sum_4(double x, double y) { return sum_k(x, y, 4); }
+
+// The 1 and the 2 are the identity's, exact in binary64; 2 * x is exact too, so two roundings remain.
+double rewrite(double x, [[maybe_unused]] double y) { return 1 - 2 * x * x; }
