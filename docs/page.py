@@ -30,6 +30,8 @@ import subprocess
 import sys
 import tempfile
 
+from text import SUPERSCRIPT_DIGITS
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
@@ -64,11 +66,11 @@ def computed_pages():
 
 
 PAGES = computed_pages()
-SUPERSCRIPT = "⁰¹²³⁴⁵⁶⁷⁸⁹⁻"
 # A number: sign, digits, decimals, an e-exponent, a superscript power, a ·10ⁿ factor; not a part of
 # a name (binary64, x87, T1, a 32-bit x86), and not the standard's name IEEE 754.
+SUPERSCRIPT = f"[{SUPERSCRIPT_DIGITS}]"
 NUMBER = re.compile(
-    rf"(?<![\w.-])(?<!IEEE )(?!\d*-bit)[-−+]?\d+(?:\.\d+)?(?:e[-+]\d+)?[{SUPERSCRIPT}]*(?:·10[{SUPERSCRIPT}]+)?"
+    rf"(?<![\w.-])(?<!IEEE )(?!\d*-bit)[-−+]?\d+(?:\.\d+)?(?:e[-+]\d+)?{SUPERSCRIPT}*(?:·10{SUPERSCRIPT}+)?"
 )
 HEXFLOAT = re.compile(r"-?0x[0-9a-f.]+p[-+]\d+")
 

@@ -10,7 +10,10 @@ from fractions import Fraction
 
 import mpmath
 
-from polynomial import BINARY64_BITS, X, Y, emit, exact_f, minus, scientific, signed_terms, table, term_by_term
+from blocks import emit, table
+from polynomial import X, Y, exact_f, signed_terms, term_by_term
+from roundings import BINARY64_BITS, mpmath_numbers
+from text import minus, scientific
 
 F = exact_f(X, Y)
 WIDEST = 4 * BINARY64_BITS  # the widths searched: up to four binary64 significands
@@ -59,8 +62,7 @@ def fsum_block():
 def at_width(context, bits):
     """The term-by-term evaluation (Double's order) with every operation rounded to `bits` bits in
     mpmath's context (mpmath.mp: round to nearest; mpmath.iv: outward)."""
-    context.prec = bits
-    return term_by_term(X, Y, context.mpf).result
+    return term_by_term(X, Y, mpmath_numbers(context, bits)).result
 
 
 def least_width(decides):
