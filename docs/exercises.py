@@ -9,7 +9,8 @@ usage: python3 docs/exercises.py   (any python3; docs/page.py puts the blocks in
 from fractions import Fraction
 
 from blocks import emit, table
-from polynomial import X, Y, chain, exact_f, longest_chain, reusing_powers, rewritten, signed_terms, term_by_term
+from evaluations import result
+from polynomial import X, Y, chain, exact_f, longest_chain, reusing_powers, signed_terms, term_by_term
 from roundings import BINARY64_BITS, U
 from text import gamma_name, in_steps, minus, program_text, scientific
 
@@ -45,7 +46,7 @@ def results_blocks():
     for n, (x, y) in enumerate(chain(POINTS), start=1):
         f, step = exact_f(x, y), step_of(x, y)
         double, reuse = term_by_term(x, y, float).result, reusing_powers(x, y, float).result
-        algebra = rewritten(x, y, float).result
+        algebra = result("rewrite", x, y, BINARY64_BITS)
         printed.append([n, survives(double, f), survives(reuse, f), survives(algebra, f)])
         spacing = scientific(step) if step >= 1 else minus(str(step))
         in_spacing_steps.append([n, spacing, in_steps(double, step, plus=False), in_steps(reuse, step, plus=False)])
