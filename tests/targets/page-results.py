@@ -3,19 +3,24 @@
 of docs/evaluations.py, an independent exact model in Python's integers: f, and for each evaluation
 the page publishes (a row of the table) what it gives at the page's width p, as the row's kind has
 it: a routine's every step, its result and the shares of each term's error; a fused result; the
-interval. And each threshold: the least width from which an order gives f, the interval decides the
-sign, or the bound γₙ·κ falls below 1, at every width up to 1024, found by trying every width from
-1024 down.
+interval; the running bound and whether it proves the sign; random rounding's runs, digits and false
+claims for the runs and seed the page shows; a remedy's result (and whether it applies). And each
+threshold: the least width from which an order gives f, the interval decides the sign, the bound
+γₙ·κ falls below 1, or a remedy has f's sign or equals f, at every width up to 1024, found by trying
+every width from 1024 down.
 
-usage: page-results.py SOURCE_DIR X Y P < results.json   (any python3)
+usage: page-results.py SOURCE_DIR X Y P < results.json   (needs mpmath, for Student's t)
 """
 import json
 import sys
 
 sys.path.insert(0, sys.argv[1] + "/docs")
-from evaluations import TABLE, WIDEST, interval_sign_from, least_width, result, run, thresholds  # noqa: E402
+from evaluations import MOST_RUNS, TABLE, WIDEST, bound_of, digits, false_claims, interval_sign_from  # noqa: E402
+from evaluations import least_width, random_runs, result, run, thresholds  # noqa: E402
 from polynomial import exact_f, longest_chain, signed_terms  # noqa: E402
 from roundings import traced  # noqa: E402
+
+DIGITS_TOLERANCE = 1e-9  # C and D are logarithms computed in floating point: this close is the same
 
 
 def shares(term, powers):
@@ -78,10 +83,48 @@ def interval(row, x, y, p, shown):
     return [str(end) for end in result(row.key, x, y, p)], shown
 
 
+def bound(row, x, y, p, shown):
+    """The running bound at p and whether it proves the sign. A bound the page holds below |v − f|,
+    the error of the result it bounds, is named as what it is: no bound at all."""
+    v, b, proves = bound_of(x, y, p)
+    error = abs(v - exact_f(x, y))
+    held = shown.get("bound") if isinstance(shown, dict) else None
+    if isinstance(held, str) and held.isdigit() and int(held) < error:
+        return {"bound": f"a bound, at least |result − f| = {error}"}, shown
+    return {"bound": str(b), "proves_sign": proves}, shown
+
+
+def random_rounding(row, x, y, p, shown):
+    """Random rounding at p for the runs and seed the page shows: the runs, C, D, the false claims."""
+    n, seed = (shown.get("n"), shown.get("seed")) if isinstance(shown, dict) else (None, None)
+    if not (
+        type(n) is int and 2 <= n <= MOST_RUNS and isinstance(seed, str) and seed.isdigit() and int(seed) < 2**64
+    ):
+        return {"n": f"an integer from 2 to {MOST_RUNS}", "seed": "a decimal integer below 2^64"}, shown
+    seed = int(seed)
+    runs = random_runs(x, y, p, n, seed)
+    claimed, correct = digits(runs, exact_f(x, y), p)
+    want = {"n": n, "seed": str(seed), "runs": [str(r) for r in runs], "digits": claimed, "correct_digits": correct}
+    return dict(want, false_claims=false_claims(x, y, p, n)), shown
+
+
+def remedy(row, x, y, p, shown):
+    """A remedy's result at p and its thresholds; for one that applies only where f takes its form
+    (1 − 2x²), whether it applies, and where it does not, null for the rest."""
+    applies = row.applies is None or row.applies(x, y)
+    sign_from, exact_from = thresholds(row.key, x, y) if applies else (None, None)
+    value = str(result(row.key, x, y, p)) if applies else None
+    want = {"result": value, "sign_from": sign_from, "exact_from": exact_from}
+    return (want if row.applies is None else dict(want, applies=applies)), shown
+
+
 PUBLISHED = {  # by kind: what the page publishes of a row, and the page's value in the same form
     "routine": routine,
     "fused": single_result,
     "interval": interval,
+    "running_bound": bound,
+    "random_rounding": random_rounding,
+    "remedy": remedy,
 }
 
 
@@ -100,10 +143,13 @@ def bound_below_1(x, y):
 
 def differences(name, want, got):
     """Where got differs from want, each as a line that shows both in JSON: a dictionary by want's
-    keys, anything else exactly."""
+    keys, numbers that are not integers within DIGITS_TOLERANCE, anything else exactly."""
     if isinstance(want, dict) and isinstance(got, dict):
         return [line for key in want for line in differences(f"{name}.{key}", want[key], got.get(key, "(none)"))]
-    same = got == want and type(got) is type(want)
+    if isinstance(want, float) and isinstance(got, (int, float)) and not isinstance(got, bool):
+        same = abs(want - got) <= DIGITS_TOLERANCE
+    else:
+        same = got == want and type(got) is type(want)
     return [] if same else [f"{name}: the page holds {json.dumps(got)}, want {json.dumps(want, ensure_ascii=False)}"]
 
 
