@@ -11,8 +11,9 @@ page `.\\" from ...` and `.\\" end`). --write puts each block into the pages and
 every block on the pages is what its script prints now, and every block printed is on a page;
 every number in the prose around the blocks is one the scripts print; every `$ python3` command
 on the pages prints what the page shows below it; every script prints the same bytes with either of
-mpmath's integer back ends (gmpy2's, where python3-gmpy2 is installed, and its own); and the figure
-redraws to the committed bytes.
+mpmath's integer back ends (gmpy2's, where python3-gmpy2 is installed, and its own); the figure
+redraws to the committed bytes; and tests/golden-remedies.txt holds each remedy at 53 bits at the
+chain's first six points as the table of evaluations (docs/evaluations.py) computes it.
 
 --check-installed DIR, where DIR is the folder of an installed or unpacked README (share/doc/polyeval,
 or an archive's top folder), fails unless every script, the drawing and the module they share are in
@@ -30,6 +31,7 @@ import subprocess
 import sys
 import tempfile
 
+from evaluations import golden_remedies
 from text import SUPERSCRIPT_DIGITS
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -73,6 +75,7 @@ NUMBER = re.compile(
     rf"(?<![\w.-])(?<!IEEE )(?!\d*-bit)[-−+]?\d+(?:\.\d+)?(?:e[-+]\d+)?{SUPERSCRIPT}*(?:·10{SUPERSCRIPT}+)?"
 )
 HEXFLOAT = re.compile(r"-?0x[0-9a-f.]+p[-+]\d+")
+GOLDEN_REMEDIES = "tests/golden-remedies.txt"  # the remedies at 53 bits, as the table computes them
 
 
 def run(command, python, where=ROOT, **settings):
@@ -141,6 +144,23 @@ def numbers(text):
     return {token.replace("−", "-").lstrip("+") for token in NUMBER.findall(HEXFLOAT.sub("", text))}
 
 
+def golden_differences():
+    """The lines of tests/golden-remedies.txt (comments aside, in any order and spacing) that the table
+    of evaluations does not compute at 53 bits, and those it computes that the file lacks."""
+    with open(os.path.join(ROOT, GOLDEN_REMEDIES), encoding="utf-8") as golden:
+        held = [" ".join(line.split()) for line in golden if line.strip() and not line.startswith("#")]
+    computed = golden_remedies()
+    extra = [
+        f"{GOLDEN_REMEDIES} holds {line!r}, which the table does not compute" for line in held if line not in computed
+    ]
+    missing = [
+        f"{GOLDEN_REMEDIES} holds {line!r} not once, as the table computes it"
+        for line in computed
+        if held.count(line) != 1
+    ]
+    return extra + missing
+
+
 def check(blocks):
     """Every disagreement between the pages, the scripts and the figure."""
     problems, used, known = [], set(), set()
@@ -168,6 +188,7 @@ def check(blocks):
         if unknown:
             problems.append(f"{page}: numbers in the prose that no script prints: {' '.join(unknown)}")
     problems += [f"printed but on no page: {script}: {name}" for script, name in sorted(set(blocks) - used)]
+    problems += golden_differences()
     # mpmath computes with gmpy2's integers where python3-gmpy2 is installed, else with its own.
     problems += [
         f"{script} prints other bytes with mpmath's own integers (MPMATH_NOGMPY=1) than with gmpy2's"
