@@ -34,19 +34,22 @@ def rounded(value, bits):
     drop = abs(value).bit_length() - bits
     if drop <= 0:
         return value
-    kept, rest = divmod(abs(value), 1 << drop)
-    half = 1 << (drop - 1)
-    if rest > half or (rest == half and kept % 2 == 1):
-        kept += 1
-    return (kept if value > 0 else -kept) << drop
+    # Adding half a unit and flooring (Python's >> floors) rounds to nearest, a tie upward; a tie
+    # whose upward neighbour is odd goes down instead.
+    halfway = value + (1 << (drop - 1))
+    kept = halfway >> drop
+    if kept & 1 and not halfway & ((1 << drop) - 1):
+        kept -= 1
+    return kept << drop
 
 
 def directed(value, bits, up):
     """The integer value rounded to a significand of `bits` bits toward +∞ (up) or −∞."""
-    drop = max(abs(value).bit_length() - bits, 0)
-    kept, rest = divmod(abs(value), 1 << drop)
-    away = rest != 0 and up == (value > 0)  # away from zero: up for a positive value, down for a negative
-    return (1 if value >= 0 else -1) * (kept + away) * (1 << drop)
+    drop = abs(value).bit_length() - bits
+    if drop <= 0:
+        return value
+    below = value >> drop << drop  # toward −∞: Python's >> floors
+    return below + (1 << drop) if up and below != value else below
 
 
 def two_sum(a, b, bits):
