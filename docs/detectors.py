@@ -3,7 +3,8 @@
 (docs/evaluations.py): what the running error bound, interval arithmetic and random rounding
 conclude at 53 bits at the program's point, from which width each says something, and whether that
 is right; how often random rounding claims digits its runs do not have, over many seeds, and why
-three runs can agree; and from which width it claims a digit.
+three runs can agree; and from which width it claims a digit. And the tables of the exercise on
+random rounding (docs/exercises.md) and of its answer (docs/answers.md).
 
 usage: /usr/bin/python3 docs/detectors.py   (needs mpmath: Debian's python3-mpmath, for Student's t)
 """
@@ -19,6 +20,7 @@ from text import minus, power, scientific
 F = exact_f(X, Y)
 SEEDS = range(1, 1001)  # the seeds whose claims at 53 bits are counted
 RUN_COUNTS = (RUNS, 5)  # the runs N counted: the browser page's default, and two more
+ONSET_SEEDS = range(1, 11)  # the seeds whose first claimed digit is sought
 
 
 def digits_text(value):
@@ -137,7 +139,25 @@ def widths_block():
     return table(["significand bits", "C, the digits it claims", "D, the digits that are right"], rows)
 
 
+def student_block():
+    """τ for each count of runs counted: the data of the exercise."""
+    rows = [[n, n - 1, f"{student_t(n - 1):.3f}"] for n in RUN_COUNTS]
+    return table(["runs N", "degrees of freedom", "τ, Student's t at 0.975"], rows)
+
+
+def onset_block():
+    """For each of ONSET_SEEDS, the least width from which random rounding claims a digit, with its C
+    and D there."""
+    rows = []
+    for seed in ONSET_SEEDS:
+        bits, claimed, correct = claims_from(seed)
+        rows.append([seed, bits, digits_text(claimed), digits_text(correct)])
+    return table(["seed", f"claims a digit from (bits, {RUNS} runs)", "C there", "D there"], rows)
+
+
 if __name__ == "__main__":
     emit("detectors", detectors_block())
     emit("random-seeds", seeds_block())
     emit("random-widths", widths_block())
+    emit("random-data", student_block())
+    emit("random-onset", onset_block())

@@ -3,7 +3,8 @@
 the algebra (1 − 2x² in binary64), an exact sum of the rounded terms (math.fsum), the same
 term-by-term evaluation at wider significands (mpmath), interval arithmetic (mpmath's iv), and each
 remedy of the table of evaluations (docs/evaluations.py) at 53 bits with the widths it needs and
-why.
+why; and the tables of the answers to the exercises on summation and K-fold summation
+(docs/answers.md).
 
 usage: /usr/bin/python3 docs/remedies.py   (needs mpmath: Debian's python3-mpmath)
 """
@@ -242,6 +243,35 @@ def why_block():
     return "\n".join(f"- **{row.short}**: {why[row.key]}" for row in REMEDIES)
 
 
+def summation_block():
+    """The answers on summation: the plain order, Neumaier's sum and the exact sum at 53 bits, in
+    steps, with the error already in the rounded terms and the one each summing adds, and their
+    thresholds."""
+    rows = []
+    for key, label in [(PLAIN, "term by term (Double)"), ("neumaier", "Neumaier"), ("exact_sum", "exact sum")]:
+        in_terms, own = errors_of_sum(key)
+        value = result(key, X, Y, BINARY64_BITS)
+        rows.append([label, in_steps(value), in_steps(in_terms), in_steps(own), *map(width, thresholds(key, X, Y))])
+    header = ["evaluation", "at 53 bits, in steps", "error in the rounded terms, in steps", "error the summing adds"]
+    return table(header + ["sign right from", "exact from"], rows)
+
+
+def k_fold_block():
+    """The answers on K-fold summation: each K at 53 bits against the plain order at K·53 bits, and
+    their thresholds against the plain order's over K."""
+    plain_sign, plain_exact = thresholds(PLAIN, X, Y)
+    rows = []
+    for row in REMEDIES:
+        if row.key.startswith("sum_"):
+            folds, plain, value = k_fold(row.key)
+            over = f"{decimal(Fraction(plain_sign, folds))}, {decimal(Fraction(plain_exact, folds))}"
+            widths = ", ".join(str(width(bits)) for bits in thresholds(row.key, X, Y))
+            rows.append([folds, minus(str(value)), correct_digits(value), minus(str(plain)), correct_digits(plain)])
+            rows[-1] += [widths, over]
+    header = ["K", "K-fold at 53 bits", "right", "the plain order at K·53 bits", "right", "K-fold: sign, exact from"]
+    return table(header + ["the plain order's over K"], rows)
+
+
 if __name__ == "__main__":
     emit("algebra", algebra_block())
     emit("fsum", fsum_block())
@@ -249,3 +279,5 @@ if __name__ == "__main__":
     emit("intervals", intervals_block())
     emit("remedies", remedies_block())
     emit("remedies-why", why_block())
+    emit("summation-answers", summation_block())
+    emit("k-fold-answers", k_fold_block())
