@@ -16,7 +16,7 @@ redraws to the committed bytes; and tests/golden-remedies.txt holds each remedy 
 chain's first six points as the table of evaluations (docs/evaluations.py) computes it.
 
 --check-installed DIR, where DIR is the folder of an installed or unpacked README (share/doc/polyeval,
-or an archive's top folder), fails unless every script, the drawing and the module they share are in
+or an archive's top folder), fails unless every script, the drawing and the modules they share are in
 DIR/docs, byte for byte, and every page of the explanation names only those; every script and the
 drawing, run in DIR as the pages show (`python3 docs/steps.py`), prints what it prints here (the
 drawing: the figure installed there); and every `$ python3` command on those pages, run in DIR, prints
