@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Prints what the four evaluations give in three kinds of arithmetic: each order as
-docs/polynomial.py defines it, computed exactly with rationals and rounded where the hardware rounds:
+docs/polynomial.py defines it, in the arithmetics of docs/roundings.py, computed exactly with
+integers and rounded where the hardware rounds:
 
   binary64     every operation rounded to a 53-bit significand (what polyeval prints)
   x87          every operation rounded to a 64-bit significand, the x87 unit's default; once with
@@ -16,25 +17,11 @@ usage: python3 docs/arithmetic.py   (any python3; docs/page.py puts the blocks i
 """
 from fractions import Fraction
 
-from polynomial import (
-    BINARY64_BITS,
-    STEP,
-    TOP_EXPONENT,
-    X,
-    Y,
-    emit,
-    fused,
-    minus,
-    nearest,
-    power,
-    program_output,
-    program_text,
-    registers,
-    reusing_powers,
-    scientific,
-    table,
-    term_by_term,
-)
+from blocks import emit, table
+from evaluations import LINES
+from polynomial import STEP, TOP_EXPONENT, X, Y, reusing_powers, term_by_term
+from roundings import BINARY64_BITS, fused, nearest, registers
+from text import minus, power, program_output, program_text, scientific
 
 X87_BITS = 64  # the x87 unit's significand at its start-up precision
 # The kinds of arithmetic, each a row of the table.
@@ -53,7 +40,7 @@ FUSE_COMMAND = (
 def four_lines(number):
     """The program's four results in the arithmetic whose numbers `number` makes, as rationals."""
     double = term_by_term(X, Y, number).result.value
-    single = term_by_term(X, Y, number, subtract_t2=True).result.value
+    single = term_by_term(X, Y, number, t2_sign=-1).result.value
     return [single, double, double, reusing_powers(X, Y, number).result.value]
 
 
@@ -85,7 +72,8 @@ def main():
     )
     emit(
         "fused-output",
-        f"    $ {FUSE_COMMAND}\n    $ ./fused </dev/null\n" + program_output([float(v) for v in rows[-1][1]]),
+        f"    $ {FUSE_COMMAND}\n    $ ./fused </dev/null\n"
+        + program_output([(line.label, float(v)) for line, v in zip(LINES, rows[-1][1])]),
     )
 
 

@@ -8,46 +8,18 @@ usage: python3 docs/exercises.py   (any python3; docs/page.py puts the blocks in
 """
 from fractions import Fraction
 
-from polynomial import (
-    BINARY64_BITS,
-    U,
-    X,
-    Y,
-    emit,
-    exact_f,
-    gamma_name,
-    longest_chain,
-    minus,
-    program_text,
-    reusing_powers,
-    scientific,
-    signed_terms,
-    table,
-    term_by_term,
-)
+from blocks import emit, table
+from evaluations import result
+from polynomial import X, Y, chain, exact_f, longest_chain, reusing_powers, signed_terms, term_by_term
+from roundings import BINARY64_BITS, U
+from text import gamma_name, in_steps, minus, program_text, scientific
 
 POINTS = 6  # how many points of the chain the exercises use
-
-
-def chain(count):
-    """The first count solutions (x, y) of x² − 17y² = 1 from (33 + 8√17)ⁿ, n = 1, 2, ..."""
-    points, (x, y) = [], (33, 8)
-    for _ in range(count):
-        assert x * x - 17 * y * y == 1
-        points.append((x, y))
-        x, y = 33 * x + 136 * y, 8 * x + 33 * y  # (x + y√17)(33 + 8√17)
-    return points
 
 
 def step_of(x, y):
     """The spacing of binary64 at the largest term of f at (x, y)."""
     return Fraction(2) ** (max(abs(t) for t in signed_terms(x, y)).bit_length() - BINARY64_BITS)
-
-
-def in_steps(value, step):
-    """value in steps: the whole number, or three decimals."""
-    steps = Fraction(value) / step
-    return minus(str(steps.numerator)) if steps.denominator == 1 else minus(f"{float(steps):.3f}")
 
 
 def points_block():
@@ -74,10 +46,10 @@ def results_blocks():
     for n, (x, y) in enumerate(chain(POINTS), start=1):
         f, step = exact_f(x, y), step_of(x, y)
         double, reuse = term_by_term(x, y, float).result, reusing_powers(x, y, float).result
-        algebra = 1.0 - 2.0 * float(x) * float(x)
+        algebra = result("rewrite", x, y, BINARY64_BITS)
         printed.append([n, survives(double, f), survives(reuse, f), survives(algebra, f)])
         spacing = scientific(step) if step >= 1 else minus(str(step))
-        in_spacing_steps.append([n, spacing, in_steps(double, step), in_steps(reuse, step)])
+        in_spacing_steps.append([n, spacing, in_steps(double, step, plus=False), in_steps(reuse, step, plus=False)])
     header = ["n", "term by term (Double)", "powers reused (Extended2)", "1 − 2·x·x"]
     steps_header = ["n", "spacing at the largest term", "Double, in steps", "Extended2, in steps"]
     return table(header, printed), table(steps_header, in_spacing_steps)
@@ -103,10 +75,10 @@ def prediction_rows(points):
                 [
                     n,
                     label,
-                    in_steps(first - last, step),
-                    in_steps(second, step),
+                    in_steps(first - last, step, plus=False),
+                    in_steps(second, step, plus=False),
                     scientific(third / step),
-                    in_steps(fourth, step),
+                    in_steps(fourth, step, plus=False),
                     minus(str(computed.numerator)),
                 ]
             )

@@ -11,11 +11,12 @@ page `.\\" from ...` and `.\\" end`). --write puts each block into the pages and
 every block on the pages is what its script prints now, and every block printed is on a page;
 every number in the prose around the blocks is one the scripts print; every `$ python3` command
 on the pages prints what the page shows below it; every script prints the same bytes with either of
-mpmath's integer back ends (gmpy2's, where python3-gmpy2 is installed, and its own); and the figure
-redraws to the committed bytes.
+mpmath's integer back ends (gmpy2's, where python3-gmpy2 is installed, and its own); the figure
+redraws to the committed bytes; and tests/golden-remedies.txt holds each remedy at 53 bits at the
+chain's first six points as the table of evaluations (docs/evaluations.py) computes it.
 
 --check-installed DIR, where DIR is the folder of an installed or unpacked README (share/doc/polyeval,
-or an archive's top folder), fails unless every script, the drawing and the module they share are in
+or an archive's top folder), fails unless every script, the drawing and the modules they share are in
 DIR/docs, byte for byte, and every page of the explanation names only those; every script and the
 drawing, run in DIR as the pages show (`python3 docs/steps.py`), prints what it prints here (the
 drawing: the figure installed there); and every `$ python3` command on those pages, run in DIR, prints
@@ -24,11 +25,17 @@ what the page shows.
 usage: /usr/bin/python3 docs/page.py --write | --check | --check-installed DIR
        (needs python3-matplotlib, python3-mpmath)
 """
+import concurrent.futures
 import os
 import re
 import subprocess
 import sys
 import tempfile
+
+import mpmath
+
+from evaluations import golden_remedies
+from text import SUPERSCRIPT_DIGITS
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -64,13 +71,14 @@ def computed_pages():
 
 
 PAGES = computed_pages()
-SUPERSCRIPT = "⁰¹²³⁴⁵⁶⁷⁸⁹⁻"
 # A number: sign, digits, decimals, an e-exponent, a superscript power, a ·10ⁿ factor; not a part of
 # a name (binary64, x87, T1, a 32-bit x86), and not the standard's name IEEE 754.
+SUPERSCRIPT = f"[{SUPERSCRIPT_DIGITS}]"
 NUMBER = re.compile(
-    rf"(?<![\w.-])(?<!IEEE )(?!\d*-bit)[-−+]?\d+(?:\.\d+)?(?:e[-+]\d+)?[{SUPERSCRIPT}]*(?:·10[{SUPERSCRIPT}]+)?"
+    rf"(?<![\w.-])(?<!IEEE )(?!\d*-bit)[-−+]?\d+(?:\.\d+)?(?:e[-+]\d+)?{SUPERSCRIPT}*(?:·10{SUPERSCRIPT}+)?"
 )
 HEXFLOAT = re.compile(r"-?0x[0-9a-f.]+p[-+]\d+")
+GOLDEN_REMEDIES = "tests/golden-remedies.txt"  # the remedies at 53 bits, as the table computes them
 
 
 def run(command, python, where=ROOT, **settings):
@@ -87,30 +95,45 @@ def run(command, python, where=ROOT, **settings):
     return done.stdout
 
 
-def generated_blocks():
-    """Every block the scripts print, by (script, name)."""
-    blocks = {}
-    for script in SCRIPTS:
-        output = run(f"python3 {script}", sys.executable)
-        for found in re.finditer(MARKDOWN[0] + r"(.*?)\n" + re.escape(MARKDOWN[1]), output, re.S):
-            blocks[(found[1], found[2])] = found[3]
-    return blocks
+def side_by_side(jobs):
+    """Runs each job, (command, folder, settings) as run() takes them, two at a time (two cores at
+    the least): their outputs, in the jobs' order."""
+    with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+        return list(pool.map(lambda job: run(job[0], sys.executable, job[1], **job[2]), jobs))
+
+
+# The settings under which the scripts run: mpmath computes with gmpy2's integers where
+# python3-gmpy2 is installed, and with its own under MPMATH_NOGMPY=1 (where gmpy2 is not, its own
+# already: one run tells all).
+BACK_ENDS = [{}] + ([{"MPMATH_NOGMPY": "1"}] if mpmath.libmp.BACKEND == "gmpy" else [])
+
+
+def script_jobs(where=ROOT, back_ends=BACK_ENDS):
+    """The jobs that run every script in the folder where, once with each of the back ends."""
+    return [(f"python3 {script}", where, settings) for script in SCRIPTS for settings in back_ends]
+
+
+def block_pattern(markers):
+    """A block between markers: the script (group 1), the block's name (2) and its content (3),
+    which never runs past an end marker and is empty in a block not yet written."""
+    opening, end = markers
+    return re.compile(opening + rf"((?:(?!{re.escape(end)}).)*?)\n?" + re.escape(end), re.S)
+
+
+def blocks_of(outputs):
+    """Every block the scripts printed (their outputs), by (script, name)."""
+    return {(m[1], m[2]): m[3] for output in outputs for m in block_pattern(MARKDOWN).finditer(output)}
 
 
 def page_blocks(text, markers):
     """The blocks on a page: (script, name, content) in order."""
-    opening, end = markers
-    return [(m[1], m[2], m[3]) for m in re.finditer(opening + r"(.*?)\n" + re.escape(end), text, re.S)]
+    return [(m[1], m[2], m[3]) for m in block_pattern(markers).finditer(text)]
 
 
 def replace_blocks(text, markers, blocks):
     """The page with each block's content replaced by the generated one."""
-    opening, end = markers
-    return re.sub(
-        opening + r"(.*?)\n" + re.escape(end),
-        lambda m: text[m.start(0) : m.start(3)] + blocks[(m[1], m[2])] + text[m.end(3) : m.end(0)],
-        text,
-        flags=re.S,
+    return block_pattern(markers).sub(
+        lambda m: text[m.start(0) : m.start(3)] + blocks[(m[1], m[2])] + "\n" + markers[1], text
     )
 
 
@@ -139,8 +162,31 @@ def numbers(text):
     return {token.replace("−", "-").lstrip("+") for token in NUMBER.findall(HEXFLOAT.sub("", text))}
 
 
-def check(blocks):
+def golden_differences():
+    """The lines of tests/golden-remedies.txt (comments aside, in any order and spacing) that the table
+    of evaluations does not compute at 53 bits, and those it computes that the file lacks."""
+    with open(os.path.join(ROOT, GOLDEN_REMEDIES), encoding="utf-8") as golden:
+        held = [" ".join(line.split()) for line in golden if line.strip() and not line.startswith("#")]
+    computed = golden_remedies()
+    extra = [
+        f"{GOLDEN_REMEDIES} holds {line!r}, which the table does not compute" for line in held if line not in computed
+    ]
+    missing = [
+        f"{GOLDEN_REMEDIES} holds {line!r} not once, as the table computes it"
+        for line in computed
+        if held.count(line) != 1
+    ]
+    return extra + missing
+
+
+def check():
     """Every disagreement between the pages, the scripts and the figure."""
+    with tempfile.TemporaryDirectory() as scratch:
+        drawn = os.path.join(scratch, "magnitudes.svg")
+        outputs = side_by_side(script_jobs() + [(f"python3 {FIGURE_SCRIPT} {drawn}", ROOT, {})])[:-1]
+        drawn_bytes = open(drawn, "rb").read()
+    by_script = [outputs[i : i + len(BACK_ENDS)] for i in range(0, len(outputs), len(BACK_ENDS))]
+    blocks = blocks_of(printed[0] for printed in by_script)
     problems, used, known = [], set(), set()
     for content in blocks.values():
         known |= numbers(content)
@@ -156,7 +202,7 @@ def check(blocks):
                     f"{page}: the block {script}: {name} differs from what the script prints now:\n"
                     f"--- page\n{content}\n--- {script}\n{blocks[(script, name)]}"
                 )
-        prose = re.sub(markers[0] + r".*?\n" + re.escape(markers[1]), "", text, flags=re.S)
+        prose = block_pattern(markers).sub("", text)
         for command, shown in commands(prose):
             printed = run(command, sys.executable)
             if printed != shown:
@@ -166,17 +212,14 @@ def check(blocks):
         if unknown:
             problems.append(f"{page}: numbers in the prose that no script prints: {' '.join(unknown)}")
     problems += [f"printed but on no page: {script}: {name}" for script, name in sorted(set(blocks) - used)]
-    # mpmath computes with gmpy2's integers where python3-gmpy2 is installed, else with its own.
+    problems += golden_differences()
     problems += [
         f"{script} prints other bytes with mpmath's own integers (MPMATH_NOGMPY=1) than with gmpy2's"
-        for script in SCRIPTS
-        if run(f"python3 {script}", sys.executable) != run(f"python3 {script}", sys.executable, MPMATH_NOGMPY="1")
+        for script, printed in zip(SCRIPTS, by_script)
+        if len(set(printed)) > 1
     ]
-    with tempfile.TemporaryDirectory() as scratch:
-        drawn = os.path.join(scratch, "magnitudes.svg")
-        run(f"python3 {FIGURE_SCRIPT} {drawn}", sys.executable)
-        if open(drawn, "rb").read() != open(os.path.join(ROOT, FIGURE), "rb").read():
-            problems.append(f"{FIGURE} is not what {FIGURE_SCRIPT} draws now")
+    if drawn_bytes != open(os.path.join(ROOT, FIGURE), "rb").read():
+        problems.append(f"{FIGURE} is not what {FIGURE_SCRIPT} draws now")
     return problems
 
 
@@ -198,11 +241,14 @@ def check_installed(installed):
             printed = run(command, sys.executable, installed)
             if printed != shown:
                 problems.append(f"{page}: `{command}` prints\n{printed}in {installed}, but the page shows\n{shown}")
-    for script in SCRIPTS:
-        if run(f"python3 {script}", sys.executable, installed) != run(f"python3 {script}", sys.executable):
-            problems.append(f"{script} prints other bytes in {installed} than in {ROOT}")
-    figure = open(os.path.join(installed, FIGURE), encoding="utf-8").read()
-    if run(f"python3 {FIGURE_SCRIPT}", sys.executable, installed) != figure:
+    drawing = [(f"python3 {FIGURE_SCRIPT}", installed, {})]
+    *outputs, drawn = side_by_side(script_jobs(installed, [{}]) + script_jobs(ROOT, [{}]) + drawing)
+    problems += [
+        f"{script} prints other bytes in {installed} than in {ROOT}"
+        for script, there, here in zip(SCRIPTS, outputs, outputs[len(SCRIPTS) :])
+        if there != here
+    ]
+    if drawn != open(os.path.join(installed, FIGURE), encoding="utf-8").read():
         problems.append(f"{FIGURE_SCRIPT} run in {installed} does not draw the {FIGURE} installed there")
     return problems
 
@@ -225,9 +271,9 @@ if __name__ == "__main__":
         print("\n\n".join(found) if found else f"the scripts run in {sys.argv[2]} as the explanation says")
         sys.exit(1 if found else 0)
     if sys.argv[1] == "--write":
-        write(generated_blocks())
+        write(blocks_of(side_by_side(script_jobs(back_ends=[{}]))))
     else:
-        found = check(generated_blocks())
+        found = check()
         print(
             "\n\n".join(found)
             if found

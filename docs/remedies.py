@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Prints the blocks of docs/numbers.md that show what fixes the evaluation, each with its result:
 the algebra (1 − 2x² in binary64), an exact sum of the rounded terms (math.fsum), the same
-term-by-term evaluation at wider significands (mpmath), and interval arithmetic (mpmath's iv).
+term-by-term evaluation at wider significands (mpmath), interval arithmetic (mpmath's iv), and each
+remedy of the table of evaluations (docs/evaluations.py) at 53 bits with the widths it needs and
+why; and the tables of the answers to the exercises on summation and K-fold summation
+(docs/answers.md).
 
 usage: /usr/bin/python3 docs/remedies.py   (needs mpmath: Debian's python3-mpmath)
 """
@@ -10,10 +13,16 @@ from fractions import Fraction
 
 import mpmath
 
-from polynomial import BINARY64_BITS, X, Y, emit, exact_f, minus, scientific, signed_terms, table, term_by_term
+from blocks import emit, table
+from evaluations import NARROWEST, REMEDIES, result, run, sign, thresholds
+from polynomial import X, Y, exact_f, signed_terms, term_by_term
+from roundings import BINARY64_BITS, mpmath_numbers
+from text import in_steps, minus, scientific
 
 F = exact_f(X, Y)
 WIDEST = 4 * BINARY64_BITS  # the widths searched: up to four binary64 significands
+PLAIN = "term_by_term"  # the program's order, which the remedies mend
+OFF_CHAIN = (1000, 300)  # a point that does not solve x² − 17y² = 1, where 1 − 2·x·x is not f
 
 
 def against(value, exact):
@@ -59,8 +68,7 @@ def fsum_block():
 def at_width(context, bits):
     """The term-by-term evaluation (Double's order) with every operation rounded to `bits` bits in
     mpmath's context (mpmath.mp: round to nearest; mpmath.iv: outward)."""
-    context.prec = bits
-    return term_by_term(X, Y, context.mpf).result
+    return term_by_term(X, Y, mpmath_numbers(context, bits)).result
 
 
 def least_width(decides):
@@ -114,8 +122,162 @@ def intervals_block():
     return table(["significand bits", "enclosure of f", "holds 0 (sign undecided)", "holds f"], rows)
 
 
+def width(bits):
+    """A threshold as the tables write it: the width, or none."""
+    return "none" if bits is None else bits
+
+
+def remedies_block():
+    """Each remedy at 53 bits at the program's point, exact, and the least widths from which it has
+    f's sign and equals f at every width up to 1024 (none where there is none): the table the
+    browser page's tests read, one row a remedy in the table's order."""
+    rows = []
+    for row in REMEDIES:
+        sign_from, exact_from = thresholds(row.key, X, Y)
+        rows.append([row.words, minus(str(result(row.key, X, Y, BINARY64_BITS))), width(sign_from), width(exact_from)])
+    return table(["evaluation", "at 53 bits", "sign right from", "exact from"], rows)
+
+
+def correct_digits(value, exact=F):
+    """How many leading decimal digits of value are right, in words: exact, the wrong sign, or
+    ⌊−log₁₀(|value − f| / |f|)⌋ correct digits (none below one)."""
+    if value == exact:
+        return "exact"
+    if sign(value) != sign(exact):
+        return "the wrong sign"
+    digits = 0
+    while 10 ** (digits + 1) * abs(value - exact) <= abs(exact):
+        digits += 1
+    return f"{digits} correct digits" if digits else "no correct digit"
+
+
+def errors_of_sum(key):
+    """(the error already in the five rounded terms, the error the evaluation's summation of them
+    adds) at 53 bits at the program's point: the rounded terms' exact sum less f, and the result
+    less that sum."""
+    terms = run(key, X, Y, BINARY64_BITS).of("term")
+    signs = [1 if term > 0 else -1 for term in signed_terms(X, Y)]
+    in_terms = sum(sign * term.value for sign, term in zip(signs, terms)) - F
+    return in_terms, result(key, X, Y, BINARY64_BITS) - F - in_terms
+
+
+def widths_text(key):
+    """'from s bits for the sign and e to be exact', a remedy's thresholds at the program's point."""
+    sign_from, exact_from = thresholds(key, X, Y)
+    return f"{width(sign_from)} bits for the sign and {width(exact_from)} to be exact"
+
+
+def summed_why(key, summing):
+    """Why a sum of the rounded terms stays wrong: the error in the terms against the one its
+    summing (in words) adds."""
+    in_terms, own = errors_of_sum(key)
+    plain = widths_text(PLAIN)
+    return (
+        f"the rounded terms already carry an error of {in_steps(in_terms)} steps ({scientific(in_terms)}), "
+        f"and {summing} adds {in_steps(own)} steps; it needs {widths_text(key)}"
+        + (", as the plain order does." if widths_text(key) == plain else f"; the plain order, {plain}.")
+    )
+
+
+def decimal(value):
+    """A rational as the tables write a width: whole, or to one decimal."""
+    return str(value) if value.denominator == 1 else f"{float(value):.1f}"
+
+
+def halved(key, folds):
+    """A remedy's thresholds against the plain order's over `folds`, 'exactly' those where they are."""
+    (sign_from, exact_from), (plain_sign, plain_exact) = thresholds(key, X, Y), thresholds(PLAIN, X, Y)
+    over = [Fraction(plain_sign, folds), Fraction(plain_exact, folds)]
+    needs = f"it needs {sign_from} and {exact_from} bits"
+    if over == [sign_from, exact_from]:
+        return f"{needs}, exactly the plain order's {plain_sign} and {plain_exact} over {folds}"
+    over_text = f"{decimal(over[0])} and {decimal(over[1])}"
+    return f"{needs}, where the plain order's {plain_sign} and {plain_exact} over {folds} are {over_text}"
+
+
+def compensated_why():
+    """Why compensated products halve the widths: each chain carries its own error to the sum."""
+    value, reused = result("compensated", X, Y, BINARY64_BITS), result("powers_reused", X, Y, BINARY64_BITS)
+    return (
+        f"each product chain carries its rounding error to the sum, as if at twice the width, and at 53 bits "
+        f"it gives {minus(str(value))}"
+        + (", as Extended2 does" if value == reused else "")
+        + f"; {halved('compensated', 2)}."
+    )
+
+
+def k_fold(key):
+    """K, the plain order's result at K·53 bits and K-fold summation's at 53, for the row sum_K."""
+    folds = int(key.split("_")[1])
+    return folds, result(PLAIN, X, Y, folds * BINARY64_BITS), result(key, X, Y, BINARY64_BITS)
+
+
+def k_fold_why(key):
+    """Why K-fold summation of the split products is the plain order at K·53 bits."""
+    folds, plain, value = k_fold(key)
+    return (
+        f"like the plain order at {folds}·53 = {folds * BINARY64_BITS} bits, which gives {minus(str(plain))} "
+        f"({correct_digits(plain)}), it gives {minus(str(value))} ({correct_digits(value)}); {halved(key, folds)}."
+    )
+
+
+def rewrite_why():
+    """Why 1 − 2·x·x is exact from its threshold on, and what it gives off the chain."""
+    sign_from, exact_from = thresholds("rewrite", X, Y)
+    longest = (2 * X * X).bit_length()
+    assert exact_from == longest and sign_from == NARROWEST
+    x, y = OFF_CHAIN
+    return (
+        f"every step is an integer of at most {longest} bits (2·x² has {longest}), so none rounds from "
+        f"{exact_from} bits on, and the sign is right at every width; off the chain it is not f at all: at "
+        f"({x}, {y}) it gives {minus(str(result('rewrite', x, y, BINARY64_BITS)))} where f is {exact_f(x, y)}."
+    )
+
+
+def why_block():
+    """One sentence for each remedy: why it gives what it gives, from its numbers."""
+    why = {"compensated": compensated_why(), "rewrite": rewrite_why()}
+    why["neumaier"] = summed_why("neumaier", "Neumaier's sum of them")
+    why["exact_sum"] = summed_why("exact_sum", "rounding their exact sum once")
+    why.update({row.key: k_fold_why(row.key) for row in REMEDIES if row.key.startswith("sum_")})
+    return "\n".join(f"- **{row.short}**: {why[row.key]}" for row in REMEDIES)
+
+
+def summation_block():
+    """The answers on summation: the plain order, Neumaier's sum and the exact sum at 53 bits, in
+    steps, with the error already in the rounded terms and the one each summing adds, and their
+    thresholds."""
+    rows = []
+    for key, label in [(PLAIN, "term by term (Double)"), ("neumaier", "Neumaier"), ("exact_sum", "exact sum")]:
+        in_terms, own = errors_of_sum(key)
+        value = result(key, X, Y, BINARY64_BITS)
+        rows.append([label, in_steps(value), in_steps(in_terms), in_steps(own), *map(width, thresholds(key, X, Y))])
+    header = ["evaluation", "at 53 bits, in steps", "error in the rounded terms, in steps", "error the summing adds"]
+    return table(header + ["sign right from", "exact from"], rows)
+
+
+def k_fold_block():
+    """The answers on K-fold summation: each K at 53 bits against the plain order at K·53 bits, and
+    their thresholds against the plain order's over K."""
+    plain_sign, plain_exact = thresholds(PLAIN, X, Y)
+    rows = []
+    for row in REMEDIES:
+        if row.key.startswith("sum_"):
+            folds, plain, value = k_fold(row.key)
+            over = f"{decimal(Fraction(plain_sign, folds))}, {decimal(Fraction(plain_exact, folds))}"
+            widths = ", ".join(str(width(bits)) for bits in thresholds(row.key, X, Y))
+            rows.append([folds, minus(str(value)), correct_digits(value), minus(str(plain)), correct_digits(plain)])
+            rows[-1] += [widths, over]
+    header = ["K", "K-fold at 53 bits", "right", "the plain order at K·53 bits", "right", "K-fold: sign, exact from"]
+    return table(header + ["the plain order's over K"], rows)
+
+
 if __name__ == "__main__":
     emit("algebra", algebra_block())
     emit("fsum", fsum_block())
     emit("widths", widths_block())
     emit("intervals", intervals_block())
+    emit("remedies", remedies_block())
+    emit("remedies-why", why_block())
+    emit("summation-answers", summation_block())
+    emit("k-fold-answers", k_fold_block())

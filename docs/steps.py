@@ -8,38 +8,19 @@ are Python floats, binary64 with one rounding per operation, in the program's or
 usage: python3 docs/steps.py   (any python3; docs/page.py puts the blocks into the pages)
 """
 import re
+import textwrap
 from fractions import Fraction
 
-from polynomial import (
-    BINARY32_MAX,
-    BINARY64_BITS,
-    STEP,
-    STEP_EXPONENT,
-    TERM_NAMES,
-    TOP_EXPONENT,
-    U,
-    X,
-    Y,
-    chain_lengths,
-    emit,
-    evaluations,
-    exact_f,
-    gamma_name,
-    in_steps,
-    minus,
-    power,
-    program_output,
-    program_text,
-    significant_digits,
-    reusing_powers,
-    scientific,
-    signed_terms,
-    table,
-    term_by_term,
-)
+from blocks import emit, table
+from evaluations import LINES, operand_words, program_lines, what_line_computes
+from polynomial import STEP, STEP_EXPONENT, TERM_NAMES, TOP_EXPONENT, X, Y, chain_lengths, exact_f
+from polynomial import reusing_powers, signed_terms, term_by_term
+from roundings import BINARY32_MAX, BINARY64_BITS, U
+from text import PLAIN_DIGITS, SUPERSCRIPT_DIGITS, gamma_name, in_steps, minus, power, program_output, program_text
+from text import hexadecimal, scientific, significant_digits
 
-SUPERSCRIPT_DIGITS = "⁰¹²³⁴⁵⁶⁷⁸⁹⁻"
-PLAIN_DIGITS = str.maketrans(SUPERSCRIPT_DIGITS, "0123456789-")
+TO_PLAIN = str.maketrans(SUPERSCRIPT_DIGITS, PLAIN_DIGITS)
+MAN_COLUMNS = 79  # the man page's source lines are wrapped to fit 80 columns
 F = exact_f(X, Y)
 TERMS = signed_terms(X, Y)
 LARGEST = max(abs(term) for term in TERMS)
@@ -63,17 +44,9 @@ def relative_error(value, exact):
 def labels_block(results):
     """The four lines, whose results are given: what each computes, and that all four are binary64."""
     rows = [
-        [
-            "Single",
-            "binary32 values, widened exactly before each multiply",
-            "binary64",
-            "term by term, the 578·x²·y⁴ term **subtracted**",
-        ],
-        ["Double", "binary64", "binary64", "term by term"],
-        ["Extended", "binary64", "binary64", "the same computation as Double, under its own label"],
-        ["Extended2", "binary64", "binary64", "x⁴ and y⁴ computed once and reused"],
+        [line.label, operand_words(line), "binary64", what_line_computes(line), minus(program_text(result))]
+        for line, result in zip(LINES, results)
     ]
-    rows = [row + [minus(program_text(result))] for row, result in zip(rows, results)]
     return table(["line", "operands", "arithmetic", "order", "result"], rows)
 
 
@@ -217,7 +190,7 @@ def accounting_block(run, exact_terms):
 
 def single_block(result):
     """g, the Single line's result, and how far apart they are."""
-    g = exact_f(X, Y, subtract_t2=True)
+    g = exact_f(X, Y, t2_sign=-1)
     rows = [
         ["exact g", minus(str(g))],
         ["exact g, about", scientific(g, 6)],
@@ -257,12 +230,6 @@ def printed_block(lines):
     return table(["line", "shortest decimal that reads back", "17 significant digits", "printed"], rows)
 
 
-def hexadecimal(value):
-    """The exact hexadecimal form with no trailing zero digits, as the evaluation tests write it."""
-    mantissa, exponent = value.hex().split("p")
-    return f"{mantissa.rstrip('0').rstrip('.')}p{exponent}" if value != 0 else "0x0p+0"
-
-
 def appendix_block(run):
     """Every step of one evaluation, exact in hexadecimal and as the shortest decimal."""
     rows = [[name, hexadecimal(v), minus(repr(v))] for name, v in run.named()]
@@ -273,7 +240,7 @@ def roff(text):
     """Page text as man page text: minus signs, middle dots, ≈ and superscript powers for roff."""
     for plain, escaped in [("-", "\\-"), ("−", "\\-"), ("·", "\\(pc"), ("≈", "\\(ap")]:
         text = text.replace(plain, escaped)
-    return re.sub(f"[{SUPERSCRIPT_DIGITS}]+", lambda m: "\\(ha" + m[0].translate(PLAIN_DIGITS), text)
+    return re.sub(f"[{SUPERSCRIPT_DIGITS}]+", lambda m: "\\(ha" + m[0].translate(TO_PLAIN), text)
 
 
 def man_description_block():
@@ -286,34 +253,31 @@ def man_description_block():
 
 
 def man_labels_block(lines):
-    """The man page's list of the four lines (the evaluations), each with its result."""
-    texts = [
-        "binary32 operands, each widened exactly to binary64 before it is multiplied;\n"
-        "the terms one by one, with the 578·x^2·y^4 term subtracted, so it\nevaluates another polynomial",
-        "binary64 operands, the terms one by one",
-        "the same computation as Double, under its own label",
-        "binary64 operands, x^4 and y^4 computed once and reused",
-    ]
-    entries = [
-        f".TP\n.B {label}\n{roff(text)}; {roff(program_text(run.result))}." for (label, run), text in zip(lines, texts)
-    ]
-    return "\n".join(entries).replace("^", "\\(ha")
+    """The man page's list of the four lines (the evaluations), each with its result: its operands
+    and what it computes, in words (a list whose first item holds a comma takes a semicolon)."""
+    entries = []
+    for line, (label, run) in zip(LINES, lines):
+        operands, what = operand_words(line, long=True), what_line_computes(line, long=True)
+        text = f"{operands}{';' if ',' in operands else ','} {what}" if operands else what
+        wrapped = textwrap.fill(roff(f"{text}; {program_text(run.result)}."), MAN_COLUMNS, break_on_hyphens=False)
+        entries.append(f".TP\n.B {label}\n{wrapped}")
+    return "\n".join(entries)
 
 
 def man_output_block(results):
     """The program's output, whose results are given, as the man page's example shows it."""
-    return roff(program_output(results).replace("    ", ""))
+    return roff(program_output([(line.label, result) for line, result in zip(LINES, results)]).replace("    ", ""))
 
 
 def main():
     """Prints every block, from the four lines evaluated once."""
-    lines = evaluations()
+    lines = program_lines()
     (_, single), (_, double), _, (_, reuse) = lines
     results = [run.result for _, run in lines]
     emit("man-description", man_description_block())
     emit("man-labels", man_labels_block(lines))
     emit("man-output", man_output_block(results))
-    emit("output", program_output(results))
+    emit("output", program_output([(label, run.result) for label, run in lines]))
     emit("labels", labels_block(results))
     emit("terms", terms_block())
     emit("expansion", expansion_block())
@@ -323,7 +287,7 @@ def main():
     emit("steps-reuse", accounting_block(reuse, TERMS))
     emit("reuse-facts", reuse_facts_block(double, reuse))
     emit("single", single_block(single.result))
-    emit("steps-single", accounting_block(single, signed_terms(X, Y, subtract_t2=True)))
+    emit("steps-single", accounting_block(single, signed_terms(X, Y, t2_sign=-1)))
     emit("printed", printed_block(lines))
     for name, run in [("single", single), ("double", double), ("reuse", reuse)]:
         emit(f"appendix-{name}", appendix_block(run))

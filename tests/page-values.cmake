@@ -1,7 +1,7 @@
 # Fails unless the hexadecimal values on docs/numbers.md are the golden steps (tests/golden-steps.txt),
 # in the same order, and unless every number of the page, the exercises and their answers, the
-# README's opening and the man page, and the figure, are what the scripts in docs/ print and draw now
-# (docs/page.py --check). With INSTALLED, the folder of an installed README, fails unless instead the
+# README's opening and the man page, and the figure, are what the scripts in docs/ print and draw now,
+# and tests/golden-remedies.txt what the table of evaluations computes (docs/page.py --check). With INSTALLED, the folder of an installed README, fails unless instead the
 # scripts run there as the explanation's pages show (docs/page.py --check-installed).
 # usage: cmake -DSOURCE_DIR=<source dir> [-DINSTALLED=<folder>] -P page-values.cmake
 cmake_minimum_required(VERSION 3.20)

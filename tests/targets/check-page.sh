@@ -3,7 +3,8 @@
 # the program's run (its bytes, status 0, nothing on standard error); at the program's point every
 # binary64 step of the program's routines, valued as in tests/golden-steps.txt; what the page holds in
 # #results, at three points and widths, against an exact model in Python (tests/targets/page-results.py):
-# every step, the fused results, the shares of each term's error and the thresholds;
+# every step, the fused results, the interval, the shares of each term's error, the remedies and
+# the detectors, and the thresholds;
 # at another solution of x^2 - 17y^2 = 1 that binary32 cannot hold, f = 1 - 2x^2; and a bad x named.
 #
 # The page is built in the WebAssembly tree of the target.wasm32-wasi test (by page.build); CTest
@@ -38,9 +39,11 @@ expect_element() {
   exit 1
 }
 
-# Checks #results against the exact model at the point $1, $2 and the width $3.
+# Checks #results against the exact model at the point $1, $2 and the width $3, with a python3 that
+# has mpmath (POLYEVAL_MODEL_PYTHON, which CTest sets where it finds one).
 expect_results() {
-  element_text '<script type="application/json" id="results">' | python3 "$source_dir/tests/targets/page-results.py" "$source_dir" "$@"
+  element_text '<script type="application/json" id="results">' |
+    "${POLYEVAL_MODEL_PYTHON:-python3}" "$source_dir/tests/targets/page-results.py" "$source_dir" "$@"
 }
 
 # The program's point: its run, the routines' steps against the golden steps, and the page's own

@@ -1,0 +1,423 @@
+"""The arithmetics the evaluations run in, shared by the scripts that write the explanation's numbers
+and by the page's test. Not a program of its own.
+
+An arithmetic is a number type whose + - * round as that arithmetic rounds, and a conversion that
+turns an integer into such a number; the orders of docs/polynomial.py run over any of them. The
+point and the coefficients are integers, and an integer rounded to a significand of p >= 2 bits is
+an integer again (a multiple of a power of two), so every arithmetic here is integer arithmetic,
+exact at any width, with an exponent as wide as it needs.
+
+  nearest(bits)         every operand and result rounded to nearest, ties to even
+  registers(bits, s)    the same, but what the program stores in a variable rounded to s bits (the
+                        x87 unit's 64-bit registers and 53-bit variables)
+  fused(bits)           each sum fused with the last product of a term, as a compiler contracts them
+  outward(bits)         intervals, each end rounded outward
+  traced(bits)          nearest, each number with its exact value and the operands of its product
+  mpmath_numbers(c, b)  mpmath's numbers in its context c (mp: nearest, iv: outward) at b bits
+  Chain()               counts the roundings a term collects
+  running_bound(bits)   nearest, each number with a bound on its error from computed values alone
+  random_rounding(bits, draws)  each operation rounded up or down as a bit of `draws` says
+  products_rounded(bits, rule)  the terms formed to nearest, then summed by `rule` (neumaier_sum,
+                        exact_sum)
+  error_free_products(bits)     each product chain carried with its error into a compensated sum
+  expansion(bits, k)    every product split exactly into parts, summed by k-fold summation
+"""
+from fractions import Fraction
+
+BINARY64_BITS = 53  # significand width of binary64, the hidden bit included
+BINARY32_MAX = (2 - Fraction(2) ** -23) * Fraction(2) ** 127  # the largest finite binary32
+U = Fraction(1, 2**BINARY64_BITS)  # the unit roundoff of binary64, round to nearest
+
+
+def rounded(value, bits):
+    """The integer value rounded to nearest, ties to even, with a significand of the given bits."""
+    drop = abs(value).bit_length() - bits
+    if drop <= 0:
+        return value
+    # Adding half a unit and flooring (Python's >> floors) rounds to nearest, a tie upward; a tie
+    # whose upward neighbour is odd goes down instead.
+    halfway = value + (1 << (drop - 1))
+    kept = halfway >> drop
+    if kept & 1 and not halfway & ((1 << drop) - 1):
+        kept -= 1
+    return kept << drop
+
+
+def directed(value, bits, up):
+    """The integer value rounded to a significand of `bits` bits toward +∞ (up) or −∞."""
+    drop = abs(value).bit_length() - bits
+    if drop <= 0:
+        return value
+    below = value >> drop << drop  # toward −∞: Python's >> floors
+    return below + (1 << drop) if up and below != value else below
+
+
+def two_sum(a, b, bits):
+    """(s, a + b − s) with s the sum rounded to `bits` bits: the sum and its error, exactly."""
+    s = rounded(a + b, bits)
+    return s, a + b - s
+
+
+def two_product(a, b, bits):
+    """(h, a·b − h) with h the product rounded to `bits` bits: the product and its error, exactly."""
+    h = rounded(a * b, bits)
+    return h, a * b - h
+
+
+class Rounded:
+    """A number of an arithmetic that rounds every sum and product to a significand of `bits` bits,
+    and what the program stores in a variable to `stored_bits` bits (where given)."""
+
+    def __init__(self, value, bits, stored_bits=None):
+        self.value, self.bits, self.stored_bits = value, bits, stored_bits
+
+    def _result(self, value):
+        return Rounded(rounded(value, self.bits), self.bits, self.stored_bits)
+
+    def __add__(self, other):
+        return self._result(self.value + other.value)
+
+    def __sub__(self, other):
+        return self._result(self.value - other.value)
+
+    def __mul__(self, other):
+        return self._result(self.value * other.value)
+
+    def stored(self):
+        if self.stored_bits is None:
+            return self
+        return Rounded(rounded(self.value, self.stored_bits), self.bits, self.stored_bits)
+
+
+def nearest(bits):
+    """The arithmetic of `bits`-bit significands, to nearest with ties to even: its conversion."""
+    return lambda value: Rounded(rounded(value, bits), bits)
+
+
+def registers(bits, stored_bits):
+    """The arithmetic of a unit that rounds every result to `bits` bits in its registers and to
+    `stored_bits` bits where the program stores it in a variable: its conversion."""
+    return lambda value: Rounded(rounded(value, bits), bits, stored_bits)
+
+
+class Fused(Rounded):
+    """A number of `bits`-bit arithmetic in which an addition or subtraction is fused with the last
+    multiplication of one of its operands and rounded once, as a compiler contracts them: a product
+    is held exact (pending) until a sum takes it; anything else takes it rounded. Where both
+    operands are such products, an addition fuses its second and a subtraction its first, which is
+    how GCC 12 contracted the program's sums on the targets with fused multiply-add."""
+
+    def __init__(self, value, bits, pending=None):
+        super().__init__(value, bits)
+        self.pending = pending  # the exact product, before its rounding to value
+
+    def _result(self, value, pending=None):
+        return Fused(rounded(value, self.bits), self.bits, pending)
+
+    def __mul__(self, other):
+        product = self.value * other.value
+        return self._result(product, pending=product)
+
+    def __add__(self, other):
+        if other.pending is not None:
+            return self._result(self.value + other.pending)
+        return self._result((self.value if self.pending is None else self.pending) + other.value)
+
+    def __sub__(self, other):
+        if self.pending is not None:
+            return self._result(self.pending - other.value)
+        return self._result(self.value - (other.value if other.pending is None else other.pending))
+
+    def stored(self):
+        return Fused(self.value, self.bits)
+
+
+def fused(bits):
+    """The arithmetic of `bits`-bit significands with each sum fused with a product: its conversion."""
+    return lambda value: Fused(rounded(value, bits), bits)
+
+
+class Outward:
+    """A number of p-bit interval arithmetic: its ends, each rounded outward; value is the pair."""
+
+    def __init__(self, low, high, bits):
+        self.low, self.high, self.bits = low, high, bits
+
+    def _of(self, low, high):
+        return Outward(directed(low, self.bits, False), directed(high, self.bits, True), self.bits)
+
+    def __add__(self, other):
+        return self._of(self.low + other.low, self.high + other.high)
+
+    def __sub__(self, other):
+        return self._of(self.low - other.high, self.high - other.low)
+
+    def __mul__(self, other):
+        products = [a * b for a in (self.low, self.high) for b in (other.low, other.high)]
+        return self._of(min(products), max(products))
+
+    @property
+    def value(self):
+        return self.low, self.high
+
+
+def outward(bits):
+    """The arithmetic of p-bit intervals, every operand and result rounded outward: its conversion."""
+    return lambda value: Outward(directed(value, bits, False), directed(value, bits, True), bits)
+
+
+class Traced:
+    """A number of p-bit arithmetic to nearest with its history: its rounded and exact values, and for
+    a product its two operands."""
+
+    def __init__(self, value, exact, bits, left=None, right=None):
+        self.value, self.exact, self.bits, self.left, self.right = value, exact, bits, left, right
+
+    def __mul__(self, other):
+        return Traced(rounded(self.value * other.value, self.bits), self.exact * other.exact, self.bits, self, other)
+
+    def __add__(self, other):
+        return Traced(rounded(self.value + other.value, self.bits), self.exact + other.exact, self.bits)
+
+    def __sub__(self, other):
+        return Traced(rounded(self.value - other.value, self.bits), self.exact - other.exact, self.bits)
+
+
+def traced(bits):
+    """The arithmetic of p bits to nearest that keeps each number's history: its conversion."""
+    return lambda value: Traced(rounded(value, bits), value, bits)
+
+
+def mpmath_numbers(context, bits):
+    """mpmath's numbers in its context (mpmath.mp: to nearest; mpmath.iv: outward), every operation
+    rounded to `bits` bits: their conversion. The context's precision is set for all its numbers."""
+    context.prec = bits
+    return context.mpf
+
+
+class Chain:
+    """Counts roundings: chain is the most roundings any exact term's relative error collects on its
+    way to this value (a product collects its factors' and its own; a sum, the longer one's and its own)."""
+
+    def __init__(self, chain=0):
+        self.chain = chain  # Chain() is an exact operand: nothing rounded yet
+
+    def _other(self, other):
+        return other.chain if isinstance(other, Chain) else 0  # an exact constant
+
+    def __add__(self, other):
+        return Chain(max(self.chain, self._other(other)) + 1)
+
+    __sub__ = __add__
+
+    def __mul__(self, other):
+        return Chain(self.chain + self._other(other) + 1)
+
+    __rmul__ = __mul__
+
+
+def local_bound(value, bits):
+    """A bound on the error of rounding that gave the integer value at `bits` bits: 0 where |value|
+    has at most `bits` bits (an integer result of integers that fits was not rounded), else half a
+    unit in its last place (at a power of two rounded up, half a unit of the binade above: more than
+    the error, still a bound)."""
+    length = abs(value).bit_length()
+    return 0 if length <= bits else 1 << (length - bits - 1)
+
+
+class Bounded:
+    """A number of p-bit arithmetic to nearest with a running bound: value, as computed, and bound,
+    an integer bound on |value − its exact value| computed from computed values alone."""
+
+    def __init__(self, value, bound, bits):
+        self.value, self.bound, self.bits = value, bound, bits
+
+    def _of(self, exact_of_computed, carried):
+        value = rounded(exact_of_computed, self.bits)
+        return Bounded(value, local_bound(value, self.bits) + carried, self.bits)
+
+    def __mul__(self, other):
+        a, c = self, other
+        return self._of(a.value * c.value, abs(a.value) * c.bound + abs(c.value) * a.bound + a.bound * c.bound)
+
+    def __add__(self, other):
+        return self._of(self.value + other.value, self.bound + other.bound)
+
+    def __sub__(self, other):
+        return self._of(self.value - other.value, self.bound + other.bound)
+
+
+def running_bound(bits):
+    """The arithmetic of p bits to nearest that carries a running error bound: its conversion."""
+
+    def number(value):
+        value = rounded(value, bits)
+        return Bounded(value, local_bound(value, bits), bits)
+
+    return number
+
+
+MASK64 = (1 << 64) - 1
+GOLDEN_GAMMA = 0x9E3779B97F4A7C15  # splitmix64's increment, 2^64 over the golden ratio, odd
+
+
+def splitmix64(seed):
+    """The top bit of each output of splitmix64 started at the seed, one after another."""
+    state = seed
+    while True:
+        state = (state + GOLDEN_GAMMA) & MASK64
+        z = state
+        z = ((z ^ (z >> 30)) * 0xBF58476D1CE4E5B9) & MASK64  # splitmix64's two multipliers
+        z = ((z ^ (z >> 27)) * 0x94D049BB133111EB) & MASK64
+        z ^= z >> 31
+        yield z >> 63
+
+
+class RandomlyRounded(Rounded):
+    """A number of p-bit arithmetic in which every operation takes the next of `draws` (bits) and is
+    rounded toward +∞ where it is 1 and toward −∞ where it is 0, exact or not."""
+
+    def __init__(self, value, bits, draws):
+        super().__init__(value, bits)
+        self.draws = draws
+
+    def _result(self, value):
+        return RandomlyRounded(directed(value, self.bits, next(self.draws) == 1), self.bits, self.draws)
+
+
+def random_rounding(bits, draws):
+    """The arithmetic of p bits rounded at random by the bits `draws` yields: its conversion (an
+    operand is converted to nearest and draws nothing)."""
+    return lambda value: RandomlyRounded(rounded(value, bits), bits, draws)
+
+
+# The remedies' arithmetics form the terms first, each in its own way, and sum them at the end by a
+# rule of their own: a sum is the list of the signed terms taken so far, its value their sum by the
+# rule. A term's rule is set by its arithmetic.
+
+
+class Summed:
+    """The running sum of such an arithmetic: the signed terms (sign, term) taken so far, in order."""
+
+    def __init__(self, rule, terms):
+        self.rule, self.terms = rule, terms
+
+    def __add__(self, other):
+        return Summed(self.rule, self.terms + [(1, other)])
+
+    def __sub__(self, other):
+        return Summed(self.rule, self.terms + [(-1, other)])
+
+    @property
+    def value(self):
+        return self.rule(self.terms)
+
+
+class Term:
+    """A term of such an arithmetic (rule: how its sums are summed): a sum with it starts the list."""
+
+    def __add__(self, other):
+        return Summed(self.rule, [(1, self), (1, other)])
+
+    def __sub__(self, other):
+        return Summed(self.rule, [(1, self), (-1, other)])
+
+
+class RoundedTerm(Term):
+    """A term formed to nearest at `bits` bits, product by product, as the program forms it."""
+
+    def __init__(self, value, bits, rule):
+        self.value, self.bits, self.rule = value, bits, rule
+
+    def __mul__(self, other):
+        return RoundedTerm(rounded(self.value * other.value, self.bits), self.bits, self.rule)
+
+
+def products_rounded(bits, rule):
+    """The arithmetic whose terms are rounded to nearest as the program rounds them and whose sums
+    are deferred to `rule` (a function of the signed terms): its conversion."""
+    return lambda value: RoundedTerm(rounded(value, bits), bits, rule)
+
+
+def neumaier_sum(bits):
+    """Neumaier's compensated sum at `bits` bits of the signed terms: the running sum s and, in c,
+    the sum of each addition's error; the result s + c, rounded."""
+
+    def rule(terms):
+        s = c = 0
+        for sign, term in terms:
+            a = sign * term.value
+            t = rounded(s + a, bits)
+            if abs(s) >= abs(a):
+                e = rounded(rounded(s - t, bits) + a, bits)
+            else:
+                e = rounded(rounded(a - t, bits) + s, bits)
+            c = rounded(c + e, bits)
+            s = t
+        return rounded(s + c, bits)
+
+    return rule
+
+
+def exact_sum(bits):
+    """The signed terms summed exactly and rounded once to `bits` bits."""
+    return lambda terms: rounded(sum(sign * term.value for sign, term in terms), bits)
+
+
+class ErrorFreeTerm(Term):
+    """A product chain at `bits` bits carried with its error: value, the chain's rounded product, and
+    error, the rounded sum of each product's exact error and the error before it carried along."""
+
+    def __init__(self, value, error, bits):
+        self.value, self.error, self.bits = value, error, bits
+
+    def __mul__(self, factor):
+        assert factor.error == 0, "a chain is multiplied by an operand, which carries no error"
+        h, error = two_product(self.value, factor.value, self.bits)
+        carried = rounded(rounded(self.error * factor.value, self.bits) + error, self.bits)
+        return ErrorFreeTerm(h, carried, self.bits)
+
+    def rule(self, terms):
+        """The compensated sum of the signed chains: S by error-free sums, E the rounded sum of each
+        sum's error and each chain's own; the result S + E, rounded."""
+        s = e = 0
+        for sign, term in terms:
+            s, error = two_sum(s, sign * term.value, self.bits)
+            e = rounded(e + rounded(error + sign * term.error, self.bits), self.bits)
+        return rounded(s + e, self.bits)
+
+
+def error_free_products(bits):
+    """The arithmetic of compensated products summed by a compensated sum: its conversion."""
+    return lambda value: ErrorFreeTerm(rounded(value, bits), 0, bits)
+
+
+class Expansion(Term):
+    """A product chain at `bits` bits split exactly: parts whose sum is the exact product of the chain's
+    operands, each a `bits`-bit number; summed by K-fold summation (folds = K)."""
+
+    def __init__(self, parts, bits, folds):
+        self.parts, self.bits, self.folds = parts, bits, folds
+
+    def __mul__(self, factor):
+        [v] = factor.parts  # a chain is multiplied by an operand, one part
+        split = [two_product(a, v, self.bits) for a in self.parts]
+        parts = [h for h, _ in split if h != 0] + [error for _, error in split if error != 0]
+        return Expansion(parts, self.bits, self.folds)
+
+    def rule(self, terms):
+        """K-fold summation of the signed chains' parts, concatenated in term order: K − 1 passes of
+        error-free sums that carry each sum forward and leave its error behind, then a plain sum."""
+        v = [sign * part for sign, term in terms for part in term.parts]
+        for _ in range(self.folds - 1):
+            for i in range(1, len(v)):
+                v[i], v[i - 1] = two_sum(v[i], v[i - 1], self.bits)
+        s = 0
+        for part in v:
+            s = rounded(s + part, self.bits)
+        return s
+
+
+def expansion(bits, folds):
+    """The arithmetic of exact expansions summed K-fold (K = folds): its conversion."""
+    return lambda value: Expansion([rounded(value, bits)], bits, folds)
