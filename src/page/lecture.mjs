@@ -1,268 +1,279 @@
-// The lecture view: the page's story in five steps, each one screen of a projector, drawn from the
-// same models as the page: (1) the program's four results and their verdicts, (2) the operations
-// that made the error, (3) why, (4) the error against width, (5) fused and interval at p.
-import { TERM_NAMES, abs } from './arithmetic.mjs';
+// The lecture view: the page's story one projector screen at a time, drawn from the same models and
+// in the same words as the page, its numbers large: the four results; why, and what a step is; what
+// made the error; the error against the width; fused and interval; how a program could know, and
+// what fixes it.
+import { abs } from './arithmetic.mjs';
+import { rows } from './evaluations.mjs';
 import { chartFigure } from './chart.mjs';
+import { boundWords, intervalWords, lineWords, randomWords, widthName } from './sections.mjs';
+import { compact, inSteps, scientific } from './text.mjs';
+import { drawnLarge, h, ordinal, spacingText, stepName, summary } from './views.mjs';
 import { PRESETS } from './model.mjs';
-import { widthName } from './sections.mjs';
-import { compact, inSteps, minus, scientific } from './text.mjs';
-import { h, ordinal } from './views.mjs';
 
-export const LECTURE_STEPS = 5;
+// One line of a lecture list: a label, a large value, the verdict's words, and more words below.
+const line = (tone, label, value, said, more = null) =>
+  h(
+    'li',
+    { class: `lecture-line ${tone}` },
+    h('span', { class: 'label' }, label),
+    value === null ? null : h('span', { class: 'value' }, value),
+    h('span', { class: 'verdict' }, said),
+    more && h('span', { class: 'what' }, more),
+  );
 
-// A number's text (text.mjs's form, d.dddddd·10ⁿ) with its exponent as a superscript element, which
-// a projector shows at a size of its own rather than as a small superscript digit.
-function large(text) {
-  const match = /^(.*·10)([⁻⁰¹²³⁴⁵⁶⁷⁸⁹]+)$/.exec(text);
-  if (!match) return h('span', { class: 'big' }, text);
-  const digits = [...match[2]].map(c => '-0123456789'['⁻⁰¹²³⁴⁵⁶⁷⁸⁹'.indexOf(c)]).join('');
-  return h('span', { class: 'big' }, match[1], h('sup', { class: 'exponent' }, minus(digits)));
-}
-
-// Step 1: the program's four lines (runModel) and what each is worth against f; Single's also
-// against g, the polynomial it evaluates, whose digits it has.
-function fourResults(run, printed) {
+// Step 1: the program's four lines and what each is worth against f (Single's also against g).
+function fourResults({ run }) {
+  const { lines, printed, f } = run;
   return [
     h('h2', {}, 'The program’s four results'),
     h(
       'ul',
       { class: 'lecture-results' },
-      run.lines.map(({ routine, verdict, againstF }, i) => {
-        const [label, value] = (printed[i] ?? '(no line): ').split(': ');
+      lines.map(({ label, row, verdict, againstF }, i) => {
         const judged = againstF ?? verdict;
-        return h(
-          'li',
-          { class: `lecture-line ${againstF ? 'neutral' : verdict.good ? 'good' : 'bad'}` },
-          h('span', { class: 'label' }, label.replace('Ergebnis ', '')),
-          h('code', { class: 'big' }, value),
-          h('span', { class: 'verdict' }, `${judged.summary}${againstF ? ' of f' : ''}`),
-          h('span', { class: 'what' }, 'relative error ', relative(judged.relative)),
-          routine.subtractT2 ? h('span', { class: 'what' }, `its digits are g’s: ${verdict.summary} of g`) : null,
+        const what = [lineWords(label, row), row.t2 ? ['; against g: ', summary(verdict, 'g')] : null];
+        return line(
+          `${againstF ? 'neutral' : verdict.tone} printed`,
+          h('code', { class: 'big' }, printed[i] ?? `(no ${label} line)`),
+          null,
+          summary(judged),
+          what,
         );
       }),
     ),
-    h('p', {}, 'The exact value is f = ', large(compact(run.lines[1].verdict.exact)), ': no line is near it.'),
+    h('p', {}, 'The exact value is f = ', compact(f), ': no line is near it.'),
   ];
 }
 
-// A relative error num/den in large type: 1.62·10²⁸ times |f|.
-function relative(fraction) {
-  if (fraction === null) return 'none: f = 0';
-  const [num, den] = fraction;
-  if (num === den) return '1, all of |f|';
-  return [large(scientific(num, den)), num < den ? ' of |f|' : ' times |f|'];
+// Step 2: the terms against |f|, κ, the bound at p, and what a step is, before anything is counted in steps.
+function whyStep({ point, width }) {
+  const { terms, f, magnitudes } = point;
+  const labels = rows('order')[0].order.terms.map(term => term.label);
+  const head = h(
+    'tr',
+    {},
+    ['term', 'value', 'against |f|'].map(t => h('th', {}, t)),
+  );
+  const body = terms.map((t, i) =>
+    h(
+      'tr',
+      {},
+      h('th', { scope: 'row' }, labels[i]),
+      h('td', {}, compact(abs(t))),
+      h('td', {}, f === 0n ? '' : [scientific(abs(t), abs(f)), ' × |f|']),
+    ),
+  );
+  const bound = width.bound;
+  return [
+    h('h2', {}, 'Why: the terms against |f|'),
+    h('table', { class: 'lecture-table' }, h('thead', {}, head), h('tbody', {}, body)),
+    f === 0n
+      ? h('p', {}, 'f = 0 here: nothing to measure the terms against.')
+      : h(
+          'p',
+          { class: 'lecture-facts' },
+          'κ = Σ|terms| / |f| = ',
+          scientific(magnitudes, abs(f)),
+          bound
+            ? [
+                `; bound γₙ·κ at ${width.p} bits = `,
+                scientific(...bound.of),
+                bound.of[0] >= bound.of[1] ? ': no digit can be trusted' : ': below 1',
+              ]
+            : '',
+        ),
+    width.exponent === null
+      ? null
+      : h(
+          'p',
+          { class: 'lecture-facts' },
+          `A step: near the largest term, ${width.p}-bit numbers are `,
+          spacingText(width.exponent),
+          ' apart. A sum there moves by whole steps; f is ',
+          inSteps(f, width.exponent),
+          ' steps.',
+        ),
+  ];
 }
 
-// Step 2: each term's error, its largest share and each sum's own rounding, the largest marked.
-function madeBy(width) {
-  const acc = width.accounts.termByTerm;
-  const terms = width.shares.termByTerm;
-  const steps = error => (width.exponent === null ? '—' : inSteps(error, width.exponent));
-  const effects = acc.rows.filter(row => row.effect !== null).map(row => abs(row.effect));
-  const largest = effects.reduce((a, b) => (b > a ? b : a), 0n);
+// Step 3: each term's and sum's effect on the result in steps, the largest marked, and why the
+// power-reuse order gives what it gives.
+function madeBy({ width }) {
+  const [plain, reused] = rows('order').map(row => width.at[row.key]);
+  const effects = plain.account.rows.filter(row => row.effect !== null);
+  const largest = effects.reduce((a, row) => (abs(row.effect) > abs(a) ? row.effect : a), 0n);
+  const shareOf = plain.shares.map(({ roundings }) =>
+    roundings.reduce((a, b) => (abs(b.share) > abs(a.share) ? b : a), roundings[0]),
+  );
   let term = 0;
-  const rows = acc.rows.map(row => {
-    const split = row.role === 'term' ? terms[term++] : null;
-    const share = split?.roundings.find(r => r.share === split.largest);
-    const marked = row.effect !== null && abs(row.effect) === largest && largest !== 0n;
+  const body = effects.map(row => {
+    const share = row.role === 'term' ? shareOf[term++] : null;
+    const words =
+      row.role === 'sum'
+        ? 'its own rounding'
+        : share
+          ? `largest share: the ${ordinal(share.step)} multiplication, × ${share.operand}`
+          : 'no rounding';
     return h(
       'tr',
-      { class: marked ? 'largest' : null },
-      h('th', { scope: 'row' }, row.name),
-      h('td', {}, large(steps(row.effect ?? 0n))),
-      h(
-        'td',
-        {},
-        row.role === 'sum'
-          ? 'its own rounding'
-          : share
-            ? `largest share: the ${ordinal(share.step)} multiplication, × ${share.operand}`
-            : 'no rounding',
-        marked ? h('strong', {}, ' ← the largest') : null,
-      ),
+      { class: row.effect === largest && largest !== 0n ? 'largest' : null },
+      h('th', { scope: 'row' }, stepName(row)),
+      h('td', {}, inSteps(row.effect, width.exponent)),
+      h('td', {}, words),
     );
   });
+  const last = reused.account.rows.at(-1);
+  const zero =
+    reused.value === 0n
+      ? [
+          'Extended2’s order gives exactly 0: before its last subtraction S equals ',
+          last.operands[1],
+          ' to the last bit, its errors cancelled.',
+        ]
+      : ['Extended2’s order: ', summary(reused.verdict), '.'];
   return [
     h('h2', {}, `What made the error, term by term at ${widthName(width.p)}`),
     h(
       'table',
       { class: 'lecture-table' },
-      h('thead', {}, h('tr', {}, h('th', {}, 'step'), h('th', {}, 'effect, in steps'), h('th', {}, 'made by'))),
-      h('tbody', {}, rows),
+      h(
+        'thead',
+        {},
+        h(
+          'tr',
+          {},
+          ['step', 'effect, in steps', 'made by'].map(t => h('th', {}, t)),
+        ),
+      ),
+      h('tbody', {}, body),
     ),
-    h('p', {}, `All together: ${steps(acc.total)} steps, the result less the exact value.`),
-  ];
-}
-
-// Step 3: the terms against |f|, κ and the bound at p, and the width from which it falls below 1.
-function whyStep(point, width) {
-  const { terms, f, magnitudes, thresholds } = point;
-  const head = h(
-    'tr',
-    {},
-    ['term', 'value', 'against |f|'].map(text => h('th', {}, text)),
-  );
-  const rows = terms.map((t, i) =>
     h(
-      'tr',
-      {},
-      h('th', { scope: 'row' }, TERM_NAMES[i]),
-      h('td', {}, large(compact(abs(t)))),
-      h('td', {}, f === 0n ? '' : [large(scientific(abs(t), abs(f))), ' × |f|']),
+      'p',
+      { class: 'lecture-facts' },
+      `All together: `,
+      inSteps(plain.account.total, width.exponent),
+      ' steps, the result less f. ',
+      zero,
     ),
-  );
-  const facts =
-    f === 0n
-      ? [h('p', {}, 'f = 0 here: nothing to measure the terms against.')]
-      : [
-          h(
-            'p',
-            { class: 'lecture-facts' },
-            '|f| = ',
-            large(compact(abs(f))),
-            '; κ = Σ|terms| / |f| = ',
-            large(scientific(magnitudes, abs(f))),
-          ),
-          width.bound === null
-            ? null
-            : h(
-                'p',
-                { class: 'lecture-facts' },
-                `bound γₙ·κ at ${width.p} bits = `,
-                large(scientific(...width.bound.of)),
-                width.bound.of[0] >= width.bound.of[1] ? ': no digit can be trusted' : ': below 1, digits can be',
-              ),
-          h(
-            'p',
-            { class: 'lecture-facts' },
-            thresholds.bound_below_1 === null
-              ? 'The bound stays above 1 at every width up to 1024 bits.'
-              : `The bound falls below 1 from ${thresholds.bound_below_1} bits on.`,
-          ),
-        ];
-  return [
-    h('h2', {}, 'Why: the terms against |f|'),
-    h('table', { class: 'lecture-table' }, h('thead', {}, head), h('tbody', {}, rows)),
-    facts,
   ];
 }
 
 // The preset widths as buttons that choose them.
-function presetChoices(choose, p) {
+function presetChoices(p, act) {
   return h(
     'div',
     { class: 'presets', role: 'group', 'aria-label': 'Significand widths' },
     PRESETS.map(([w]) =>
-      h('button', { type: 'button', 'aria-pressed': String(w === p), onclick: () => choose(w) }, widthName(w)),
+      h('button', { type: 'button', 'aria-pressed': String(w === p), onclick: () => act.choose(w) }, widthName(w)),
     ),
   );
 }
 
-// The thresholds as the lecture names them, shortly, each with the width it falls at.
-const MILESTONES = [
-  ['interval_sign', 'sign decided'],
-  ['bound_below_1', 'bound below 1'],
-  ['term_by_term_fused', 'fused exact'],
-  ['term_by_term', 'exact'],
-];
+// The chart at a lecture's size, with the given rows shown and their least widths of the given kinds.
+function lectureChart(model, act, shown, kinds = null) {
+  if (model.point.chart === null) return h('p', {}, 'f = 0 here: no error can be measured as a fraction of it.');
+  return chartFigure({ ...model, state: { ...model.state, series: new Set(shown) } }, act, {
+    size: model.state.lectureChart,
+    kinds,
+    lecture: true,
+  });
+}
 
-// Step 4: the chart with its thresholds in large type, each a button that chooses its width, and
-// the presets.
-function chartStep(point, width, choose) {
-  if (point.chart === null) return [h('h2', {}, 'The error against the width'), h('p', {}, 'f = 0 here.')];
+// Step 4: the chart, every least width listed, and the presets.
+function chartStep(model, act) {
+  const shown = rows('order', 'value', 'interval', 'bound').map(row => row.key);
   return [
     h('h2', {}, 'The error against the width'),
-    chartFigure(point.chart, point.thresholds, width.p, choose, { text: 34, width: 1500 }),
-    h(
-      'p',
-      { class: 'milestones' },
-      MILESTONES.filter(([key]) => point.thresholds[key] !== null).map(([key, words]) =>
-        h(
-          'span',
-          {},
-          `${words}: `,
-          h(
-            'button',
-            { type: 'button', class: 'big', onclick: () => choose(point.thresholds[key]) },
-            String(point.thresholds[key]),
-          ),
-        ),
-      ),
-    ),
-    presetChoices(choose, width.p),
+    lectureChart(model, act, shown),
+    presetChoices(model.width.p, act),
   ];
 }
 
-// The sentence on the width from which a threshold's property holds, or that none up to WIDEST does.
-function from(width, words) {
-  return width === null ? `${words} at no width up to 1024 bits` : `${words} from ${width} bits on`;
-}
-
-// Step 5: fused and interval at p, what each decides, and from which widths.
-function decidesStep(point, width, choose) {
-  const [tbt, reuse] = width.verdicts.fused;
-  const facts = width.intervalFacts;
-  const interval = facts.decides
-    ? facts.holdsZero
-      ? 'is [0, 0]: it proves f = 0'
-      : `decides the sign: f is ${facts.low > 0n ? 'positive' : 'negative'}`
-    : 'holds 0: the sign is undecided';
+// Step 5: fused and interval at p, what each decides.
+function decidesStep({ width }, act) {
+  const fusedRows = rows('value');
   return [
     h('h2', {}, `Fused and interval at ${widthName(width.p)}`),
     h(
       'ul',
       { class: 'lecture-results' },
-      h(
-        'li',
-        { class: `lecture-line ${tbt.good ? 'good' : 'bad'}` },
-        h('span', { class: 'label' }, 'fused, term by term'),
-        large(compact(tbt.result)),
-        h('span', { class: 'verdict' }, tbt.summary),
+      fusedRows.map(row =>
+        line(
+          width.at[row.key].verdict.tone,
+          row.words,
+          compact(width.at[row.key].value),
+          summary(width.at[row.key].verdict),
+        ),
       ),
-      h(
-        'li',
-        { class: `lecture-line ${reuse.good ? 'good' : 'bad'}` },
-        h('span', { class: 'label' }, 'fused, powers reused'),
-        large(compact(reuse.result)),
-        h('span', { class: 'verdict' }, reuse.summary),
-      ),
-      h(
-        'li',
-        { class: `lecture-line ${facts.decides ? 'good' : 'bad'}` },
-        h('span', { class: 'label' }, 'interval'),
-        h('span', {}, '[', large(compact(facts.low)), ', ', large(compact(facts.high)), ']'),
-        h('span', { class: 'verdict' }, interval),
+      line(
+        width.at.interval.decides ? 'good' : 'lost',
+        'interval',
+        ['[', compact(width.at.interval.low), ', ', compact(width.at.interval.high), ']'],
+        ...intervalWords(width.at.interval),
       ),
     ),
-    h(
-      'p',
-      { class: 'lecture-facts' },
-      `${from(point.thresholds.term_by_term_fused, 'Fused term by term is exact')}; `,
-      `${from(point.thresholds.interval_sign, 'the interval decides the sign')}: `,
-      'it never claims a digit it does not have.',
-    ),
-    presetChoices(choose, width.p),
+    presetChoices(width.p, act),
   ];
 }
 
-// The lecture's step `step` (1 to LECTURE_STEPS) from the models, with its navigation: move(k)
-// goes to step k, leave() back to the page, choose(p) draws the width p.
-export function lectureStep(step, models, { move, leave, choose }) {
-  const { run, printed, point, width } = models;
-  const slides = [
-    () => fourResults(run, printed),
-    () => madeBy(width),
-    () => whyStep(point, width),
-    () => chartStep(point, width, choose),
-    () => decidesStep(point, width, choose),
+// Step 6: what the detectors conclude at p beside whether it is so, the remedies' least widths on the
+// chart, and 1 − 2·x² on the chain.
+function fixesStep(model, act) {
+  const { point, width } = model;
+  const { interval, running_bound: bounded, random_rounding: random } = width.at;
+  const [rewrite] = rows('remedy').filter(row => row.applies);
+  const remedies = rows('remedy').filter(row => point.marks[row.key]);
+  const signs = remedies.map(row => `${row.short} ${point.marks[row.key].sign ?? 'none'}`).join(', ');
+  const algebra =
+    width.at[rewrite.key].value === null
+      ? 'Off the chain (x² − 17·y² ≠ 1) 1 − 2·x² is not f.'
+      : ['On the chain f = 1 − 2·x², at ', width.p, ' bits ', summary(width.at[rewrite.key].verdict), '.'];
+  const detector = (tone, label, [said, truth]) => line(`${tone} detector`, label, null, said, truth);
+  return [
+    h('h2', {}, 'How would you know, and what fixes it'),
+    h(
+      'ul',
+      { class: 'lecture-results' },
+      detector(interval.decides ? 'good' : 'lost', 'interval', intervalWords(interval)),
+      detector(bounded.proves ? 'good' : 'lost', 'running bound', boundWords(bounded, point.f)),
+      detector(
+        random.digits >= 1 && random.correctDigits < 1 ? 'bad' : 'good',
+        'random rounding',
+        randomWords(random, width.p),
+      ),
+    ),
+    lectureChart(model, act, ['term_by_term', ...remedies.map(row => row.key)], ['exact']),
+    h('p', { class: 'lecture-facts' }, `The sign right from: ${signs}. `, algebra),
   ];
+}
+
+// The lecture's steps, each one screen, and the page's section each belongs to (where Esc returns).
+export const LECTURE = [
+  { draw: fourResults, section: 'run-heading' },
+  { draw: whyStep, section: 'why' },
+  { draw: madeBy, section: 'width' },
+  { draw: chartStep, section: 'chart' },
+  { draw: decidesStep, section: 'width' },
+  { draw: fixesStep, section: 'fix' },
+];
+
+// The lecture's step `step` (1 to LECTURE.length) from the models, with its navigation: act.step(k)
+// goes to step k, act.leave() back to the page, act.choose(p) draws the width p.
+export function lectureStep(step, model, act) {
   const nav = h(
     'nav',
     { class: 'lecture-nav', 'aria-label': 'Lecture steps' },
-    h('button', { type: 'button', onclick: () => move(step - 1), disabled: step === 1 }, '← back'),
-    h('span', {}, `${step} of ${LECTURE_STEPS}`),
-    h('button', { type: 'button', onclick: () => move(step + 1), disabled: step === LECTURE_STEPS }, 'next →'),
-    h('button', { type: 'button', onclick: leave }, 'leave (Esc)'),
+    h('button', { type: 'button', onclick: () => act.step(step - 1), disabled: step === 1 }, '← back'),
+    h('span', {}, `${step} of ${LECTURE.length}`),
+    h('button', { type: 'button', onclick: () => act.step(step + 1), disabled: step === LECTURE.length }, 'next →'),
+    h('button', { type: 'button', onclick: act.leave }, 'leave (Esc)'),
   );
-  return [h('div', { class: 'slide' }, slides[step - 1]()), nav];
+  return [
+    h(
+      'div',
+      { class: 'slide' },
+      drawnLarge(() => LECTURE[step - 1].draw(model, act)),
+    ),
+    nav,
+  ];
 }

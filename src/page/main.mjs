@@ -1,105 +1,127 @@
-// The page at work: runs the program, reads the point, the width and the view from the address or
-// the form, computes their models once, draws every section (or the lecture's step) from them,
-// brings what a change changed into view, and keeps what it shows in #results for scripts.
+// The page at work: runs the program, then answers every change in three moves: state = read(the
+// address or the form), render(state), which draws the sections (or the lecture's step) from the
+// models and writes #results, and go(state, how), which alone touches the address, the scrolling
+// and the focus.
 import { instantiate, runProgram } from './wasi.mjs';
-import { NARROWEST, WIDEST } from './arithmetic.mjs';
-import { LECTURE_STEPS, lectureStep } from './lecture.mjs';
-import {
-  BINARY64,
-  PRESETS,
-  PROGRAM_POINT,
-  pellChain,
-  pointModel,
-  results,
-  routinesModel,
-  runModel,
-  widthModel,
-} from './model.mjs';
-import { grouped, minus } from './text.mjs';
+import { NARROWEST, WIDEST, decidesSign } from './arithmetic.mjs';
+import { rows } from './evaluations.mjs';
+import { LECTURE, lectureStep } from './lecture.mjs';
+import { BINARY64, PRESETS, PROGRAM_POINT, pellChain, pointModel, results, routinesModel } from './model.mjs';
+import { runModel, widthModel } from './model.mjs';
 import { h, toggleDigits } from './views.mjs';
-import { chartSection, routinesSection, runVerdicts, whySection, widthName, widthSection } from './sections.mjs';
+import { SECTIONS, runVerdicts, widthName } from './sections.mjs';
 
-// The longest integers the fields take, leading zeros aside: enough for any lesson, short enough to
-// draw at once. Leading zeros are taken alike in every field.
+// The fields: what each takes (its digits, leading zeros aside, and its range), its rule in words and
+// its text where the address names none. A point's integers have at most MOST_DIGITS digits: enough
+// for any lesson, few enough to draw at once.
 const MOST_DIGITS = 100;
-const INTEGER = new RegExp(`^[+-]?0*([0-9]{1,${MOST_DIGITS}})$`);
-const WIDTH_TEXT = /^0*([0-9]{1,4})$/;
+const INTEGER = [
+  `^[+-]?0*([0-9]{1,${MOST_DIGITS}})$`,
+  null,
+  `a whole number of at most ${MOST_DIGITS} digits, such as `,
+];
+const FIELDS = {
+  x: [...INTEGER.slice(0, 2), INTEGER[2] + PROGRAM_POINT.x, String(PROGRAM_POINT.x)],
+  y: [...INTEGER.slice(0, 2), INTEGER[2] + PROGRAM_POINT.y, String(PROGRAM_POINT.y)],
+  p: [
+    '^0*([0-9]{1,4})$',
+    [NARROWEST, WIDEST],
+    `a whole number of bits from ${NARROWEST} to ${WIDEST}`,
+    String(BINARY64),
+  ],
+  n: ['^0*([0-9]{1,2})$', [2, 20], 'a whole number of runs from 2 to 20', '3'],
+  seed: ['^0*([0-9]{1,20})$', [0n, (1n << 64n) - 1n], 'a whole number from 0 to 2⁶⁴ − 1', '1'],
+};
+// The series the chart shows until the reader switches them: the orders, plain and fused, the
+// interval and the bound γₙ·κ.
+const SHOWN = new Set(rows('order', 'value', 'interval', 'bound').map(row => row.key));
 
-// The fields' texts checked: { x, y, p } as numbers, or { problems } naming each field that is wrong.
-function parse(texts) {
+// The state the texts name: { x, y, p, n, seed } as numbers, or { problems } naming each field that
+// is wrong; with the view (the lecture's step or null, the series shown), which is never wrong.
+function read(texts, view) {
   const problems = [];
   const values = {};
-  const wrong = (field, rule, text) =>
-    problems.push({
-      field,
-      text: `${field} must be ${rule}; ` + `${text === '' ? 'it is empty' : `“${text}” is not`}.`,
-    });
-  for (const name of ['x', 'y']) {
+  for (const [name, [pattern, range, rule]] of Object.entries(FIELDS)) {
     const text = texts[name].trim();
-    if (INTEGER.test(text)) values[name] = BigInt(text);
-    else wrong(name, `a whole number of at most ${MOST_DIGITS} digits, such as ${PROGRAM_POINT[name]}`, text);
+    const digits = new RegExp(pattern).exec(text)?.[1];
+    const value =
+      digits && (range === null ? BigInt(text) : typeof range[0] === 'bigint' ? BigInt(digits) : Number(digits));
+    if (digits && (range === null || (value >= range[0] && value <= range[1]))) values[name] = value;
+    else
+      problems.push({
+        field: name,
+        text: `${name} must be ${rule}; ${text === '' ? 'it is empty' : `“${text}” is not`}.`,
+      });
   }
-  const p = texts.p.trim();
-  const width = WIDTH_TEXT.exec(p);
-  if (width && Number(width[1]) >= NARROWEST && Number(width[1]) <= WIDEST) values.p = Number(width[1]);
-  else wrong('p', `a whole number of bits from ${NARROWEST} to ${WIDEST}`, p);
-  return problems.length ? { problems } : values;
+  return { texts, ...view, ...(problems.length ? { problems } : values) };
 }
 
-// The address's query: the texts of the fields (the program's point where it names none, binary64's
-// width where it names no width), and the lecture's step where it asks for the lecture view.
-function addressTexts() {
+// The state the address names: each field's text where it names it (both coordinates blank where it
+// names only one), and the lecture's step where it asks for the lecture view.
+function fromAddress(series) {
   const query = new URLSearchParams(location.search);
-  const pointGiven = query.has('x') || query.has('y');
-  const step = Number(query.get('step'));
-  return {
-    x: query.get('x') ?? (pointGiven ? '' : String(PROGRAM_POINT.x)),
-    y: query.get('y') ?? (pointGiven ? '' : String(PROGRAM_POINT.y)),
-    p: query.get('p') ?? String(BINARY64),
-    lecture: query.get('view') === 'lecture' ? Math.min(Math.max(Math.trunc(step) || 1, 1), LECTURE_STEPS) : null,
-  };
+  const given = query.has('x') || query.has('y');
+  const texts = Object.fromEntries(
+    Object.entries(FIELDS).map(([name, field]) => [
+      name,
+      query.get(name) ?? (given && field[1] === null ? '' : field[3]),
+    ]),
+  );
+  const step = Math.min(Math.max(Math.trunc(Number(query.get('step'))) || 1, 1), LECTURE.length);
+  return read(texts, { lecture: query.get('view') === 'lecture' ? step : null, series });
 }
 
-// Puts the children into the element id and shows it; with null, empties and hides it.
+// Puts the children into the element id (below its fixed words, in its part .drawn, where it has
+// one) and shows it; with null, empties and hides it.
 function fill(id, children) {
   const element = document.getElementById(id);
-  element.replaceChildren(...[children ?? []].flat(Infinity).filter(child => child !== null && child !== false));
+  const drawn = element.querySelector(':scope > .drawn') ?? element;
+  drawn.replaceChildren(...[children ?? []].flat(Infinity).filter(child => child !== null && child !== false));
   element.hidden = children === null;
 }
 
-// Links to the points of pellChain; a click calls choose(event, x, y).
-function chainLinks(choose) {
-  return pellChain().flatMap(({ x, y }) => [
-    h('a', { href: `?x=${x}&y=${y}`, onclick: event => choose(event, x, y) }, `(${x}, ${y})`),
-    ' ',
-  ]);
+// The drawing size of the page's chart, in CSS pixels, from the window: as wide as the text (less the
+// readout beside it, where there is room), with text of 15 to 17 px (exponents of 11 px and more).
+function chartSize() {
+  const text = document.querySelector('main').clientWidth - 32;
+  const width = text >= 960 ? text - 320 : text;
+  return { width, plot: Math.max(200, Math.min(340, width / 2)), text: Math.max(15, Math.min(17, width / 50)) };
 }
 
-// The buttons of the preset widths, each named as a width, before the least exact width's.
-function presetButtons() {
-  document
-    .getElementById('least-exact')
-    .before(...PRESETS.map(([p]) => h('button', { type: 'button', 'data-p': String(p) }, widthName(p))));
+// Draws the lecture's step (draw(size, lines) makes it for type of size px and a chart `lines` lines
+// of it high, its labels smaller) in the largest type that fits the screen, from the least a room
+// needs, 24 px on a screen 768 px high to 32 px from 1024 px, up to half as large again; where even
+// the least does not fit, with a lower chart.
+function fitLecture(draw) {
+  const root = document.documentElement;
+  const fits = (size, lines = 6) => {
+    document.getElementById('lecture').style.fontSize = `${size}px`;
+    fill('lecture', draw({ width: window.innerWidth * 0.94, plot: lines * size, text: size, marks: 0.7 }));
+    return root.scrollHeight <= window.innerHeight && root.scrollWidth <= root.clientWidth;
+  };
+  let [low, high] = [Math.min(32, Math.max(24, window.innerHeight / 32)), 0];
+  if (!fits(low)) return [5, 4, 3].some(lines => fits(low, lines));
+  for (high = 1.5 * low; high - low > 0.5;) {
+    const middle = (low + high) / 2;
+    if (fits(middle)) low = middle;
+    else high = middle;
+  }
+  return fits(low);
 }
 
-// Brings the element into view at the top of the window, and moves the keyboard's focus to it, so
-// that what a change changed is where the eye is.
-function bringIntoView(element) {
-  if (!element) return;
-  if (element.tabIndex < 0 && !element.hasAttribute('tabindex')) element.setAttribute('tabindex', '-1');
-  element.scrollIntoView({ block: 'start' });
-  element.focus({ preventScroll: true });
+// Puts what the page shows into #results, for scripts.
+function publish(data) {
+  if (!document.getElementById('results'))
+    document.querySelector('main').append(h('script', { type: 'application/json', id: 'results' }));
+  document.getElementById('results').textContent = JSON.stringify(data);
 }
 
-// The page's state and the drawing of the chosen point and width.
+// The page's models, each computed once: the program's run, each point drawn with its routines, and
+// what each section shows (which render skips where nothing it is drawn from changed).
 class Page {
-  constructor(exports, run) {
-    this.exports = exports;
-    this.run = run; // the program's own run: its output and the verdicts on its lines
-    this.points = new Map(); // the model of each point drawn, with its routines', by "x,y"
-    this.drawn = null; // the point whose sections are drawn, as "x,y"
-    this.lecture = null; // the lecture's step shown, or null for the page
-    this.fields = Object.fromEntries(['x', 'y', 'p'].map(name => [name, document.getElementById(name)]));
+  constructor(exports) {
+    Object.assign(this, { exports, points: new Map(), shown: new Map() });
+    this.fields = Object.fromEntries(Object.keys(FIELDS).map(name => [name, document.getElementById(name)]));
   }
 
   // The fields' texts.
@@ -107,224 +129,193 @@ class Page {
     return Object.fromEntries(Object.entries(this.fields).map(([name, field]) => [name, field.value]));
   }
 
-  // Draws the texts: everything at the point and width they name, or what is wrong with them.
-  // address: 'push' or 'replace' puts them in the address, anything else leaves it. focus: the id
-  // of the part to bring into view once drawn, or null.
-  show(texts, address, focus = null) {
-    const parsed = parse(texts);
-    this.markFields(texts, parsed.problems ?? []);
-    if (parsed.problems) {
-      this.refuse(texts, parsed.problems, address);
-      return;
-    }
-    const started = performance.now();
-    this.draw(parsed);
-    document.getElementById('timing').textContent =
-      `Computed and drawn in ${Math.round(performance.now() - started)} ms.`;
-    this.address({ x: parsed.x, y: parsed.y, p: parsed.p }, address);
-    if (focus) bringIntoView(document.getElementById(focus));
-  }
-
-  // Shows the fields' texts as given (trimmed where right) and marks the wrong ones invalid.
-  markFields(texts, problems) {
-    for (const [name, field] of Object.entries(this.fields)) {
-      const problem = problems.some(found => found.field === name);
-      field.value = problem ? texts[name] : texts[name].trim();
-      if (problem) field.setAttribute('aria-invalid', 'true');
-      else field.removeAttribute('aria-invalid');
-    }
-    const error = document.getElementById('input-error');
-    error.hidden = problems.length === 0;
-    error.replaceChildren(...problems.map(problem => h('span', {}, problem.text, ' ')));
-  }
-
-  // Answers fields that are wrong: nothing of the point drawn before stays on show, the least exact
-  // width forgets it, and the address holds what was typed, so that it shows the same refusal.
-  refuse(texts, problems, address) {
-    for (const section of document.querySelectorAll('#at-point > [id]')) fill(section.id, null);
-    this.lecture = null; // the page, where the fields are, says what is wrong
-    document.body.classList.remove('lecturing');
-    fill('lecture', null);
-    const least = document.getElementById('least-exact');
-    least.disabled = true;
-    least.textContent = 'least exact width';
-    document.getElementById('timing').textContent = '';
-    this.drawn = null;
-    this.address({ x: texts.x, y: texts.y, p: texts.p }, address);
-    this.publish({ error: problems });
-  }
-
-  // Puts the query into the address ('push' or 'replace'; anything else leaves it), with the
-  // lecture's step while the lecture view is on.
-  address(query, how) {
-    if (how !== 'push' && how !== 'replace') return;
-    const lecture = this.lecture === null ? {} : { view: 'lecture', step: this.lecture };
-    try {
-      history[`${how}State`](null, '', `?${new URLSearchParams({ ...query, ...lecture })}${location.hash}`);
-    } catch {
-      // A browser that keeps file: addresses fixed: the page still shows the choice.
-    }
-  }
-
-  // Draws every section at (x, y) and p, but at the point already drawn only those that the width
-  // changes; or, in the lecture view, only its step. Either way #results says what is shown.
-  draw({ x, y, p }) {
-    const point = this.point(x, y);
-    const key = `${x},${y}`;
-    const width = widthModel(point, p);
-    const choose = w => this.choose(w, 'push', this.lecture === null ? 'width-heading' : null);
-    this.publish(results(point, width));
-    if (this.lecture !== null) {
-      // The page's sections stay as they are, hidden, until the lecture view is left.
-      this.drawLecture(point, width, choose);
-      return;
-    }
-    fill('why', whySection(point, width));
-    fill('chart', chartSection(point, width, choose));
-    fill('width', widthSection(point, width, choose));
-    if (this.drawn !== key) {
-      const least = document.getElementById('least-exact');
-      least.disabled = point.exactFrom === null;
-      least.textContent =
-        point.exactFrom === null ? `least exact width: none up to ${WIDEST}` : `${point.exactFrom} least exact width`;
-      fill('point', [
-        `At x = ${minus(grouped(x))}, y = ${minus(grouped(y))}, f(x, y) = `,
-        h('output', { id: 'exact-f' }, minus(grouped(point.f))),
-        ' exactly.',
-      ]);
-      fill('routines', routinesSection(point.routines, point));
-      this.drawn = key;
-    }
-  }
-
-  // Draws the lecture's step at the point and width.
-  drawLecture(point, width, choose) {
-    const step = this.lecture;
-    fill(
-      'lecture',
-      lectureStep(
-        step,
-        { run: this.run.model, printed: this.run.printed, point, width },
-        { move: k => this.step(k), leave: () => this.leaveLecture(), choose },
-      ),
-    );
-    document.body.classList.add('lecturing');
-  }
-
-  // Shows the lecture's step k (1 to LECTURE_STEPS), where the lecture view is on.
-  step(k) {
-    if (this.lecture === null || k < 1 || k > LECTURE_STEPS) return;
-    this.lecture = k;
-    this.show(this.texts(), 'replace');
-  }
-
-  // Leaves the lecture view for the page at the same point and width.
-  leaveLecture() {
-    this.lecture = null;
-    document.body.classList.remove('lecturing');
-    fill('lecture', null);
-    this.show(this.texts(), 'replace');
-  }
-
   // The model of the point (x, y), with its routines', computed once for each point.
   point(x, y) {
     const key = `${x},${y}`;
-    if (!this.points.has(key)) {
-      const point = pointModel(x, y);
-      this.points.set(key, { ...point, routines: routinesModel(this.exports, point) });
-    }
-    return this.points.get(key);
+    if (!this.points.has(key)) this.points.set(key, pointModel(x, y));
+    const point = this.points.get(key);
+    point.routines ??= routinesModel(this.exports, point);
+    return point;
   }
 
-  // Draws the width p at the point in the fields, and brings the part focus names into view.
-  choose(p, address, focus = null) {
-    this.show({ ...this.texts(), p: String(p) }, address, focus);
+  // Draws the state: its sections or the lecture's step, or what is wrong with its fields, and what
+  // it shows in #results.
+  render(state) {
+    const { problems = [], texts } = state;
+    for (const [name, field] of Object.entries(this.fields)) {
+      const wrong = problems.some(found => found.field === name);
+      field.value = wrong ? texts[name] : texts[name].trim();
+      if (wrong) field.setAttribute('aria-invalid', 'true');
+      else field.removeAttribute('aria-invalid');
+    }
+    fill('input-error', problems.length ? problems.map(problem => h('span', {}, problem.text, ' ')) : null);
+    document.body.classList.toggle('lecturing', !problems.length && state.lecture !== null);
+    const least = document.getElementById('least-exact');
+    if (problems.length) {
+      for (const id of ['lecture', ...SECTIONS.map(section => section.id)]) fill(id, null);
+      this.shown.clear();
+      Object.assign(least, { disabled: true, textContent: 'least exact width' });
+      document.getElementById('timing').textContent = '';
+      return publish({ error: problems.map(({ field, text }) => ({ field, text })) });
+    }
+    const started = performance.now();
+    const point = this.point(state.x, state.y);
+    const model = {
+      point,
+      width: widthModel(point, state.p, state),
+      state: { ...state, chartSize: chartSize() },
+      run: this.run,
+    };
+    const act = this.actions(state);
+    fill('lecture', null);
+    if (state.lecture !== null)
+      fitLecture(size => lectureStep(state.lecture, { ...model, state: { ...model.state, lectureChart: size } }, act));
+    else this.sections(model, act);
+    Object.assign(least, { disabled: point.exactFrom === null });
+    least.textContent =
+      point.exactFrom === null
+        ? `least exact width: none up to ${WIDEST}`
+        : `${point.exactFrom} bits: least exact width`;
+    publish(results(point, model.width));
+    document.getElementById('timing').textContent =
+      `Computed and drawn in ${Math.round(performance.now() - started)} ms.`;
   }
 
-  // Puts what the page shows into #results, for scripts.
-  publish(data) {
-    let element = document.getElementById('results');
-    if (!element) {
-      element = h('script', { type: 'application/json', id: 'results' });
-      document.querySelector('main').append(element);
+  // Draws each section whose point or width, runs, seed, series or chart size changed.
+  sections(model, act) {
+    const { x, y, p, n, seed, series } = model.state;
+    const keys = {
+      point: `${x},${y}`,
+      width: `${x},${y},${p},${n},${seed},${[...series]},${model.state.chartSize.width}`,
+    };
+    for (const { id, draw, of } of SECTIONS) {
+      if (this.shown.get(id) === keys[of]) continue;
+      fill(id, draw(model, act));
+      this.shown.set(id, keys[of]);
     }
-    element.textContent = JSON.stringify(data);
+  }
+
+  // What the controls drawn for a state do: choose a width, show or hide a series, move through the
+  // lecture or leave it; each goes to a new state.
+  actions(state) {
+    const again = (texts, view, how) =>
+      this.go(read({ ...state.texts, ...texts }, { lecture: state.lecture, series: state.series, ...view }), how);
+    const toggled = key => new Set([...state.series].filter(k => k !== key).concat(state.series.has(key) ? [] : [key]));
+    return {
+      choose: p =>
+        again({ p: String(p) }, {}, { address: 'push', keep: state.lecture === null ? 'chart-figure' : null }),
+      toggle: key => again({}, { series: toggled(key) }, { keep: 'chart-figure' }),
+      step: k => k >= 1 && k <= LECTURE.length && again({}, { lecture: k }, { address: 'replace' }),
+      leave: () => again({}, { lecture: null }, { address: 'push', focus: LECTURE[state.lecture - 1].section }),
+    };
+  }
+
+  // Goes to a state: draws it, then puts it in the address ('push' or 'replace'; anything else leaves
+  // it), keeps the element `keep` where it stood on the screen, or brings the element `focus` into
+  // view with the keyboard's focus, or only into view, the element `view`.
+  go(state, { address, keep, focus, view } = {}) {
+    const kept = document.getElementById(keep)?.getBoundingClientRect().top;
+    this.state = state;
+    this.render(state);
+    if (address === 'push' || address === 'replace') {
+      const query = Object.entries(state.texts).filter(
+        ([name, text]) => name in { x: 1, y: 1, p: 1 } || text !== FIELDS[name][3],
+      );
+      if (state.lecture !== null && !state.problems) query.push(['view', 'lecture'], ['step', state.lecture]);
+      try {
+        history[`${address}State`](null, '', `?${new URLSearchParams(query)}${location.hash}`);
+      } catch {
+        // A browser that keeps file: addresses fixed: the page still shows the choice.
+      }
+    }
+    if (kept !== undefined && document.getElementById(keep))
+      window.scrollBy(0, document.getElementById(keep).getBoundingClientRect().top - kept);
+    const element = document.getElementById(focus ?? view);
+    if (!element || state.problems) return;
+    if (focus && element.tabIndex < 0) element.setAttribute('tabindex', '-1');
+    element.scrollIntoView({ block: 'start' });
+    if (focus) element.focus({ preventScroll: true });
   }
 }
 
-// The keys that move through the lecture: the step they go to from step k, or undefined.
+// The keys that move through the lecture: the step they go to from step k.
+const FORWARD = k => k + 1;
+const BACK = k => k - 1;
 const LECTURE_KEYS = {
-  ArrowRight: k => k + 1,
-  ArrowDown: k => k + 1,
-  PageDown: k => k + 1,
-  ' ': k => k + 1,
-  ArrowLeft: k => k - 1,
-  ArrowUp: k => k - 1,
-  PageUp: k => k - 1,
+  ArrowRight: FORWARD,
+  ArrowDown: FORWARD,
+  PageDown: FORWARD,
+  ' ': FORWARD,
+  ArrowLeft: BACK,
+  ArrowUp: BACK,
+  PageUp: BACK,
   Home: () => 1,
-  End: () => LECTURE_STEPS,
+  End: () => LECTURE.length,
 };
 
-// Follows the lecture's keys, where the lecture view is on and no field has the keyboard.
-function followLecture(page) {
-  document.addEventListener('keydown', event => {
-    if (page.lecture === null || event.altKey || event.ctrlKey || event.metaKey) return;
-    if (event.target.closest('input, textarea, select')) return;
-    if (event.key === 'Escape') {
-      event.preventDefault();
-      page.leaveLecture();
-      return;
-    }
-    const to = LECTURE_KEYS[event.key];
-    if (to && !(event.key === ' ' && event.target.closest('button, a'))) {
-      event.preventDefault();
-      page.step(to(page.lecture));
-    }
-  });
-}
+// Whether a click asks for a new tab or window, which a link then opens itself.
+const elsewhere = event => event.ctrlKey || event.metaKey || event.shiftKey;
 
-// Follows the form: Enter or the button draws the fields and brings the point into view, a valid
-// width draws as it is typed, the width buttons and the chain's points draw at once and bring what
-// they changed into view.
+// Follows the controls: Enter or the button draws the fields and brings the point into view; a valid
+// width draws as it is typed (or stepped) and brings the results into view under the width bar, which
+// stays; the width buttons and the chain's points draw at once and bring what they changed into view;
+// the lecture's keys move through it, and Esc leaves it for the section of its step.
 function follow(page) {
-  const form = document.getElementById('choice');
-  form.addEventListener('submit', event => {
+  const current = (how, texts = {}) =>
+    page.go(read({ ...page.texts(), ...texts }, { lecture: page.state.lecture, series: page.state.series }), how);
+  const width = p => current({ address: 'push', focus: 'width-heading' }, { p: String(p) });
+  const on = (id, kind, act) => document.getElementById(id).addEventListener(kind, act);
+  on('choice', 'submit', event => {
     event.preventDefault();
-    page.show(page.texts(), 'push', 'point');
+    current({ address: 'push', focus: 'point' });
   });
-  page.fields.p.addEventListener('input', () => {
-    if (parse(page.texts()).p) page.show(page.texts(), 'replace');
-  });
-  presetButtons();
-  for (const button of form.querySelectorAll('button[data-p]')) {
-    button.addEventListener('click', () => page.choose(button.dataset.p, 'push', 'width-heading'));
-  }
-  document.getElementById('least-exact').addEventListener('click', () => {
-    const { x, y } = parse({ ...page.texts(), p: String(BINARY64) });
-    const width = x === undefined ? null : page.point(x, y).exactFrom;
-    if (width !== null) page.choose(width, 'push', 'width-heading');
-  });
-  document.getElementById('chain').append(
-    ...chainLinks((event, x, y) => {
-      if (event.ctrlKey || event.metaKey || event.shiftKey) return; // a new tab or window: the link itself
-      event.preventDefault();
-      page.show({ ...page.texts(), x: String(x), y: String(y) }, 'push', 'point');
-    }),
+  on('p', 'input', () => read(page.texts(), {}).p && current({ address: 'replace', view: 'width-heading' }));
+  const step = d =>
+    current(
+      { address: 'replace', view: 'width-heading' },
+      { p: String(Math.min(Math.max(page.state.p + d, NARROWEST), WIDEST)) },
+    );
+  on('narrower', 'click', () => page.state.p && step(-1));
+  on('wider', 'click', () => page.state.p && step(1));
+  const presets = PRESETS.map(([p]) =>
+    h('button', { type: 'button', 'data-p': String(p), onclick: () => width(p) }, widthName(p)),
   );
-  document.getElementById('lecture-link').addEventListener('click', event => {
-    if (event.ctrlKey || event.metaKey || event.shiftKey) return;
-    event.preventDefault();
-    page.lecture = 1;
-    page.show(page.texts(), 'push');
-  });
-  window.addEventListener('popstate', () => {
-    const texts = addressTexts();
-    page.lecture = texts.lecture;
-    if (page.lecture === null) page.leaveLecture();
-    else page.show(texts, 'keep');
-  });
+  document.getElementById('least-exact').before(...presets);
+  on('least-exact', 'click', () => page.state.problems || width(page.point(page.state.x, page.state.y).exactFrom));
+  const link = ({ x, y }) =>
+    h(
+      'a',
+      {
+        href: `?x=${x}&y=${y}`,
+        onclick: event =>
+          elsewhere(event) ||
+          (event.preventDefault(), current({ address: 'push', focus: 'point' }, { x: String(x), y: String(y) })),
+      },
+      `(${x}, ${y})`,
+    );
+  document.getElementById('chain').append(...pellChain().flatMap(point => [link(point), ' ']));
+  on(
+    'lecture-link',
+    'click',
+    event => elsewhere(event) || (event.preventDefault(), page.go({ ...page.state, lecture: 1 }, { address: 'push' })),
+  );
+  window.addEventListener('popstate', () => page.go(fromAddress(page.state.series)));
   document.querySelector('main').addEventListener('click', toggleDigits);
-  followLecture(page);
+  document.addEventListener('keydown', event => {
+    const k = page.state.lecture;
+    if (k === null || event.altKey || event.ctrlKey || event.metaKey || event.target.closest('input, textarea, select'))
+      return;
+    const to = LECTURE_KEYS[event.key];
+    if ((!to && event.key !== 'Escape') || (event.key === ' ' && event.target.closest('button, a'))) return;
+    event.preventDefault();
+    if (to) page.actions(page.state).step(to(k));
+    else page.actions(page.state).leave();
+  });
+  let resized = null;
+  window.addEventListener('resize', () => {
+    clearTimeout(resized);
+    resized = setTimeout(() => page.state && !page.state.problems && page.go(page.state), 200);
+  });
 }
 
 // Runs the program and judges its lines, then draws the point, width and view the address names,
@@ -336,15 +327,17 @@ async function main() {
   document.getElementById('stdout').textContent = run.stdout;
   document.getElementById('status').textContent = run.status;
   document.getElementById('stderr').textContent = run.stderr === '' ? 'empty' : run.stderr;
-  const { exports } = await instantiate(module);
-  const model = runModel(exports);
-  document.getElementById('run-verdicts').replaceChildren(...runVerdicts(model, run.stdout));
+  const page = new Page((await instantiate(module)).exports);
+  const home = page.point(PROGRAM_POINT.x, PROGRAM_POINT.y);
   const printed = run.stdout.split('\n').filter(line => line !== '');
-  const page = new Page(exports, { model, printed });
+  const lines = runModel(home.routines);
+  page.run = { lines, printed, f: home.f };
+  const proven = decidesSign(home.value(rows('interval')[0], BINARY64));
+  document
+    .getElementById('run-verdicts')
+    .replaceChildren(...runVerdicts(lines, printed, home.routines.exponent, proven));
   follow(page);
-  const texts = addressTexts();
-  page.lecture = texts.lecture;
-  page.show(texts, 'keep', location.hash.length > 1 ? decodeURIComponent(location.hash.slice(1)) : null);
+  page.go(fromAddress(SHOWN), { focus: location.hash.length > 1 ? decodeURIComponent(location.hash.slice(1)) : null });
 }
 
 main().catch(error => {

@@ -1,45 +1,19 @@
-// What the page says at a point and a width, section by section: the verdicts on the program's run,
-// why the evaluations fail there, the program's routines step by step, and p-bit arithmetic. Each
-// section function reads the models of model.mjs and returns the section's elements; none computes.
-import { NARROWEST, TERM_NAMES, WIDEST, abs } from './arithmetic.mjs';
+// What the page says at a point and a width, section by section, as one table of id → draw: why the
+// evaluations fail there, the program's routines step by step, the error against width, p-bit
+// arithmetic, how a program could know, and what fixes it. Each draw reads the models of model.mjs
+// (and the page's state) and returns the elements below the section's fixed heading and words; none
+// computes. The lecture view draws its steps from the same words.
+import { NARROWEST, WIDEST, abs } from './arithmetic.mjs';
+import { SEEDS, digitsOf } from './detectors.mjs';
+import { rows } from './evaluations.mjs';
 import { BINARY64, PRESETS } from './model.mjs';
 import { chartFigure } from './chart.mjs';
-import { grouped, hexfloat, minus, power, scientific } from './text.mjs';
-import {
-  accountTable,
-  h,
-  integer,
-  intervalCard,
-  nonFiniteCard,
-  overflowTable,
-  quantities,
-  relativeText,
-  scrolling,
-  sharesTable,
-  spacingText,
-  verdictCard,
-} from './views.mjs';
+import { grouped, hexfloat, power, scientific } from './text.mjs';
+import { SHARES, TONES, accountTable, card, fromWidth, h, integer, nonFiniteCard, quantities } from './views.mjs';
+import { relativeText, scrolling, sharesTable, spacingText, stepName, summary, verdictCard } from './views.mjs';
 
 // γₙ with n in subscript digits: γ₁₂.
-function gammaName(n) {
-  return `γ${[...String(n)].map(d => '₀₁₂₃₄₅₆₇₈₉'[d]).join('')}`;
-}
-
-// The verdict cards of the program's four lines (a runModel), under the lines it printed.
-export function runVerdicts(run, stdout) {
-  const printed = stdout.split('\n').filter(line => line !== '');
-  return run.lines.map(({ routine, verdict, againstF }, i) =>
-    verdictCard(
-      printed[i] ?? '(no line)',
-      routine.subtractT2 ? 'It evaluates g, with the 578·x²·y⁴ term subtracted: its digits are g’s, not f’s.' : null,
-      verdict,
-      routine.subtractT2 ? 'g' : 'f',
-      run.exponent,
-      3,
-      againstF,
-    ),
-  );
-}
+const gammaName = n => `γ${[...String(n)].map(d => '₀₁₂₃₄₅₆₇₈₉'[d]).join('')}`;
 
 // A width's name: its own, and where it is a format's significand width, that format's.
 export function widthName(p) {
@@ -47,291 +21,363 @@ export function widthName(p) {
   return format ? `${p} bits, ${format}’s significand` : `${p} bits`;
 }
 
-// The section on why the evaluations fail at the point of `point` (a pointModel), at the width of
-// `width` (a widthModel): the terms against f, the condition number and the error bound at p beside
-// the errors observed there, and the algebra where the point solves x² − 17·y² = 1.
-export function whySection(point, width) {
-  const { terms, f } = point;
-  const rows = terms.map((t, i) => [TERM_NAMES[i], integer(abs(t)), f === 0n ? '—' : scientific(abs(t), abs(f))]);
+// A title from a row's words: its first letter capitalised.
+const titled = words => words[0].toUpperCase() + words.slice(1);
+const para = (...children) => h('p', {}, ...children);
+
+// What one of the program's lines computes, in words (its label, its routine's row).
+export function lineWords(label, row) {
+  if (label === 'Extended') return 'the same computation as Double, under its own label';
+  return `${row.routine.format} operands, ${row.words}${row.t2 ? ': it evaluates another polynomial, g' : ''}`;
+}
+
+// The verdict cards of the program's lines at its own point (runModel), under the lines it printed;
+// proven: whether the interval at 53 bits decides the sign there.
+export function runVerdicts(lines, printed, exponent, proven) {
+  const cards = lines.map(({ label, row, verdict, againstF = null }, i) =>
+    verdictCard(printed[i] ?? '(no line)', lineWords(label, row), verdict, {
+      of: row.t2 ? 'g' : 'f',
+      exponent,
+      proven,
+      againstF,
+    }),
+  );
+  return [para(TONES), h('div', { class: 'cards' }, cards)];
+}
+
+// The point drawn, with f there.
+function pointSection({ point }) {
   return [
-    h('h2', { id: 'why-heading' }, 'Why, at this point'),
-    scrolling('terms-title', 'The terms of f, exactly, against |f|', ['term', 'value', 'term / |f|'], rows),
-    f === 0n
-      ? h('p', {}, 'f = 0 here: no error can be measured against it, and the condition number is infinite.')
-      : conditionBlock(point, width),
-    pellBlock(point),
-    h(
-      'p',
-      {},
-      'What other arithmetic gives here, the x87 unit’s 64-bit significands, a fused multiply-add, ',
-      'binary128 or any other width, is in ',
-      h('a', { href: '#width' }, 'the table of widths below'),
-      '.',
-    ),
+    `At x = ${grouped(point.x)}, y = ${grouped(point.y)}, f(x, y) = `,
+    h('output', { id: 'exact-f' }, grouped(point.f)),
+    ' exactly.',
   ];
 }
 
-// κ, the bound γₙ·κ with the unit roundoff u = 2⁻ᵖ of the chosen width, and the relative errors p
-// bits give here.
-function conditionBlock({ f, magnitudes }, { p, bound, verdicts }) {
-  const intro = h(
-    'p',
-    {},
-    'κ = Σ|terms| / |f| is the condition number: how much the sum magnifies the terms’ relative errors. ',
-    `Each term reaches the result through at most n roundings (T1: eight multiplications, `,
-    'then four sums), each a factor (1 + δ) with |δ| ≤ u, the unit roundoff; together they stay within ',
-    `γₙ = nu / (1 − nu). So |computed − f| ≤ γₙ·Σ|terms|, and the relative error is at most γₙ·κ.`,
-  );
-  const common = [
+// κ, the unit roundoff u = 2⁻ᵖ of the chosen width and the bound γₙ·κ, beside the errors observed.
+function conditionFacts({ f, magnitudes }, { p, bound, at }) {
+  const facts = [
     ['Σ|terms|', integer(magnitudes)],
     ['|f|', integer(abs(f))],
     ['κ = Σ|terms| / |f|', scientific(magnitudes, abs(f))],
-    [`u = ${power(2, -p)}, at ${widthName(p)}`, scientific(1n, 1n << BigInt(p))],
+    [['u = ', power(2, -p), `, the unit roundoff at ${widthName(p)}`], scientific(1n, 1n << BigInt(p))],
   ];
-  const observed = [
-    [`observed at ${p} bits, term by term`, relativeText(verdicts.termByTerm.relative, 'f')],
-    [`observed at ${p} bits, powers reused`, relativeText(verdicts.reusingPowers.relative, 'f')],
-  ];
-  if (bound === null) {
-    return [intro, quantities([...common, ...observed]), h('p', {}, `At ${p} bits nu ≥ 1: the bound says nothing.`)];
+  if (bound !== null) {
+    const gamma = gammaName(bound.n);
+    facts.push(['n, the most roundings a term goes through', String(bound.n)]);
+    facts.push([`${gamma} = ${bound.n}u / (1 − ${bound.n}u)`, scientific(...bound.gamma)]);
+    facts.push([`bound on the relative error, ${gamma}·κ`, scientific(...bound.of)]);
   }
-  const gamma = gammaName(bound.n);
-  return [
-    intro,
-    quantities([
-      ...common,
-      ['n, the most roundings a term goes through', String(bound.n)],
-      [`${gamma} = ${bound.n}u / (1 − ${bound.n}u)`, scientific(...bound.gamma)],
-      [`bound on the relative error, ${gamma}·κ`, scientific(...bound.of)],
-      ...observed,
-    ]),
-    h(
-      'p',
-      {},
-      bound.of[0] >= bound.of[1]
-        ? `The bound is not below 1: at ${p} bits no digit of a result, not even its sign, can be trusted here.`
-        : `The bound is below 1: ${p} bits are promised a relative error of at most that much here.`,
-    ),
-  ];
+  for (const row of rows('order'))
+    facts.push([`observed at ${p} bits, ${row.words}`, relativeText(at[row.key].verdict.relative, 'f')]);
+  let said = `At ${p} bits nu ≥ 1: the bound says nothing.`;
+  if (bound)
+    said =
+      bound.of[0] < bound.of[1]
+        ? `The bound is below 1: ${p} bits are promised a relative error of at most that much here.`
+        : `The bound is not below 1: at ${p} bits no digit, not even the sign, can be trusted here.`;
+  return [quantities(facts), para(said)];
 }
 
-// x² − 17·y² at the point, and where it is 1, f = 1 − 2x² and what 1 − 2·x·x gives in binary64.
-function pellBlock({ x, f, pell, algebra }) {
-  if (algebra === null) {
-    return h(
-      'p',
-      {},
-      `Here x² − 17·y² = ${minus(grouped(pell))}, not 1, so the terms do not collapse to a short `,
-      'form: the points that solve x² − 17·y² = 1 (above the form) are those where f = 1 − 2·x² and the terms ',
-      'cancel almost completely.',
-    );
-  }
-  const { square, double, result, limit } = algebra;
-  const against = (value, exact) => (value === exact ? 'exact' : `off by ${minus(grouped(value - exact))}`);
-  const below = v => (abs(v) < limit ? 'is' : 'is not');
+// Why the evaluations fail at the point: the terms against f, the condition number and the bound
+// beside the errors observed, and whether the point solves x² − 17·y² = 1.
+function whySection({ point, width }) {
+  const { terms, f, pell } = point;
+  const labels = rows('order')[0].order.terms.map(term => term.label);
+  const shown = terms.map((t, i) => [labels[i], integer(abs(t)), f === 0n ? '—' : scientific(abs(t), abs(f))]);
+  const chain =
+    pell === 1n
+      ? 'Here x² − 17·y² = 1: with a = x² and b = 17·y² = a − 1, every power of a of degree two and more cancels, and f = 1 − 2·x². '
+      : `Here x² − 17·y² = ${grouped(pell)}, not 1, so the terms do not collapse to a short form. `;
   return [
-    h(
-      'p',
-      {},
-      'Here x² − 17·y² = 1: the point solves Pell’s equation, so with u = x² and v = 17·y² = u − 1 every ',
-      'power of u of degree two and more cancels, and f = 1 − 2·x². In binary64, step by step:',
-    ),
     scrolling(
-      'algebra-title',
-      '1 − 2·x·x in binary64',
-      ['step', 'binary64', 'against the exact value'],
-      [
-        ['x·x', integer(square), against(square, x * x)],
-        ['2·x·x', integer(double), against(double, 2n * x * x)],
-        ['1 − 2·x·x', integer(result), against(result, f)],
-      ],
+      'terms-title',
+      'The terms of f (T1 to T5, as the program writes them), exactly, against |f|',
+      ['term', 'value', 'term / |f|'],
+      shown,
     ),
-    h(
-      'p',
-      {},
-      `Every integer below ${power(2, BINARY64)} = ${grouped(limit)} is a binary64. Here `,
-      `x² = ${grouped(x * x)} ${below(x * x)} below it and |1 − 2·x²| = ${grouped(abs(f))} ${below(f)}: `,
-      result === f
-        ? 'no step rounds, and the algebra gives f exactly where the terms gave nothing right.'
-        : 'a step rounds.',
-    ),
+    f === 0n
+      ? para('f = 0 here: no error can be measured against it, and the condition number is infinite.')
+      : conditionFacts(point, width),
+    para(chain, h('a', { href: '#fix' }, 'What fixes it'), ' shows what 1 − 2·x·x gives.'),
   ];
 }
 
-// One routine of a routinesModel at the point: its binary64 steps from the module with each
-// operation's rounding error, the verdict on its result, and whether the page's own 53-bit arithmetic
-// gives the same steps. exponent is the spacing's at the largest term.
-function routinePart(part, id, point, exponent) {
-  const { routine, unheld } = part;
-  const heading = h('h3', {}, routine.label);
-  const what = h('p', {}, routine.what, '.');
-  if (unheld.length) {
-    return [
-      heading,
-      h(
-        'p',
-        {},
-        `${routine.format} cannot hold `,
-        unheld.map(name => `${name} = ${grouped(point[name])}`).join(' and '),
-        ' exactly, so the routine is not given this point. The widths below round the operands instead.',
-      ),
-    ];
-  }
-  const title = `${routine.label}’s result`;
-  const caption = `${routine.label}, step by step in binary64`;
-  if (!part.account) {
-    return [
-      heading,
-      what,
-      h('div', { class: 'cards' }, nonFiniteCard(title, null, part.values.at(-1), 4)),
-      overflowTable(id, caption, part.names, part.values),
-      h('p', {}, 'The widths below have no largest number, so there the evaluation goes on.'),
-    ];
-  }
-  const of = routine.subtractT2 ? 'g' : 'f';
-  const card = verdictCard(title, null, part.verdict, of, exponent, 4, part.againstF);
+// The words on a routine whose format cannot hold the point.
+const unheldText = ({ row, unheld }, point) =>
+  `${row.routine.format} cannot hold ${unheld.map(name => `${name} = ${grouped(point[name])}`).join(' and ')} exactly, so the routine is not given this point.`;
+
+// One of the program's evaluation routines at the point: its binary64 steps from the module with
+// each operation's rounding error, the verdict on its result, what made each term's error, and
+// whether the page's own 53-bit arithmetic gives the same steps.
+function routinePart(part, i, point, exponent) {
+  const { row, differs } = part;
+  const name = row.routine.labels.join(' and ');
+  const id = `routine-${i}`;
+  if (part.unheld.length) return [h('h3', {}, name), para(unheldText(part, point))];
+  const head = [h('h3', {}, name), para(row.about ?? lineWords(name, row), '.')];
+  if (!part.account) return [head, h('div', { class: 'cards' }, nonFiniteCard(`${name}’s result`, part.values.at(-1)))];
+  const verdict = verdictCard(`${name}’s result`, null, part.verdict, {
+    of: row.t2 ? 'g' : 'f',
+    exponent,
+    againstF: part.againstF ?? null,
+  });
+  const shares = part.shares && [
+    i === 0 ? para(SHARES) : null,
+    sharesTable(`${id}-shares`, `${name}: what made each term’s error`, part.shares, exponent),
+  ];
+  const agrees =
+    differs < 0
+      ? 'The page’s own 53-bit arithmetic gives each of these steps bit for bit.'
+      : `The page’s own 53-bit arithmetic differs at ${stepName(part.steps[differs])}: one of the two is wrong.`;
+  const steps = accountTable(
+    id,
+    `${name}, step by step in binary64`,
+    part.account,
+    exponent,
+    part.values.map(hexfloat),
+  );
   return [
-    heading,
-    what,
-    h('div', { class: 'cards' }, card),
-    accountTable(id, caption, part.account, exponent, part.values.map(hexfloat)),
-    part.shares
-      ? sharesTable(`${id}-shares`, `${routine.label}: what made each term’s error`, part.shares, exponent)
-      : null,
-    h(
-      'p',
-      { class: part.differs < 0 ? 'check' : 'error' },
-      part.differs < 0
-        ? 'The page’s own 53-bit arithmetic (below) gives each of these steps bit for bit.'
-        : `The page’s own 53-bit arithmetic differs at ${part.names[part.differs]}: one of the two is wrong.`,
-    ),
+    head,
+    h('div', { class: 'cards' }, verdict),
+    steps,
+    shares,
+    h('p', { class: differs < 0 ? 'check' : 'error' }, agrees),
   ];
 }
 
-// The section on the program's routines (a routinesModel) at the point of `point`.
-export function routinesSection(routines, point) {
-  const { exponent } = routines;
+// The program's routines at the point: its evaluations step by step, then its remedies in binary64,
+// each beside the page's own 53-bit arithmetic.
+function routinesSection({ point }) {
+  const { exponent, parts } = point.routines;
+  const remedies = parts.filter(part => part.row.kind === 'remedy');
+  const same = part =>
+    part.differs === undefined
+      ? 'overflow'
+      : part.differs < 0
+        ? 'the same, bit for bit'
+        : h('strong', { class: 'error' }, 'differs: one is wrong');
+  const shown = remedies
+    .filter(part => !part.unheld.length)
+    .map(part => [part.row.short, h('code', { class: 'hex remedy' }, hexfloat(part.values[0])), same(part)]);
+  const title = 'The remedies in the program’s C++, in binary64, beside the page’s 53-bit arithmetic';
   return [
-    h('h2', { id: 'routines-heading' }, 'The program’s routines at this point'),
-    h(
-      'p',
-      {},
-      'The module’s own evaluations, called at this point, every step as binary64 computes it. Each ',
-      'operation’s rounding error is counted in steps: ',
+    para(
+      'Each operation’s rounding error is counted in steps: ',
       exponent === null
         ? 'here every term is 0.'
-        : `the spacing of binary64 numbers at the largest term, ${spacingText(exponent)}. A sum near that term `,
-      exponent === null
-        ? ''
-        : 'can only move by whole steps. The effects add up to the result’s distance from the ' + 'exact value.',
+        : ['the spacing of binary64 numbers at the largest term, ', spacingText(exponent), '.'],
     ),
-    routines.parts.map((part, i) => routinePart(part, `routine-${i}`, point, exponent)),
+    parts.filter(part => part.row.kind !== 'remedy').map((part, i) => routinePart(part, i, point, exponent)),
+    h('h3', {}, 'The remedies'),
+    shown.length
+      ? scrolling('remedy-routines-title', title, ['remedy', 'the module’s result', 'the page’s'], shown)
+      : para(unheldText(remedies[0], point)),
   ];
 }
 
-// The table of what the preset widths, the least exact one and p give at the point (width.table);
-// choose(w) draws the width w.
-function widthsTable(point, width, choose) {
-  const { f, exactFrom } = point;
+// The error against width: the chart, or why there is none.
+function chartSection(model, act) {
+  return model.point.chart === null
+    ? para('f = 0 here: no error can be measured as a fraction of it.')
+    : chartFigure(model, act);
+}
+
+// The table of what the preset widths, the least exact one and p give at the point; act.choose(w)
+// draws the width w.
+function widthsTable({ point, width }, act) {
   const names = new Map(PRESETS);
-  const value = v => h('span', {}, integer(v), v === f ? h('span', { class: 'tag' }, ' = f') : null);
-  const rows = width.table.map(at => {
-    const w = at.p;
-    const format = names.has(w) ? `${names.get(w)}’s significand` : w === exactFrom ? 'least exact' : null;
-    return [
-      [
-        h('button', { type: 'button', 'aria-pressed': String(w === width.p), onclick: () => choose(w) }, String(w)),
-        format ? h('span', { class: 'format' }, ' ', format) : null,
-      ],
-      value(at.termByTerm.result),
-      value(at.reusingPowers.result),
-      value(at.fused[0]),
-      value(at.fused[1]),
-    ];
+  const value = v => h('span', {}, integer(v), v === point.f ? h('span', { class: 'tag' }, ' = f') : null);
+  const shown = width.table.map(({ p: w, values }) => {
+    const format = names.has(w) ? `${names.get(w)}’s significand` : w === point.exactFrom ? 'least exact' : null;
+    const button = h(
+      'button',
+      { type: 'button', class: 'width', 'aria-pressed': String(w === width.p), onclick: () => act.choose(w) },
+      String(w),
+    );
+    return [[button, format && h('span', { class: 'format' }, ' ', format)], ...values.map(value)];
   });
   return scrolling(
     'widths-title',
     'The results at other widths (choose one to see its steps)',
-    ['p, bits', 'term by term', 'powers reused', 'fused, term by term', 'fused, powers reused'],
-    rows,
+    ['p, bits', ...rows('order', 'value').map(row => row.words)],
+    shown,
   );
 }
 
-// The sentence on the least width from which the term-by-term order gives f exactly.
-function exactWidthText({ exactFrom, belowExact }) {
-  if (exactFrom === null) return `No width up to ${WIDEST} bits makes the term-by-term order give f exactly.`;
-  const text = `The term-by-term order gives f exactly from ${exactFrom} bits on, at every width up to ${WIDEST}`;
-  if (exactFrom === NARROWEST) return `${text}.`;
-  return `${text}; at ${exactFrom - 1} bits it is off by ${minus(grouped(belowExact))}.`;
-}
-
-// The section on p-bit arithmetic at the point of `point`, whose width model is `width`: verdicts on
-// both orders, plain and fused, the interval, the least exact width, the other widths (choose(w)
-// draws the width w), and each order's account.
-export function widthSection(point, width, choose) {
-  const { p, exponent, verdicts } = width;
-  const card = (title, what, v) => verdictCard(title, what, v, 'f', exponent);
-  const operands = width.operands.map(({ name: operand, value }) => `${operand} enters as ${minus(grouped(value))}`);
-  const orders = [
-    [width.accounts.termByTerm, width.shares.termByTerm, 'Term by term (Double’s order)'],
-    [width.accounts.reusingPowers, width.shares.reusingPowers, 'Powers reused (Extended2’s order)'],
-  ];
+// p-bit arithmetic at the point: the verdicts on the orders, plain and fused, the operands p cannot
+// hold, the least exact width, the other widths, and each order's account and shares.
+function widthSection(model, act) {
+  const { point, width } = model;
+  const { p, exponent, at } = width;
+  const proven = at.interval.decides;
+  const cards = rows('order', 'value').map(row =>
+    verdictCard(titled(row.words), row.about, at[row.key].verdict, { exponent, proven }),
+  );
+  const operands = width.operands.map(({ name, value }, i) => [i ? '; ' : '', `${name} enters as `, integer(value)]);
+  let exact = `No width up to ${WIDEST} bits makes the term-by-term order give f exactly.`;
+  if (point.exactFrom !== null)
+    exact = [
+      `The term-by-term order gives f exactly from ${point.exactFrom} bits on, at every width up to ${WIDEST}`,
+      point.exactFrom > NARROWEST
+        ? [`; at ${point.exactFrom - 1} bits it is off by `, integer(point.belowExact)]
+        : null,
+      '.',
+    ];
+  const binary64 = p === BINARY64 && point.routines.parts.every(part => part.row.kind === 'remedy' || part.account);
+  const accounts = rows('order').map((row, i) => [
+    accountTable(`width-${i}`, `${titled(row.words)} at ${p} bits, step by step`, at[row.key].account, exponent),
+    i === 0 ? para(SHARES) : null,
+    sharesTable(
+      `width-${i}-shares`,
+      `${titled(row.words)} at ${p} bits: what made each term’s error`,
+      at[row.key].shares,
+      exponent,
+    ),
+  ]);
   return [
     h('h2', { id: 'width-heading', tabindex: -1 }, `At ${widthName(p)}`),
-    h(
-      'div',
-      { class: 'cards' },
-      card('Term by term', 'Double’s order', verdicts.termByTerm),
-      card('Powers reused', 'Extended2’s order', verdicts.reusingPowers),
-      card(
-        'Fused, term by term',
-        'each sum fused with the last product of a term, rounded once, as a compiler ' + 'contracts them',
-        verdicts.fused[0],
-      ),
-      card('Fused, powers reused', 'the same contraction in Extended2’s order', verdicts.fused[1]),
-      intervalCard(width.intervalFacts, exponent),
-    ),
-    h(
-      'p',
-      {},
-      `Both orders again, with every operand, product and sum rounded to ${p} significant bits, to `,
-      'nearest with ties to even. The exponent is unbounded: nothing overflows and nothing is subnormal, so only ',
-      'the width of the significand differs from the real formats (where binary32’s exponent would overflow on ',
-      'terms past 3.4·10³⁸, and binary16 cannot even hold 83521). Every value is an integer, computed exactly.',
-    ),
-    operands.length ? h('p', {}, `${p} bits cannot hold every operand: ${operands.join('; ')}.`) : null,
-    h('p', {}, exactWidthText(point)),
-    widthsTable(point, width, choose),
-    p === BINARY64 && point.binary64Finite
-      ? h(
-          'p',
-          {},
+    h('div', { class: 'cards' }, cards),
+    operands.length ? para(`${p} bits cannot hold every operand: `, operands, '.') : null,
+    para(exact),
+    widthsTable(model, act),
+    binary64
+      ? para(
           'At 53 bits each order’s steps are binary64’s: those of ',
           h('a', { href: '#routines' }, 'the program’s routines above'),
-          ', with each operation’s error. Choose another width to see its steps.',
+          '.',
         )
-      : orders.map(([acc, terms, title], i) => [
-          accountTable(`width-${i}`, `${title} at ${p} bits, step by step`, acc, exponent),
-          sharesTable(`width-${i}-shares`, `${title} at ${p} bits: what made each term’s error`, terms, exponent),
-        ]),
+      : accounts,
   ];
 }
 
-// The section on error against width at the point of `point`, with p marked: the chart and its
-// thresholds in words (choose(w) draws the width w); where f = 0, why there is none.
-export function chartSection(point, width, choose) {
+// What the interval concludes at p, and beside it whether that is so.
+export function intervalWords({ low, holdsZero, holdsF, decides }) {
+  const truth = holdsF ? 'it holds f, as it must' : 'it does not hold f: a fault';
+  if (decides && holdsZero) return ['it is [0, 0]: it proves f = 0', truth];
   return [
-    h('h2', { id: 'chart-heading' }, 'Error against width'),
-    h(
-      'p',
-      {},
-      'Each order evaluated at every width from 2 bits on, with its error against f as a fraction of |f|; ',
-      'beside them the width of the interval and the bound γₙ·κ. A line that reaches “exact” gives f itself; ',
-      'one that drops to 10⁰, all of |f|, gives 0, every digit and the sign lost. Choose a width on the chart ',
-      'to see it below.',
-    ),
-    point.chart === null
-      ? h('p', {}, 'f = 0 here: no error can be measured as a fraction of it.')
-      : chartFigure(point.chart, point.thresholds, width.p, choose),
+    decides ? `it decides the sign: f is ${low > 0n ? 'positive' : 'negative'}` : 'it holds 0: the sign is undecided',
+    truth,
   ];
 }
+
+// What the running bound concludes at p, and beside it whether that is so.
+export function boundWords({ value, proves, holds }, f) {
+  let said = 'not even the sign can be trusted';
+  if (proves)
+    said = value === 0n ? 'it proves f = 0' : `it proves the sign: f is ${value > 0n ? 'positive' : 'negative'}`;
+  const luck = value !== 0n && f !== 0n && value < 0n === f < 0n ? 'right, by luck' : 'not right';
+  return [
+    said,
+    [
+      holds ? 'f is within the bound, as it must be' : 'f is outside the bound: a fault',
+      proves ? '' : `; the sign is in fact ${luck}`,
+    ],
+  ];
+}
+
+// What random rounding concludes at p, and beside it whether that is so.
+export function randomWords({ digits, correctDigits, n, falseClaims, identicalClaims }, p) {
+  const said = digits < 1 ? 'it claims no significant digit' : `it claims ${digits.toFixed(1)} significant digits`;
+  const truth =
+    correctDigits < 1 ? 'the mean has no digit right' : `the mean has ${correctDigits.toFixed(1)} digits right`;
+  const why = falseClaims
+    ? `, ${identicalClaims} of them as their runs came out identical (σ = 0 claims every digit)`
+    : '';
+  return [
+    said,
+    [
+      digits >= 1 && correctDigits < 1 ? 'falsely: ' : '',
+      truth,
+      `; at ${p} bits with ${n} runs, ${falseClaims} of seeds 1 to ${SEEDS} claim a digit not there${why}`,
+    ],
+  ];
+}
+
+// The detectors at p: the interval, the running bound and random rounding, each with what it
+// concludes and whether that is so.
+function detectSection({ point, width }) {
+  const { at, p } = width;
+  const [interval, bounded, random] = rows('interval', 'running', 'random');
+  const { low, high, decides } = at.interval;
+  const { value, bound, proves } = at.running_bound;
+  const r = at.random_rounding;
+  const runs = r.runs.map((run, i) => [`run ${i + 1}`, integer(run)]);
+  return h(
+    'div',
+    { class: 'cards' },
+    card(decides ? 'good' : 'lost', titled(interval.words), intervalWords(at.interval), interval.about, [
+      ['lower end', integer(low)],
+      ['upper end', integer(high)],
+    ]),
+    card(proves ? 'good' : 'lost', titled(bounded.words), boundWords(at.running_bound, point.f), bounded.about, [
+      ['computed', integer(value)],
+      ['bound on its error', integer(bound)],
+      ['its error in fact', integer(abs(value - point.f))],
+    ]),
+    card(r.digits >= 1 && r.correctDigits < 1 ? 'bad' : 'good', titled(random.words), randomWords(r, p), random.about, [
+      ...runs,
+      ['significant digits claimed, C', r.digits.toFixed(1)],
+      ['digits right, D', `${r.correctDigits.toFixed(1)} of ${digitsOf(p).toFixed(1)}`],
+    ]),
+  );
+}
+
+// Why a remedy gives what it gives at p, in one sentence from its numbers.
+function remedyWhy(row, { point, width }) {
+  const fact = width.at[row.key];
+  const [mark, plain] = [point.marks[row.key], point.marks.term_by_term];
+  if (!mark) return `Here x² − 17·y² = ${grouped(point.pell)}, not 1: 1 − 2·x² is not f here, and this does not apply.`;
+  if (fact.termsSum !== undefined)
+    return [
+      'The rounded terms are already off by ',
+      integer(fact.termsSum - point.f),
+      '; the summation adds ',
+      integer(fact.value - fact.termsSum),
+      '. No summation undoes the products’ rounding.',
+    ];
+  if (fact.plainAt)
+    return [
+      `Like the plain order at ${row.K}·${width.p} = ${fact.plainAt.p} bits, which gives `,
+      integer(fact.plainAt.value),
+      ': ',
+      summary(fact.plainAt.verdict),
+      '.',
+    ];
+  if (row.K) return `Like the plain order at ${row.K}·${width.p} bits, beyond the ${WIDEST} this page evaluates.`;
+  if (row.applies)
+    return `On the chain f = 1 − 2·x², three operations: exact ${fromWidth(mark.exact)}, where 2·x² and f fit the width.`;
+  return `As if in twice the precision: the sign right from ${mark.sign ?? 'none'} and exact from ${mark.exact ?? 'none'} bits, where the plain order needs ${plain.sign ?? 'none'} and ${plain.exact ?? 'none'}.`;
+}
+
+// What fixes the evaluation: each remedy's result at p, its least widths, and why.
+function fixSection(model) {
+  const { point, width } = model;
+  const cards = rows('remedy').map(row => {
+    const mark = point.marks[row.key];
+    if (!mark)
+      return card('neutral', titled(row.words), ['does not apply here'], null, [], para(remedyWhy(row, model)));
+    const more = [
+      para(`The sign right ${fromWidth(mark.sign)}; f itself ${fromWidth(mark.exact)}.`),
+      para(remedyWhy(row, model)),
+    ];
+    return verdictCard(titled(row.words), null, width.at[row.key].verdict, {
+      exponent: width.exponent,
+      proven: width.at.interval.decides,
+      more,
+    });
+  });
+  return h('div', { class: 'cards' }, cards);
+}
+
+// The sections, in the order the page shows them: each element's id and how what follows its fixed
+// heading is drawn, from the point alone (drawn once a point) or from the width too.
+export const SECTIONS = [
+  { id: 'point', draw: pointSection, of: 'point' },
+  { id: 'why', draw: whySection, of: 'width' },
+  { id: 'routines', draw: routinesSection, of: 'point' },
+  { id: 'chart', draw: chartSection, of: 'width' },
+  { id: 'width', draw: widthSection, of: 'width' },
+  { id: 'detect', draw: detectSection, of: 'width' },
+  { id: 'fix', draw: fixSection, of: 'width' },
+];

@@ -1,9 +1,10 @@
-// Numbers as the page writes them, from exact integers and fractions: powers with superscript
-// exponents, long integers shortened to seven significant digits or grouped in threes, and errors
-// counted in spacing steps, as the explanation page writes them. Every rounding is exact integer work.
+// Numbers as the page writes them, from exact integers and fractions, returned as parts that the
+// views render last: { mantissa, base, exponent } is mantissa·base^exponent (no mantissa: a bare
+// power; no exponent: plain digits). Long integers are shortened to seven significant digits or
+// grouped in threes; errors are counted in spacing steps. Every rounding is exact integer work.
 import { abs } from './arithmetic.mjs';
 
-const SUPERSCRIPTS = { '-': '⁻', 0: '⁰', 1: '¹', 2: '²', 3: '³', 4: '⁴', 5: '⁵', 6: '⁶', 7: '⁷', 8: '⁸', 9: '⁹' };
+const SUPERSCRIPTS = '⁰¹²³⁴⁵⁶⁷⁸⁹⁻'; // the digits, then the minus sign
 const MINUS = '−'; // U+2212, the minus sign
 const THIN_SPACE = ' '; // U+2009, between groups of three digits; a line may break there
 
@@ -12,9 +13,20 @@ export function minus(text) {
   return String(text).replaceAll('-', MINUS);
 }
 
-// base^exponent with a superscript exponent: 2¹³³, 10⁻¹⁴.
+// The digits of an integer as superscripts: ⁻¹⁴.
+export function superscript(n) {
+  return String(n).replace(/[0-9-]/g, c => SUPERSCRIPTS[c === '-' ? 10 : c]);
+}
+
+// base^exponent as parts: 2¹³³, 10⁻¹⁴.
 export function power(base, exponent) {
-  return `${base}${[...String(exponent)].map(c => SUPERSCRIPTS[c]).join('')}`;
+  return { mantissa: null, base: String(base), exponent };
+}
+
+// Parts as plain text, the exponent in superscript digits: −6.52·10⁵⁵.
+export function text({ mantissa, base, exponent }) {
+  if (exponent === null) return mantissa;
+  return `${mantissa === null ? '' : `${mantissa}·`}${base}${superscript(exponent)}`;
 }
 
 // The integer n with its digits in groups of three: −179 689 877 047 297.
@@ -39,11 +51,10 @@ function decimalExponent(num, den) {
   return e;
 }
 
-// The fraction num/den (den > 0) as d.dd…·10ⁿ with `digits` digits after the point, rounded to
+// The fraction num/den (den > 0) as d.dd·10ⁿ with `digits` digits after the point, rounded to
 // nearest with ties to even; 0 for zero.
 export function scientific(num, den = 1n, digits = 2) {
-  if (num === 0n) return '0';
-  const sign = num < 0n ? MINUS : '';
+  if (num === 0n) return { mantissa: '0', base: '10', exponent: null };
   const magnitude = abs(num);
   let e = decimalExponent(magnitude, den);
   const shift = BigInt(digits - e);
@@ -54,22 +65,14 @@ export function scientific(num, den = 1n, digits = 2) {
     m /= 10n;
     ++e;
   }
-  const text = m.toString();
-  return `${sign}${text[0]}${digits > 0 ? '.' + text.slice(1) : ''}·${power(10, e)}`;
+  const t = m.toString();
+  return { mantissa: `${num < 0n ? MINUS : ''}${t[0]}${digits > 0 ? '.' + t.slice(1) : ''}`, base: '10', exponent: e };
 }
 
 // The integer n as the page shows a long one: itself below ten million, else seven significant
 // digits and the exponent, 6.515901·10⁵⁵.
 export function compact(n) {
-  return abs(n) < 10_000_000n ? minus(n.toString()) : scientific(n, 1n, 6);
-}
-
-// The fraction num/den with a fixed number of decimals, rounded to nearest with ties to even, and
-// an explicit sign: +0.538, −1.051.
-function fixed(num, den, decimals) {
-  const magnitude = roundedQuotient(abs(num) * 10n ** BigInt(decimals), den);
-  const digits = magnitude.toString().padStart(decimals + 1, '0');
-  return `${num < 0n ? MINUS : '+'}${digits.slice(0, -decimals)}.${digits.slice(-decimals)}`;
+  return abs(n) < 10_000_000n ? { mantissa: minus(n), exponent: null } : scientific(n, 1n, 6);
 }
 
 // value / 2^exponent as a fraction [num, den] of integers.
@@ -78,12 +81,22 @@ export function overPowerOfTwo(value, exponent) {
 }
 
 // An error of `error` counted in steps of 2^stepExponent: the whole number when it is one, two
-// significant digits when smaller than a thousandth, else three decimals.
+// significant digits when smaller than a thousandth, else three decimals with an explicit sign.
 export function inSteps(error, stepExponent) {
   const [num, den] = overPowerOfTwo(error, stepExponent);
-  if (num % den === 0n) return minus((num / den).toString());
-  if (abs(num) * 1000n < den) return (num > 0n ? '+' : '') + scientific(num, den, 2);
-  return fixed(num, den, 3);
+  if (num % den === 0n) return { mantissa: minus(num / den), exponent: null };
+  const sign = num < 0n ? MINUS : '+';
+  if (abs(num) * 1000n < den)
+    return { ...scientific(num, den, 2), mantissa: sign + scientific(abs(num), den).mantissa };
+  const digits = roundedQuotient(abs(num) * 1000n, den)
+    .toString()
+    .padStart(4, '0');
+  return { mantissa: `${sign}${digits.slice(0, -3)}.${digits.slice(-3)}`, exponent: null };
+}
+
+// A decimal digit count d (a double) with one decimal: 15.9.
+export function digitCount(d) {
+  return d.toFixed(1);
 }
 
 // The binary64 v in hexadecimal, as C's %a and the evaluation tests write it: 0x1.54255935bde18p+185.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Opens the page polyeval.html from disk in headless Chromium and checks what its script shows:
 # the program's run (its bytes, status 0, nothing on standard error); at the program's point every
-# binary64 step of the program's routines, valued as in tests/golden-steps.txt; what the page holds in
+# binary64 step of the program's routines, valued as in tests/golden-steps.txt, and its remedies, as in
+# tests/golden-remedies.txt; what the page holds in
 # #results, at three points and widths, against an exact model in Python (tests/targets/page-results.py):
 # every step, the fused results, the interval, the shares of each term's error, the remedies and
 # the detectors, and the thresholds;
@@ -56,11 +57,17 @@ expect_element '<output id="stderr">' empty
 golden=$source_dir/tests/golden-steps.txt
 diff <(awk '!/^#/ && NF { print $3 }' "$golden") <(grep -o '<code class="hex">[^<]*' "$work.dom" | sed 's|<code class="hex">||')
 echo "page: the program's bytes and status, and the $(grep -c '^[a-z]' "$golden") steps of tests/golden-steps.txt"
+# The remedies as the module computes them at the program's point, in the table's order, are those of
+# tests/golden-remedies.txt there.
+diff <(awk '$2 == 9478657 && $3 == 2298912 { print $4 }' "$source_dir/tests/golden-remedies.txt") \
+  <(grep -o '<code class="hex remedy">[^<]*' "$work.dom" | sed 's|<code class="hex remedy">||')
+echo "page: the module's remedies at the program's point are those of tests/golden-remedies.txt"
 expect_results 9478657 2298912 53
 
-# Other points and widths, from the address: one where the terms cancel, and 0, where the interval
-# [0, 0] decides the sign and no bound has a meaning.
-for point in '2177 528 64' '0 0 8'; do
+# Other points and widths, from the address: one where the terms cancel; 0, where the interval [0, 0]
+# decides the sign and no bound has a meaning; the program's point at 20 bits, which cannot hold its
+# operands; and a point where the 3-fold sum is exact at 76 bits, not at 77 and 78, and again from 79.
+for point in '2177 528 64' '0 0 8' '9478657 2298912 20' '625447713 151693352 77'; do
   read -r x y p <<<"$point"
   query="?x=$x&y=$y&p=$p"
   open_page "$query"
