@@ -71,7 +71,7 @@ function geometry({ text, width, plot, marks = 1 }, widths, [low, high], labelRo
     left,
     top,
     width,
-    height: plot + top + bottom + band,
+    height: Math.ceil(plot + top + bottom + band), // whole pixels, which a layout keeps exactly
     bottom: top + plot + band,
     x: p => left + ((p - first) / Math.max(last - first, 1)) * across,
     y: v => (v === null ? top + plot + band / 2 : top + ((high - v) / Math.max(high - low, 1)) * plot),
@@ -269,10 +269,15 @@ function widthControl(chart, p, act) {
 }
 
 // The chart at the point (its model) with p marked, the shown rows' series and least widths (those
-// of the kinds named, where given), its controls and readout (not in the lecture); act.choose(p) draws
+// of the kinds named, where given), its legend (unless named is false), its controls and readout (not in
+// the lecture); act.choose(p) draws
 // the width p, act.toggle(key) shows or hides a row. size: the drawing's width, its plot's height and
 // its text's size, in CSS pixels.
-export function chartFigure(model, act, { size = model.state.chartSize, kinds = null, lecture = false } = {}) {
+export function chartFigure(
+  model,
+  act,
+  { size = model.state.chartSize, kinds = null, lecture = false, named = true } = {},
+) {
   const { point, width, state } = model;
   const chart = point.chart;
   const shown = rows('order', 'value', 'interval', 'bound', 'running', 'remedy').filter(
@@ -320,7 +325,7 @@ export function chartFigure(model, act, { size = model.state.chartSize, kinds = 
   const side = lecture
     ? null
     : h('div', { class: 'chart-side' }, widthControl(chart, width.p, act), readout(model, shown));
-  const caption = [legend(chart, state, act, lecture), lecture ? null : markList(shown, point.marks, act)];
+  const caption = [named && legend(chart, state, act, lecture), lecture ? null : markList(shown, point.marks, act)];
   return h(
     'figure',
     { class: 'chart', id: 'chart-figure' },

@@ -169,13 +169,15 @@ function presetChoices(p, act) {
   );
 }
 
-// The chart at a lecture's size, with the given rows shown and their least widths of the given kinds.
-function lectureChart(model, act, shown, kinds = null) {
+// The chart at a lecture's size, with the given rows shown and their least widths of the given kinds;
+// its legend unless named is false.
+function lectureChart(model, act, shown, kinds = null, named = true) {
   if (model.point.chart === null) return h('p', {}, 'f = 0 here: no error can be measured as a fraction of it.');
   return chartFigure({ ...model, state: { ...model.state, series: new Set(shown) } }, act, {
     size: model.state.lectureChart,
     kinds,
     lecture: true,
+    named,
   });
 }
 
@@ -223,7 +225,11 @@ function fixesStep(model, act) {
   const { interval, running_bound: bounded, random_rounding: random } = width.at;
   const [rewrite] = rows('remedy').filter(row => row.applies);
   const remedies = rows('remedy').filter(row => point.marks[row.key]);
-  const signs = remedies.map(row => `${row.short} ${point.marks[row.key].sign ?? 'none'}`).join(', ');
+  const sign = row => [
+    h('span', { class: `swatch ${row.kind}`, style: `--c: var(--${row.key})` }),
+    `${row.short} ${point.marks[row.key].sign ?? 'none'}`,
+  ];
+  const signs = remedies.map((row, i) => [i ? ', ' : '', sign(row)]);
   const algebra =
     width.at[rewrite.key].value === null
       ? 'Off the chain (x² − 17·y² ≠ 1) 1 − 2·x² is not f.'
@@ -242,8 +248,8 @@ function fixesStep(model, act) {
         randomWords(random, width.p),
       ),
     ),
-    lectureChart(model, act, ['term_by_term', ...remedies.map(row => row.key)], ['exact']),
-    h('p', { class: 'lecture-facts' }, `The sign right from: ${signs}. `, algebra),
+    lectureChart(model, act, ['term_by_term', ...remedies.map(row => row.key)], ['exact'], false),
+    h('p', { class: 'lecture-facts' }, 'The sign right from: ', signs, '. ', algebra),
   ];
 }
 

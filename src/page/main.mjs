@@ -37,23 +37,19 @@ const FIELDS = {
 const SHOWN = new Set(rows('order', 'value', 'interval', 'bound').map(row => row.key));
 
 // The state the texts name: { x, y, p, n, seed } as numbers, or { problems } naming each field that
-// is wrong; with the view (the lecture's step or null, the series shown), which is never wrong.
+// is wrong; with the view (the lecture's step or null, the series shown), which is never wrong, and
+// the texts, trimmed where they are right.
 function read(texts, view) {
-  const problems = [];
-  const values = {};
+  const [problems, values, shown] = [[], {}, { ...texts }];
   for (const [name, [pattern, range, rule]] of Object.entries(FIELDS)) {
     const text = texts[name].trim();
     const digits = new RegExp(pattern).exec(text)?.[1];
-    const value =
-      digits && (range === null ? BigInt(text) : typeof range[0] === 'bigint' ? BigInt(digits) : Number(digits));
-    if (digits && (range === null || (value >= range[0] && value <= range[1]))) values[name] = value;
-    else
-      problems.push({
-        field: name,
-        text: `${name} must be ${rule}; ${text === '' ? 'it is empty' : `“${text}” is not`}.`,
-      });
+    const value = digits && (range === null ? BigInt(text) : range[0] === 0n ? BigInt(digits) : Number(digits));
+    if (digits && (range === null || (value >= range[0] && value <= range[1])))
+      [values[name], shown[name]] = [value, text];
+    else problems.push({ field: name, text: `${name} must be ${rule}; ${text ? `“${text}” is not` : 'it is empty'}.` });
   }
-  return { texts, ...view, ...(problems.length ? { problems } : values) };
+  return { texts: shown, ...view, ...(problems.length ? { problems } : values) };
 }
 
 // The state the address names: each field's text where it names it (both coordinates blank where it
@@ -84,7 +80,7 @@ function fill(id, children) {
 // readout beside it, where there is room), with text of 15 to 17 px (exponents of 11 px and more).
 function chartSize() {
   const text = document.querySelector('main').clientWidth - 32;
-  const width = text >= 960 ? text - 320 : text;
+  const width = Math.floor(text >= 960 ? text - 320 : text);
   return { width, plot: Math.max(200, Math.min(340, width / 2)), text: Math.max(15, Math.min(17, width / 50)) };
 }
 
@@ -96,7 +92,7 @@ function fitLecture(draw) {
   const root = document.documentElement;
   const fits = (size, lines = 6) => {
     document.getElementById('lecture').style.fontSize = `${size}px`;
-    fill('lecture', draw({ width: window.innerWidth * 0.94, plot: lines * size, text: size, marks: 0.7 }));
+    fill('lecture', draw({ width: Math.floor(window.innerWidth * 0.94), plot: lines * size, text: size, marks: 0.7 }));
     return root.scrollHeight <= window.innerHeight && root.scrollWidth <= root.clientWidth;
   };
   let [low, high] = [Math.min(32, Math.max(24, window.innerHeight / 32)), 0];

@@ -83,7 +83,7 @@ test('a width, the least exact width and a typed point redraw the page and addre
 
 test('axe-core finds nothing serious or critical, light or dark', { timeout: 180000 }, async () => {
   const schemes = browser.name === 'chromium' ? ['light', 'dark'] : ['light'];
-  const queries = ['', '?x=1.5&y=528', `?x=${2n ** 130n}&y=3&p=11`, '?view=lecture&step=4'];
+  const queries = ['', '?x=1.5&y=528', `?x=${2n ** 130n}&y=3&p=11`, '?view=lecture&step=4', '?view=lecture&step=6'];
   for (const [scheme, query] of schemes.flatMap(scheme => queries.map(query => [scheme, query]))) {
     const page = await open(query, 375);
     if (scheme === 'dark') {
@@ -110,18 +110,48 @@ async function inView(page, selector) {
   });
 }
 
-test('what a change changed is in view, and a link to a section lands on it', { timeout: 180000 }, async () => {
-  // window, the change, what it changes
+// Types a width into the field p, as a reader does, one key at a time.
+async function typeWidth(page, p) {
+  await page.click('#p', { count: 3 });
+  await page.keyboard.type(String(p));
+}
+
+test('what a change changed is in view, and a link to a section lands on it', { timeout: 240000 }, async () => {
+  // window, the change, what it changes (in view), what must stay in view beside it
   const rows = [
-    [[1280, 800], page => page.click('button[data-p="24"]'), '#width .cards'],
-    [[375, 812], page => page.click('button[data-p="113"]'), '#width .cards'],
-    [[1280, 800], page => page.click('#least-exact'), '#width .cards'],
-    [[375, 812], page => page.click('#least-exact'), '#width .cards'],
-    [[1280, 800], page => page.click('#chain a:nth-of-type(2)'), '#point'],
-    [[375, 812], page => page.click('#chain a:nth-of-type(3)'), '#point'],
-    [[375, 812], page => page.click('.thresholds button'), '#width .cards'],
-    [[1280, 800], page => page.click('svg.chart'), '#width .cards'],
-    [[1280, 800], page => page.click('.thresholds button'), '#width .cards'],
+    [[1280, 800], page => page.click('button[data-p="24"]'), '#width .cards', '#p'],
+    [[375, 812], page => page.click('button[data-p="113"]'), '#width .cards', '#p'],
+    [[1280, 800], page => page.click('#least-exact'), '#width .cards', '#p'],
+    [[375, 812], page => page.click('#least-exact'), '#width .cards', '#p'],
+    [[1280, 800], page => typeWidth(page, 64), '#width .cards', '#p'],
+    [[375, 812], page => typeWidth(page, 64), '#width .cards', '#p'],
+    [[1280, 800], page => page.click('#wider'), '#width .cards', '#p'],
+    [[1280, 800], page => page.click('#chain a:nth-of-type(2)'), '#point', null],
+    [[375, 812], page => page.click('#chain a:nth-of-type(3)'), '#point', null],
+    [
+      [1280, 800],
+      async page => (await page.$('svg.chart')).scrollIntoView().then(() => page.click('svg.chart')),
+      '.readout',
+      'svg.chart',
+    ],
+    [
+      [375, 812],
+      async page => (await page.$('svg.chart')).scrollIntoView().then(() => page.click('svg.chart')),
+      'svg.chart',
+      '.stepper',
+    ],
+    [
+      [375, 812],
+      async page => (await page.$('.stepper')).scrollIntoView().then(() => page.click('.stepper button:last-child')),
+      '.stepper',
+      'svg.chart',
+    ],
+    [
+      [1280, 800],
+      async page => (await page.$('.thresholds')).scrollIntoView().then(() => page.click('.thresholds button')),
+      '.thresholds',
+      null,
+    ],
     [
       [1280, 800],
       async page => {
@@ -134,25 +164,27 @@ test('what a change changed is in view, and a link to a section lands on it', { 
         await page.click('button[type="submit"]');
       },
       '#point',
+      null,
     ],
   ];
-  for (const [[width, height], change, changed] of rows) {
+  for (const [[width, height], change, changed, beside] of rows) {
     const page = await open('', width, height);
     const before = (await results(page)).p;
     await change(page);
     await page.waitForFunction(
       p => JSON.parse(document.getElementById('results').textContent).p !== p || location.search,
-      {
-        timeout: 10000,
-      },
+      { timeout: 10000 },
       before,
     );
-    assert.ok(await inView(page, changed), `${changed} is out of view at ${width} × ${height}`);
+    const where = `at ${width} × ${height} after ${change.toString().slice(0, 60)}`;
+    assert.ok(await inView(page, changed), `${changed} is out of view ${where}`);
+    if (beside) assert.ok(await inView(page, beside), `${beside} is out of view ${where}`);
     await page.close();
   }
   for (const [query, section] of [
     ['?x=33&y=8&p=64#width', '#width'],
     ['?p=24#chart', '#chart'],
+    ['?p=24#fix', '#fix'],
   ]) {
     const page = await open(query, 1280, 800);
     assert.ok(await inView(page, section), `${query}: ${section} is out of view`);
@@ -160,53 +192,67 @@ test('what a change changed is in view, and a link to a section lands on it', { 
   }
 });
 
+// The sizes of the lecture view's text on screen, in px: the numbers (.big), the exponents, and
+// everything else that is text; an SVG text's size is in its drawing's units, times its scale.
+const lectureSizes = () => {
+  const size = e => parseFloat(getComputedStyle(e).fontSize) * (e.ownerSVGElement?.getScreenCTM().a ?? 1);
+  const shown = e => e.getClientRects().length && e.textContent.trim();
+  const all = [...document.querySelectorAll('#lecture *')].filter(
+    e => shown(e) && [...e.childNodes].some(n => n.nodeType === 3 && n.textContent.trim()),
+  );
+  return {
+    search: location.search,
+    tall: document.documentElement.scrollHeight - window.innerHeight,
+    wide: document.documentElement.scrollWidth - document.documentElement.clientWidth,
+    empty:
+      window.innerHeight - document.querySelector('#lecture .slide').lastElementChild.getBoundingClientRect().bottom,
+    numbers: [...document.querySelectorAll('#lecture .big')].filter(shown).map(size),
+    exponents: [...document.querySelectorAll('#lecture .exponent')].filter(shown).map(size),
+    text: all.filter(e => !e.closest('.big, .exponent')).map(e => [size(e), e.textContent.trim().slice(0, 30)]),
+  };
+};
+
 test(
-  'each lecture step fits a projector in large type, and the keys move through them',
-  { timeout: 240000 },
+  'each lecture step fills a 16:9 and a 4:3 screen in large type, and the keys move through them',
+  { timeout: 300000 },
   async () => {
-    for (const [width, height] of [
-      [1920, 1080],
-      [1024, 768],
+    // window, the least size of a number, of an exponent, of any other text
+    for (const [width, height, number, exponent, other] of [
+      [1920, 1080, 32, 20, 20],
+      [1024, 768, 24, 16, 16],
     ]) {
       const page = await open('?view=lecture&step=1', width, height);
-      for (let step = 1; step <= 5; ++step) {
-        const shown = await page.evaluate(() => ({
-          search: location.search,
-          tall: document.documentElement.scrollHeight - window.innerHeight,
-          wide: document.documentElement.scrollWidth - document.documentElement.clientWidth,
-          // An SVG text's size is in its drawing's units: times the drawing's scale on the screen.
-          numbers: [...document.querySelectorAll('#lecture .big')]
-            .filter(n => n.getClientRects().length)
-            .map(n => parseFloat(getComputedStyle(n).fontSize) * (n.ownerSVGElement?.getScreenCTM().a ?? 1)),
-          exponents: [...document.querySelectorAll('#lecture .exponent')].map(
-            e => parseFloat(getComputedStyle(e).fontSize) * (e.ownerSVGElement?.getScreenCTM().a ?? 1),
-          ),
-          presets: document.querySelectorAll('#lecture .presets button').length,
-        }));
-        assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `step ${step} in the address`);
+      const steps = await page.$eval('#lecture .lecture-nav span', span => Number(span.textContent.split(' of ')[1]));
+      assert.equal(steps, 6, 'six steps');
+      for (let step = 1; step <= steps; ++step) {
+        const shown = await page.evaluate(lectureSizes);
+        const where = `step ${step} at ${width} × ${height}`;
+        assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `${where}: in the address`);
+        assert.ok(shown.tall <= 0 && shown.wide <= 0, `${where} scrolls: ${shown.tall}, ${shown.wide}`);
         assert.ok(
-          shown.tall <= 0 && shown.wide <= 0,
-          `step ${step} scrolls at ${width} × ${height}: ${shown.tall}, ${shown.wide}`,
+          shown.numbers.length > 0 && Math.min(...shown.numbers) >= number,
+          `${where}: numbers of ${Math.min(...shown.numbers)} px`,
         );
-        assert.ok(shown.numbers.length > 0, `step ${step} shows numbers`);
-        if (width === 1920) {
-          assert.ok(Math.min(...shown.numbers) >= 32, `step ${step}: numbers of ${Math.min(...shown.numbers)} px`);
-          assert.ok(
-            Math.min(...shown.exponents, 20) >= 20,
-            `step ${step}: exponents of ${Math.min(...shown.exponents)} px`,
-          );
-        }
-        assert.equal(shown.presets > 0, step >= 4, `step ${step}: the width presets`);
-        await page.keyboard.press(['ArrowRight', 'PageDown', ' ', 'ArrowRight', 'ArrowRight'][step - 1]);
+        assert.ok(
+          Math.min(...shown.exponents, exponent) >= exponent,
+          `${where}: exponents of ${Math.min(...shown.exponents)} px`,
+        );
+        const small = shown.text.filter(([size]) => size < other - 0.01);
+        assert.deepEqual(small, [], `${where}: text below ${other} px`);
+        await page.keyboard.press(['ArrowRight', 'PageDown', ' ', 'ArrowRight', 'ArrowDown', 'ArrowRight'][step - 1]);
       }
-      assert.match(await page.evaluate(() => location.search), /[?&]step=5(&|$)/, 'the last step stays');
-      await page.keyboard.press('ArrowLeft');
+      assert.match(await page.evaluate(() => location.search), /[?&]step=6(&|$)/, 'the last step stays');
+      await page.keyboard.press('Home');
+      await page.keyboard.press('ArrowRight');
+      await page.keyboard.press('ArrowRight');
+      await page.keyboard.press('ArrowRight');
       assert.match(await page.evaluate(() => location.search), /[?&]step=4(&|$)/);
       await page.click('#lecture .presets button');
       assert.equal((await results(page)).p, 11, 'a preset on step 4 chooses its width');
       await page.keyboard.press('Escape');
       const left = await page.evaluate(() => [location.search, document.getElementById('lecture').hidden]);
       assert.deepEqual(left, ['?x=9478657&y=2298912&p=11', true], 'Escape leaves the lecture view');
+      assert.ok(await inView(page, '#chart-heading'), 'Escape returns to the section of the step shown');
       await page.close();
     }
   },
@@ -220,6 +266,10 @@ test('the fields take leading zeros alike, and mark what they refuse', { timeout
     ['?x=-0033&y=+008&p=0002', ['-33', '8', 2]],
     ['?x=33&y=8&p=1025', ['p']],
     ['?x=3.3&y=8&p=00000', ['x', 'p']],
+    ['?n=20&seed=18446744073709551615', ['9478657', '2298912', 53]],
+    ['?n=1&seed=-1', ['n', 'seed']],
+    ['?n=21&seed=18446744073709551616', ['n', 'seed']],
+    ['?n=&seed=1e3', ['n', 'seed']],
   ];
   for (const [query, want] of rows) {
     const page = await open(query, 1024);
@@ -244,18 +294,49 @@ test('the fields take leading zeros alike, and mark what they refuse', { timeout
   await page.close();
 });
 
-test('the chart says in words what it draws, and where each threshold falls', { timeout: 120000 }, async () => {
-  const page = await open('?x=2177&y=528&p=64', 1280, 800);
-  const { label, thresholds } = await page.evaluate(() => ({
-    label: document
-      .querySelector('svg.chart')
-      .getAttribute('aria-labelledby')
-      .split(' ')
-      .map(id => document.getElementById(id).textContent)
-      .join(' '),
-    thresholds: JSON.parse(document.getElementById('results').textContent).thresholds,
-  }));
-  assert.match(label, /^Error against width Relative error against the significand width p/);
-  for (const width of Object.values(thresholds)) assert.match(label, new RegExp(`from ${width} bits`));
-  await page.close();
-});
+test(
+  'the chart says in words what it draws, reads at a phone’s size, and a series can be switched',
+  { timeout: 120000 },
+  async () => {
+    for (const [width, least] of [
+      [1280, 11],
+      [375, 11],
+    ]) {
+      const page = await open('?x=2177&y=528&p=64', width, 800);
+      const shown = await page.evaluate(() => {
+        const svg = document.querySelector('svg.chart');
+        const scale = svg.getScreenCTM().a;
+        return {
+          label: svg
+            .getAttribute('aria-labelledby')
+            .split(' ')
+            .map(id => document.getElementById(id).textContent)
+            .join(' '),
+          sizes: [...svg.querySelectorAll('text, tspan')].map(t => parseFloat(getComputedStyle(t).fontSize) * scale),
+          one: [...svg.querySelectorAll('text')].some(t => t.textContent.startsWith('all of |f|')),
+          marks: [...svg.querySelectorAll('.threshold text')].map(t => t.textContent),
+          listed: [...document.querySelectorAll('.thresholds li')].map(li => li.textContent),
+          thresholds: JSON.parse(document.getElementById('results').textContent).thresholds,
+        };
+      });
+      assert.match(shown.label, /^Error against width Relative error against the significand width p/);
+      for (const w of Object.values(shown.thresholds)) assert.match(shown.label, new RegExp(`from ${w} bits`));
+      for (const w of Object.values(shown.thresholds))
+        assert.ok(
+          shown.marks.some(m => m.endsWith(`: ${w}`)),
+          `no mark names ${w}`,
+        );
+      assert.equal(shown.listed.length, 6, 'all six least widths listed');
+      assert.ok(shown.one, 'the line at 10⁰ is named');
+      assert.ok(Math.min(...shown.sizes) >= least, `chart text of ${Math.min(...shown.sizes)} px at ${width} px`);
+      const before = await page.$$eval('svg.chart path.series', paths => paths.length);
+      await page.click('.legend input:not(:checked)');
+      assert.equal(
+        await page.$$eval('svg.chart path.series', paths => paths.length),
+        before + 1,
+        'a series switched on',
+      );
+      await page.close();
+    }
+  },
+);
