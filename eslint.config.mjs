@@ -1,7 +1,12 @@
 // ESLint for the browser page's modules, their tests and the project's other JavaScript: the rules
-// that catch real faults (ESLint's recommended set, written out here, so that the gate needs no
-// package but ESLint itself), strict equality, const where nothing reassigns, and one declaration
-// per statement, which keeps each name on a line of its own under Prettier.
+// that catch real faults (ESLint's recommended set, from @eslint/js at the version
+// tests/page/package-lock.json pins), strict equality, const where nothing reassigns, and one
+// declaration per statement, which keeps each name on a line of its own under Prettier.
+import { createRequire } from 'node:module';
+
+// The packages are installed in tests/page (npm ci --prefix tests/page), not at the top of the tree.
+const js = createRequire(new URL('tests/page/package.json', import.meta.url))('@eslint/js');
+
 const BROWSER = [
   'atob',
   'document',
@@ -31,67 +36,6 @@ const SHARED = [
 const NODE = ['process'];
 const readonly = names => Object.fromEntries(names.map(name => [name, 'readonly']));
 
-const RECOMMENDED = [
-  'constructor-super',
-  'for-direction',
-  'getter-return',
-  'no-async-promise-executor',
-  'no-class-assign',
-  'no-compare-neg-zero',
-  'no-cond-assign',
-  'no-const-assign',
-  'no-constant-binary-expression',
-  'no-constant-condition',
-  'no-control-regex',
-  'no-debugger',
-  'no-delete-var',
-  'no-dupe-args',
-  'no-dupe-class-members',
-  'no-dupe-else-if',
-  'no-dupe-keys',
-  'no-duplicate-case',
-  'no-empty',
-  'no-empty-character-class',
-  'no-empty-pattern',
-  'no-ex-assign',
-  'no-fallthrough',
-  'no-func-assign',
-  'no-global-assign',
-  'no-import-assign',
-  'no-invalid-regexp',
-  'no-irregular-whitespace',
-  'no-loss-of-precision',
-  'no-misleading-character-class',
-  'no-new-native-nonconstructor',
-  'no-nonoctal-decimal-escape',
-  'no-obj-calls',
-  'no-octal',
-  'no-prototype-builtins',
-  'no-redeclare',
-  'no-regex-spaces',
-  'no-self-assign',
-  'no-setter-return',
-  'no-shadow-restricted-names',
-  'no-sparse-arrays',
-  'no-this-before-super',
-  'no-undef',
-  'no-unexpected-multiline',
-  'no-unreachable',
-  'no-unsafe-finally',
-  'no-unsafe-negation',
-  'no-unsafe-optional-chaining',
-  'no-unused-labels',
-  'no-unused-private-class-members',
-  'no-unused-vars',
-  'no-useless-backreference',
-  'no-useless-catch',
-  'no-useless-escape',
-  'no-with',
-  'require-yield',
-  'use-isnan',
-  'valid-typeof',
-];
-
 export default [
   { ignores: ['**/node_modules/', 'build*/', 'dist/'] },
   {
@@ -103,7 +47,7 @@ export default [
     },
     linterOptions: { reportUnusedDisableDirectives: 'error' },
     rules: {
-      ...Object.fromEntries(RECOMMENDED.map(rule => [rule, 'error'])),
+      ...js.configs.recommended.rules,
       eqeqeq: 'error',
       'no-var': 'error',
       'prefer-const': 'error',

@@ -7,11 +7,9 @@
 #
 # usage: cmake -DSOURCE_DIR=<source dir> -DOUTPUT_DIR=<folder> -P source-archive.cmake
 cmake_minimum_required(VERSION 3.20)
-file(READ ${SOURCE_DIR}/CMakeLists.txt project)
-if(NOT project MATCHES "\nproject\\(polyeval VERSION ([0-9.]+)[ )]")
-  message(FATAL_ERROR "${SOURCE_DIR}/CMakeLists.txt names no project(polyeval VERSION ...)")
-endif()
-set(name polyeval-${CMAKE_MATCH_1})
+include(${CMAKE_CURRENT_LIST_DIR}/project-version.cmake)
+polyeval_project_version(${SOURCE_DIR} version)
+set(name polyeval-${version})
 # The commit is the checkout's own, not that of a checkout the folder happens to lie in.
 execute_process(COMMAND git rev-parse --show-toplevel --verify --quiet HEAD WORKING_DIRECTORY ${SOURCE_DIR}
                 RESULT_VARIABLE outside OUTPUT_VARIABLE top ERROR_QUIET)

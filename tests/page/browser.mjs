@@ -12,7 +12,8 @@ try {
   puppeteer = (await import('puppeteer-core')).default;
 } catch (error) {
   const why = `puppeteer-core is not installed (npm ci --prefix tests/page): ${error.message}`;
-  if (process.env.CI === 'true') throw new Error(`${why}; in CI the pages must be checked in a browser`);
+  if (process.env.CI === 'true')
+    throw new Error(`${why}; in CI the pages must be checked in a browser`, { cause: error });
   console.log(`SKIPPED: ${why}`);
   process.exit(77);
 }

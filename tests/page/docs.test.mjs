@@ -108,3 +108,16 @@ test('each page links the README and the explanation above its text', { timeout:
     await tab.close();
   }
 });
+
+// A command is copied from the page as it stands: at 1280 px no code block of the README scrolls
+// sideways to show the end of a line.
+test('no command in the README is wider than its box at 1280 px', { timeout: 60000 }, async () => {
+  const tab = await open(`file://${dir}/README.html`, 1280, 'main');
+  const wider = await tab.$$eval('pre', blocks =>
+    blocks
+      .filter(block => block.scrollWidth > block.clientWidth)
+      .map(block => `${block.scrollWidth} px in a box of ${block.clientWidth} px: ${block.textContent.trim()}`),
+  );
+  assert.deepEqual(wider, [], 'README.html: code blocks wider than their box at 1280 px');
+  await tab.close();
+});

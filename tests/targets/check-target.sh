@@ -5,10 +5,11 @@
 # empty.
 #
 # A target whose compiler, libraries or runner are missing is skipped (exit 77), saying which Debian
-# packages bring them, judged by trying it: CMake's own compiler check compiles and links a one-line
-# program; when the program fails to build, a one-line program that includes the same standard
-# headers is built the same way, and when it fails to run, a one-line program is tried on the same
-# runner. With CI=true a skip fails.
+# packages bring them (those of the row that dpkg has not installed), judged by trying it: CMake's
+# own compiler check compiles and links a one-line program; when the program fails to build, a
+# one-line program that includes the same standard headers is built the same way, and when it fails
+# to run or its output is wrong, a one-line program that prints a word is tried on the same runner.
+# With CI=true a skip fails.
 #
 # usage: check-target.sh PRESET CHECK PACKAGES SOURCE_DIR WORK_DIR EXPECTED_OUTPUT PROGRAM_TESTS
 #   CHECK: bytes, refused (the build must stop with its message), x87-extended (the negative
@@ -22,7 +23,19 @@ preset=$1 check=$2 packages=${3//,/ } source_dir=$4 build=$5/$1 expected=$6 prog
 
 skip() {
   if [ "${CI:-}" = true ]; then echo "FAILED: $* (in CI every target must run)"; exit 1; fi
-  echo "SKIPPED: $* (Debian: $packages)"; exit 77
+  echo "SKIPPED: $* (Debian: $(missing_packages))"; exit 77
+}
+
+# Prints the row's packages that dpkg has not installed (wine32:i386 beside wine and wine64, say);
+# all of them, saying so, where none is missing or no dpkg can tell.
+missing_packages() {
+  local package missing=
+  if command -v dpkg-query >/dev/null; then
+    for package in $packages; do
+      [ "$(dpkg-query -W -f='${db:Status-Abbrev}' "$package" 2>/dev/null)" = "ii " ] || missing+=" $package"
+    done
+  fi
+  if [ -n "$missing" ]; then echo "${missing# }"; else echo "$packages, all installed here"; fi
 }
 
 # Configures the preset for the program alone (no tests, no HTML pages); a compiler that CMake could
@@ -70,14 +83,18 @@ probe_compiler() {
     -o "$build.probe.o" >>"$build.log" 2>&1 || skip "the compiler of $preset cannot build a C++17 program here"
 }
 
-# Builds a one-line program the way the program was built and runs it on the runner: when that
-# fails too, the runner (or the target's run-time) is missing here, not the program broken.
+# Builds a one-line program that prints one word, the way the program was built, and runs it on the
+# runner: when the word does not come back, the runner cannot start a program here (Wine without
+# wine32:i386 starts no 32-bit program, and a runner may even say so with status 0), not the
+# program broken.
 probe_runner() {
-  echo 'int main() { return 0; }' >"$build.probe.cpp"
+  printf '#include <cstdio>\nint main() { std::puts("started"); }\n' >"$build.probe.cpp"
   # shellcheck disable=SC2046 # the cached flags are lists of words
   "$(compiler)" $(target_option) $(cache_value CMAKE_CXX_FLAGS) $(cache_value CMAKE_EXE_LINKER_FLAGS) -static \
-    "$build.probe.cpp" -o "$build.probe$suffix" && run_on_target "$build.probe$suffix" </dev/null ||
-    skip "${runner:-this machine} cannot run a program built for $preset"
+    "$build.probe.cpp" -o "$build.probe$suffix" >>"$build.log" 2>&1 || skip "the compiler of $preset cannot link a program here"
+  run_on_target "$build.probe$suffix" </dev/null >"$build.probe.out" 2>&1 && grep -q '^started' "$build.probe.out" && return
+  cat "$build.probe.out"
+  skip "${runner:-this machine} cannot start a program built for $preset"
 }
 
 # Compares a program's output with the expected bytes, with CR LF line ends for Windows.
@@ -87,7 +104,7 @@ compare() {
   if cmp "$1" "$want"; then
     echo "$preset: $(wc -c <"$1") bytes as expected"
   else
-    echo "$preset: output differs"; od -c "$1" | head -20; exit 1
+    echo "$preset: output differs"; od -c "$1" | head -20; probe_runner; exit 1
   fi
 }
 
@@ -181,7 +198,7 @@ run_on_target "$program" </dev/null >"$build.out" 2>"$build.err" || {
   probe_runner
   exit 1
 }
-if [ -s "$build.err" ]; then echo "$preset: wrote to standard error:"; cat "$build.err"; exit 1; fi
+if [ -s "$build.err" ]; then echo "$preset: wrote to standard error:"; cat "$build.err"; probe_runner; exit 1; fi
 if [ "$check" = x87-extended ]; then cat "$build.out"; check_x87_extended; exit; fi
 compare "$build.out"
 [ "$suffix" != .exe ] || check_system_dlls

@@ -21,10 +21,18 @@ if ! command -v wineserver >/dev/null || [ ! -x "$wine64" ]; then
 fi
 case $action in
 start)
+  # A prefix made without wine32 has no 32-bit half, and Wine does not add one later: a prefix made
+  # by another Wine, or before wine32 came or after it went, is made again.
+  made_by="$("$wine64" --version), wine32: $([ -x /usr/lib/wine/wine ] && echo yes || echo no)"
+  if [ "$(cat "$prefix.made-by" 2>/dev/null)" != "$made_by" ] && [ -e "$prefix/system.reg" ]; then
+    echo "the prefix $prefix was made by another Wine ($(cat "$prefix.made-by" 2>/dev/null)): made again"
+    rm -rf "$prefix"
+  fi
   mkdir -p "$prefix"
   start=$SECONDS
   wineserver -p </dev/null >>"$prefix.log" 2>&1 || { cat "$prefix.log"; exit 1; }
   "$wine64" wineboot --init </dev/null >>"$prefix.log" 2>&1 || { cat "$prefix.log"; exit 1; }
+  echo "$made_by" >"$prefix.made-by"
   echo "Wine prefix $prefix ready in $((SECONDS - start)) s" ;;
 stop) wineserver -k 2>/dev/null || true ;;
 *) echo "unknown action $action"; exit 2 ;;
