@@ -95,9 +95,9 @@ function fitLecture(draw) {
     fill('lecture', draw({ width: Math.floor(window.innerWidth * 0.94), plot: lines * size, text: size, marks: 0.7 }));
     return root.scrollHeight <= window.innerHeight && root.scrollWidth <= root.clientWidth;
   };
-  let [low, high] = [Math.min(32, Math.max(24, window.innerHeight / 32)), 0];
+  let low = Math.min(32, Math.max(24, window.innerHeight / 32));
   if (!fits(low)) return [5, 4, 3].some(lines => fits(low, lines));
-  for (high = 1.5 * low; high - low > 0.5;) {
+  for (let high = 1.5 * low; high - low > 0.5;) {
     const middle = (low + high) / 2;
     if (fits(middle)) low = middle;
     else high = middle;
