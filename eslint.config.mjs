@@ -11,6 +11,7 @@ const BROWSER = [
   'atob',
   'document',
   'getComputedStyle',
+  'matchMedia',
   'history',
   'location',
   'performance',

@@ -8,19 +8,11 @@ import { rows } from './evaluations.mjs';
 import { fromWidth, h, summary } from './views.mjs';
 
 const SVG = 'http://www.w3.org/2000/svg';
-
-// The least widths a row marks, in words: [its mark's name in the model, what holds from there].
-const MARKS = {
-  order: [['exact', 'exact']],
-  value: [['exact', 'exact']],
-  remedy: [
-    ['sign', 'sign right'],
-    ['exact', 'exact'],
-  ],
-  interval: [['decides', 'decides the sign']],
-  bound: [['below1', 'below 1']],
-};
-
+// The rows the chart can draw, in the legend's order.
+const DRAWN = ['order', 'value', 'interval', 'bound', 'running', 'remedy'];
+// The least widths a row marks: for each kind, its marks' names in the model with what holds from there.
+const MARKS = { order: { exact: 'exact' }, value: { exact: 'exact' }, remedy: { sign: 'sign right', exact: 'exact' } };
+Object.assign(MARKS, { interval: { decides: 'decides the sign' }, bound: { below1: 'below 1' } });
 // How much of its width a sample's stroke spans, by arithmetic: fused results dashed, the interval dotted.
 const SPAN = { fused: 0.5, outward: 0.25 };
 
@@ -32,51 +24,60 @@ function s(tag, attributes, ...children) {
   return made;
 }
 
-// The colour of a row: its own custom property.
+// The colour of a row, its own custom property, and its swatch.
 const colour = key => `--c: var(--${key})`;
+const swatch = row => h('span', { class: `swatch ${row.kind}`, style: colour(row.key), 'aria-hidden': 'true' });
 
-// 10ⁿ as SVG text, its exponent raised.
-const decade = (d, attributes) =>
-  s('text', attributes, '10', s('tspan', { class: 'exponent', dy: '-0.45em' }, String(d).replace('-', '−')));
+// Text at (x, y) anchored at its start, middle or end.
+const label = (x, y, anchor, attributes = {}) => ({ x, y, 'text-anchor': anchor, ...attributes });
 
-// The least widths of the shown rows (of the kinds named, where given), those at one width that say
-// one thing grouped: each { rows, width, words }, by width.
-function marksOf(shown, marks, kinds) {
+// 10ⁿ as SVG text at (x, y), its exponent raised.
+function decade(d, x, y) {
+  const exponent = s('tspan', { class: 'exponent', dy: '-0.45em' }, String(d).replace('-', '−'));
+  return s('text', label(x, y, 'end', { class: 'tick big' }), '10', exponent);
+}
+
+// Each least width of the shown rows (of the kinds named, where given): { row, width, what }.
+function marksOf(shown, marks, kinds = null) {
+  const each = row =>
+    Object.entries(MARKS[row.kind] ?? {}).map(([name, what]) => ({ row, width: marks[row.key][name], what, name }));
+  return shown.flatMap(each).filter(mark => !kinds || kinds.includes(mark.name));
+}
+
+// The least widths that fall at a width, those at one width that say one thing grouped and labelled
+// in words: each { rows, row, width, what, words }, by width.
+function together(marks) {
   const groups = new Map();
-  for (const row of shown) {
-    for (const [name, words] of MARKS[row.kind] ?? []) {
-      const width = marks[row.key][name];
-      if (width === null || (kinds && !kinds.includes(name))) continue;
-      const key = `${width} ${words}`;
-      if (!groups.has(key)) groups.set(key, { rows: [], width, what: words });
-      groups.get(key).rows.push(row);
-    }
+  for (const { row, width, what } of marks.filter(mark => mark.width !== null)) {
+    if (!groups.has(`${width} ${what}`)) groups.set(`${width} ${what}`, { rows: [], row, width, what });
+    groups.get(`${width} ${what}`).rows.push(row);
   }
-  const label = group => `${group.rows.map(row => row.short).join(', ')} ${group.what}: ${group.width}`;
-  return [...groups.values()]
-    .map(group => ({ ...group, row: group.rows[0], words: label(group) }))
-    .sort((a, b) => a.width - b.width);
+  const words = group => `${group.rows.map(row => row.short).join(', ')} ${group.what}: ${group.width}`;
+  return [...groups.values()].map(group => ({ ...group, words: words(group) })).sort((a, b) => a.width - b.width);
 }
 
 // The drawing's geometry for text of `text` px, a drawing `width` px wide and a plot `plot` px high,
-// with rows of mark labels (their text `marks` times the rest's) above the plot: the plot's box and the scales from a width and a log₁₀
-// value (null: the band of exact results), and the width at an x.
+// with rows of mark labels (their text `marks` times the rest's) above the plot: the plot's box, the
+// scales from a width and a log₁₀ value (null: the band of exact results), and the width at an x.
 function geometry({ text, width, plot, marks = 1 }, widths, [low, high], labelRows) {
   const [left, top, bottom, band] = [5 * text, (labelRows * marks + 0.6) * 1.25 * text, 3.1 * text, 1.6 * text];
-  const across = width - left - text;
-  const [first, last] = [widths[0], widths.at(-1)];
+  const [first, last, across] = [widths[0], widths.at(-1), width - left - text];
+  const x = p => left + ((p - first) / Math.max(last - first, 1)) * across;
+  const y = v => (v === null ? top + plot + band / 2 : top + ((high - v) / Math.max(high - low, 1)) * plot);
+  const widthAt = at => Math.round(first + ((at - left) / across) * (last - first));
+  const height = Math.ceil(plot + top + bottom + band); // whole pixels, which a layout keeps exactly
   return {
     text,
     marks,
     left,
     top,
     width,
-    height: Math.ceil(plot + top + bottom + band), // whole pixels, which a layout keeps exactly
+    height,
     bottom: top + plot + band,
-    x: p => left + ((p - first) / Math.max(last - first, 1)) * across,
-    y: v => (v === null ? top + plot + band / 2 : top + ((high - v) / Math.max(high - low, 1)) * plot),
-    widthAt: x => Math.round(first + ((x - left) / across) * (last - first)),
-    step: across / Math.max(last - first, 1),
+    x,
+    y,
+    widthAt,
+    step: x(first + 1) - x(first),
   };
 }
 
@@ -86,67 +87,52 @@ function axes(at, widths, [low, high]) {
   const fit = Math.max(1, Math.floor((at.y(low) - at.y(high)) / (1.4 * at.text)));
   const step = [1, 2, 5, 10].find(d => (high - low) / d <= fit) ?? 10;
   const labelled = step * Math.ceil((high - low) / step / fit); // a label on each line that has room for one
-  const lines = [];
+  const line = (x1, x2, y1, y2, kind = 'axis') => s('line', { class: kind, x1, x2, y1, y2 });
+  const drawn = [];
   for (let d = Math.floor(high / step) * step; d >= low; d -= step) {
-    if (d === 0) continue;
-    lines.push(s('line', { class: 'grid', x1: at.left, x2: at.width, y1: at.y(d), y2: at.y(d) }));
-    if (d % labelled === 0)
-      lines.push(decade(d, { class: 'tick big', x: at.left - 6, y: at.y(d) + at.text / 3, 'text-anchor': 'end' }));
+    if (d !== 0) drawn.push(line(at.left, at.width, at.y(d), at.y(d), 'grid'));
+    if (d !== 0 && d % labelled === 0) drawn.push(decade(d, at.left - 6, at.y(d) + at.text / 3));
   }
   const span = widths.at(-1) - widths[0];
-  const every =
-    [1, 2, 5, 10, 20, 25, 50, 100, 200, 250].find(w => (span / w) * 3.2 * at.text <= at.width - at.left) ?? 500;
-  for (let p = Math.ceil(widths[0] / every) * every; p <= widths.at(-1); p += every) {
-    lines.push(
-      s('text', { class: 'tick big', x: at.x(p), y: at.bottom + at.text * 1.2, 'text-anchor': 'middle' }, String(p)),
-    );
+  const every = [1, 2, 5, 10, 20, 25, 50, 100, 200, 250].find(w => (span / w) * 3.2 * at.text <= at.width - at.left);
+  for (let p = Math.ceil(widths[0] / (every ?? 500)) * (every ?? 500); p <= widths.at(-1); p += every ?? 500) {
+    drawn.push(s('text', label(at.x(p), at.bottom + at.text * 1.2, 'middle', { class: 'tick big' }), String(p)));
   }
-  return [
-    ...lines,
-    s('line', { class: 'axis one', x1: at.left, x2: at.width, y1: at.y(0), y2: at.y(0) }),
-    decade(0, { class: 'tick big', x: at.left - 6, y: at.y(0) + at.text / 3, 'text-anchor': 'end' }),
-    s('text', { class: 'label', x: at.width - 4, y: at.y(0) - 4, 'text-anchor': 'end' }, 'all of |f|: a result of 0'),
-    s('text', { class: 'tick', x: at.left - 6, y: at.y(null) + at.text / 3, 'text-anchor': 'end' }, 'exact'),
-    s('line', { class: 'axis', x1: at.left, x2: at.width, y1: at.bottom, y2: at.bottom }),
-    s('line', { class: 'axis', x1: at.left, x2: at.left, y1: at.top, y2: at.bottom }),
-    s('text', { class: 'label', x: (at.left + at.width) / 2, y: at.height - 6, 'text-anchor': 'middle' }, 'p, bits'),
-    s(
-      'text',
-      { class: 'label', x: -(at.top + at.bottom) / 2, y: at.text, transform: 'rotate(-90)', 'text-anchor': 'middle' },
-      'error, a fraction of |f|',
-    ),
-  ];
+  const [middle, across] = [(at.top + at.bottom) / 2, (at.left + at.width) / 2];
+  drawn.push(line(at.left, at.width, at.y(0), at.y(0), 'axis one'), decade(0, at.left - 6, at.y(0) + at.text / 3));
+  drawn.push(s('text', label(at.width - 4, at.y(0) - 4, 'end', { class: 'label' }), 'all of |f|: a result of 0'));
+  drawn.push(s('text', label(at.left - 6, at.y(null) + at.text / 3, 'end', { class: 'tick' }), 'exact'));
+  drawn.push(line(at.left, at.width, at.bottom, at.bottom), line(at.left, at.left, at.top, at.bottom));
+  drawn.push(s('text', label(across, at.height - 6, 'middle', { class: 'label' }), 'p, bits'));
+  const upright = label(-middle, at.text, 'middle', { class: 'label', transform: 'rotate(-90)' });
+  return [...drawn, s('text', upright, 'error, a fraction of |f|')];
 }
 
 // One row's samples: a short stroke at each width, in the band where the result is exact; the bound
 // has none where it has no value.
 function series(row, widths, values, at) {
   const half = (Math.max(at.step, 2) * (SPAN[row.arithmetic?.name] ?? 1)) / 2;
-  const strokes = widths.flatMap((p, i) =>
-    row.kind === 'bound' && values[i] === null
-      ? []
-      : [`M${(at.x(p) - half).toFixed(1)} ${at.y(values[i]).toFixed(1)}h${(2 * half).toFixed(1)}`],
-  );
+  const stroke = (p, i) => `M${(at.x(p) - half).toFixed(1)} ${at.y(values[i]).toFixed(1)}h${(2 * half).toFixed(1)}`;
+  const strokes = widths.flatMap((p, i) => (row.kind === 'bound' && values[i] === null ? [] : [stroke(p, i)]));
   return s('path', { class: `series ${row.kind}`, style: colour(row.key), d: strokes.join('') });
 }
 
 // The marks' lines down the plot, each labelled in words above it, in the lowest row of labels whose
-// room it does not share: the rows, and the number of rows used.
+// room it does not share: the lines, and the number of rows used.
 function markLines(at, marks) {
-  const taken = [];
-  const size = at.text * at.marks;
+  const [taken, size] = [[], at.text * at.marks];
   const drawn = marks.map(mark => {
-    const x = at.x(mark.width);
-    const room = (mark.words.length + 5) * 0.62 * size;
+    const [x, room] = [at.x(mark.width), (mark.words.length + 5) * 0.62 * size];
     const start = Math.min(x, at.width - room);
     let level = 0;
     while (taken.some(t => t.level === level && start < t.end && t.start < start + room)) ++level;
     taken.push({ level, start, end: start + room });
     const y = at.top - 0.4 * size - level * 1.25 * size;
+    const line = s('line', { x1: x, x2: x, y1: y + 0.3 * size, y2: at.bottom });
     return s(
       'g',
       { class: 'threshold', style: colour(mark.row.key) },
-      s('line', { x1: x, x2: x, y1: y + 0.3 * size, y2: at.bottom }),
+      line,
       s('text', { x: start, y, 'font-size': size }, mark.words),
     );
   });
@@ -162,27 +148,20 @@ function decades(values) {
 // The chart's text alternative: what it shows and where each least width falls.
 function description(chart, shown, marks) {
   const said = marks.map(mark => `${mark.rows.map(row => row.words).join(', ')}: ${mark.what} from ${mark.width} bits`);
-  return `Relative error against the significand width p, from ${chart.widths[0]} to ${chart.widths.at(-1)} bits, on a logarithmic scale: ${shown.map(row => row.words).join(', ')}. ${said.join('; ')}.`;
+  const span = `from ${chart.widths[0]} to ${chart.widths.at(-1)} bits, on a logarithmic scale`;
+  return `Relative error against the significand width p, ${span}: ${shown.map(row => row.words).join(', ')}. ${said.join('; ')}.`;
 }
 
 // The readout beside the chart: what each shown row gives at p, in words.
 function readout({ width }, shown) {
-  const said = shown.map(row => {
+  const said = row => {
     const at = width.at[row.key];
     if (row.kind === 'interval') return at.decides ? 'decides the sign' : 'holds 0';
     if (row.kind === 'running') return at.proves ? 'proves the sign' : 'proves nothing';
     if (row.kind === 'bound') return width.bound && width.bound.of[0] < width.bound.of[1] ? 'below 1' : 'not below 1';
     return at.verdict ? summary(at.verdict) : 'does not apply';
-  });
-  const items = shown.map((row, i) =>
-    h(
-      'li',
-      { style: colour(row.key) },
-      h('span', { class: `swatch ${row.kind}`, 'aria-hidden': 'true' }),
-      `${row.short}: `,
-      said[i],
-    ),
-  );
+  };
+  const items = shown.map(row => h('li', { style: colour(row.key) }, swatch(row), `${row.short}: `, said(row)));
   return [
     h('p', { class: 'readout-title' }, `At p = ${width.p} bits:`),
     h('ul', { class: 'readout', 'aria-live': 'polite' }, items),
@@ -192,20 +171,10 @@ function readout({ width }, shown) {
 // The legend: a switch for each row the chart can draw, its swatch in the row's colour; in the
 // lecture, only the rows shown, without switches.
 function legend(chart, state, act, lecture) {
-  const listed = rows('order', 'value', 'interval', 'bound', 'running', 'remedy').filter(
-    row => chart.series[row.key] && (!lecture || state.series.has(row.key)),
-  );
-  const swatch = row => h('span', { class: `swatch ${row.kind}`, style: colour(row.key) });
-  const item = row =>
-    lecture
-      ? [swatch(row), row.short]
-      : h(
-          'label',
-          {},
-          h('input', { type: 'checkbox', checked: state.series.has(row.key), onchange: () => act.toggle(row.key) }),
-          swatch(row),
-          row.words,
-        );
+  const listed = rows(...DRAWN).filter(row => chart.series[row.key] && (!lecture || state.series.has(row.key)));
+  const box = row =>
+    h('input', { type: 'checkbox', checked: state.series.has(row.key), onchange: () => act.toggle(row.key) });
+  const item = row => (lecture ? [swatch(row), row.short] : h('label', {}, box(row), swatch(row), row.words));
   return h(
     'ul',
     { class: 'legend' },
@@ -214,117 +183,63 @@ function legend(chart, state, act, lecture) {
 }
 
 // The least widths in words, all of them, each a button that chooses its width (text on paper).
-export function markList(shown, marks, act) {
-  const all = shown.flatMap(row =>
-    (MARKS[row.kind] ?? []).map(([name, words]) => ({
-      row,
-      width: marks[row.key][name],
-      words: `${row.words}: ${words}`,
-    })),
-  );
-  return h(
-    'ul',
-    { class: 'thresholds' },
-    all.map(mark =>
-      h(
-        'li',
-        { style: colour(mark.row.key) },
-        h('span', { class: `swatch ${mark.row.kind}`, 'aria-hidden': 'true' }),
-        `${mark.words} `,
-        mark.width === null
-          ? fromWidth(null)
-          : [
-              'from ',
-              h(
-                'button',
-                { type: 'button', class: 'width big', onclick: () => act.choose(mark.width) },
-                `${mark.width} bits`,
-              ),
-              ' on',
-            ],
-      ),
-    ),
-  );
+function markList(shown, marks, act) {
+  const width = w => h('button', { type: 'button', class: 'width big', onclick: () => act.choose(w) }, `${w} bits`);
+  const said = mark => (mark.width === null ? fromWidth(null) : ['from ', width(mark.width), ' on']);
+  const item = mark =>
+    h('li', { style: colour(mark.row.key) }, swatch(mark.row), `${mark.row.words}: ${mark.what} `, said(mark));
+  return h('ul', { class: 'thresholds' }, marksOf(shown, marks).map(item));
 }
 
 // A slider and a stepper for the width, one bit a step, which a finger can use.
 function widthControl(chart, p, act) {
   const [first, last] = [chart.widths[0], chart.widths.at(-1)];
   const to = w => act.choose(Math.min(Math.max(w, first), last));
-  return h(
-    'div',
-    { class: 'stepper' },
-    h('button', { type: 'button', 'aria-label': 'one bit narrower', onclick: () => to(p - 1) }, '−'),
-    h('input', {
-      type: 'range',
-      min: first,
-      max: last,
-      step: 1,
-      value: Math.min(Math.max(p, first), last),
-      'aria-label': 'p, bits',
-      oninput: event => to(Number(event.target.value)),
-    }),
-    h('button', { type: 'button', 'aria-label': 'one bit wider', onclick: () => to(p + 1) }, '+'),
-  );
+  const slider = { type: 'range', min: first, max: last, step: 1, value: Math.min(Math.max(p, first), last) };
+  const range = h('input', { ...slider, 'aria-label': 'p, bits', oninput: event => to(Number(event.target.value)) });
+  const narrower = h('button', { type: 'button', 'aria-label': 'one bit narrower', onclick: () => to(p - 1) }, '−');
+  const wider = h('button', { type: 'button', 'aria-label': 'one bit wider', onclick: () => to(p + 1) }, '+');
+  return h('div', { class: 'stepper' }, narrower, range, wider);
 }
 
 // The chart at the point (its model) with p marked, the shown rows' series and least widths (those
-// of the kinds named, where given), its legend (unless named is false), its controls and readout (not in
-// the lecture); act.choose(p) draws
-// the width p, act.toggle(key) shows or hides a row. size: the drawing's width, its plot's height and
-// its text's size, in CSS pixels.
-export function chartFigure(
-  model,
-  act,
-  { size = model.state.chartSize, kinds = null, lecture = false, named = true } = {},
-) {
+// of the kinds named, where given), its legend (unless named is false), its controls and readout (not
+// in the lecture); act.choose(p) draws the width p, act.toggle(key) shows or hides a row. size: the
+// drawing's width, its plot's height and its text's size, in CSS pixels.
+export function chartFigure(model, act, { size = model.state.chartSize, kinds, lecture = false, named = true } = {}) {
   const { point, width, state } = model;
   const chart = point.chart;
-  const shown = rows('order', 'value', 'interval', 'bound', 'running', 'remedy').filter(
-    row => chart.series[row.key] && state.series.has(row.key),
-  );
-  const marks = marksOf(shown, point.marks, kinds);
+  const shown = rows(...DRAWN).filter(row => chart.series[row.key] && state.series.has(row.key));
+  const marks = together(marksOf(shown, point.marks, kinds));
   const range = decades(shown.map(row => chart.series[row.key]));
-  let at = geometry(size, chart.widths, range, 0);
-  at = geometry(size, chart.widths, range, markLines(at, marks).levels);
-  const inside = width.p >= chart.widths[0] && width.p <= chart.widths.at(-1);
-  const svg = s(
-    'svg',
-    {
-      viewBox: `0 0 ${at.width} ${at.height}`,
-      width: at.width,
-      height: at.height,
-      role: 'img',
-      'aria-labelledby': 'chart-title chart-description',
-      class: 'chart',
-      'font-size': at.text,
-    },
+  const at = geometry(size, chart.widths, range, markLines(geometry(size, chart.widths, range, 0), marks).levels);
+  const [p, first, last] = [width.p, chart.widths[0], chart.widths.at(-1)];
+  const chosen = s('line', { x1: at.x(p), x2: at.x(p), y1: at.top, y2: at.bottom });
+  const tag = s('text', { x: at.x(p) + 4, y: at.top + at.text }, `p = ${p}`);
+  const box = { viewBox: `0 0 ${at.width} ${at.height}`, width: at.width, height: at.height, class: 'chart' };
+  const svg = s('svg', {
+    ...box,
+    role: 'img',
+    'aria-labelledby': 'chart-title chart-description',
+    'font-size': at.text,
+  });
+  svg.append(
     s('title', { id: 'chart-title' }, 'Error against width'),
     s('desc', { id: 'chart-description' }, description(chart, shown, marks)),
-    axes(at, chart.widths, range),
-    shown.map(row => series(row, chart.widths, chart.series[row.key], at)),
-    markLines(at, marks).drawn,
-    inside
-      ? s(
-          'g',
-          { class: 'chosen' },
-          s('line', { x1: at.x(width.p), x2: at.x(width.p), y1: at.top, y2: at.bottom }),
-          s('text', { x: at.x(width.p) + 4, y: at.top + at.text }, `p = ${width.p}`),
-        )
-      : [],
+  );
+  svg.append(
+    ...axes(at, chart.widths, range),
+    ...shown.map(row => series(row, chart.widths, chart.series[row.key], at)),
+  );
+  svg.append(
+    ...markLines(at, marks).drawn,
+    ...(p >= first && p <= last ? [s('g', { class: 'chosen' }, chosen, tag)] : []),
   );
   svg.addEventListener('click', event => {
     const box = svg.getBoundingClientRect();
-    act.choose(
-      Math.min(
-        Math.max(at.widthAt(((event.clientX - box.left) / box.width) * at.width), chart.widths[0]),
-        chart.widths.at(-1),
-      ),
-    );
+    act.choose(Math.min(Math.max(at.widthAt(((event.clientX - box.left) / box.width) * at.width), first), last));
   });
-  const side = lecture
-    ? null
-    : h('div', { class: 'chart-side' }, widthControl(chart, width.p, act), readout(model, shown));
+  const side = lecture ? null : h('div', { class: 'chart-side' }, widthControl(chart, p, act), readout(model, shown));
   const caption = [named && legend(chart, state, act, lecture), lecture ? null : markList(shown, point.marks, act)];
   return h(
     'figure',

@@ -2,19 +2,8 @@
 // its words, its order, the arithmetic it runs in, the sign T2 carries, how its result is read from
 // the arithmetic's numbers, and for the program's own routines the module's export and the format of
 // their operands. The model, the views, the lecture, #results and the tests loop over it.
-import {
-  abs,
-  compensated,
-  fused,
-  nearest,
-  outward,
-  randomly,
-  round,
-  running,
-  splitExactly,
-  termsKept,
-  twoSum,
-} from './arithmetic.mjs';
+import { abs, compensated, fused, nearest, outward, randomly, round } from './arithmetic.mjs';
+import { running, splitExactly, termsKept, twoSum } from './arithmetic.mjs';
 import { ONE_MINUS_2X2, POWERS_REUSED, TERM_BY_TERM } from './orders.mjs';
 
 // Neumaier's compensated sum of the list at p bits: each addition's error, exact where the larger
@@ -32,11 +21,8 @@ function neumaierSum(list, p) {
 }
 
 // The exact sum of the list, rounded once to p bits.
-const exactSum = (list, p) =>
-  round(
-    list.reduce((a, b) => a + b, 0n),
-    p,
-  );
+const total = list => list.reduce((a, b) => a + b, 0n);
+const exactSum = (list, p) => round(total(list), p);
 
 // The list after each number of passes of error-free additions from the front, each pass leaving
 // the sum in the last element and the errors before it; kept for each list, which the K-fold sums of
@@ -87,33 +73,15 @@ function surelySigned(K, p, terms, f) {
 // 'routine', a routine of the program's alone; 'value', a value weighed against f; 'remedy', a value
 // with the least widths of its sign and of f; 'interval', 'running' and 'random', the detectors; and
 // 'bound', γₙ·κ, computed from κ alone.
-const row = (key, kind, order, arithmetic, words, short, more = {}) => ({
-  key,
-  kind,
-  order,
-  arithmetic,
-  words,
-  short,
-  ...more,
-});
+function row(key, kind, order, arithmetic, words, short, more = {}) {
+  return { key, kind, order, arithmetic, words, short, ...more };
+}
 const routine = (exported, ...labels) => ({ routine: { labels, export: exported, format: 'binary64' } });
 const value = number => number.value;
-const K_FOLD = [2, 3, 4].map(K =>
-  row(
-    `sum_${K}`,
-    'remedy',
-    TERM_BY_TERM,
-    splitExactly,
-    `every product split exactly, summed ${K}-fold`,
-    `${K}-fold sum`,
-    {
-      K,
-      result: (list, p) => sumK(list, K, p),
-      surelySigned: (p, terms, f) => surelySigned(K, p, terms, f),
-      ...routine(`sum_${K}`),
-    },
-  ),
-);
+const kFold = K => ({ K, result: (list, p) => sumK(list, K, p), surelySigned: (...of) => surelySigned(K, ...of) });
+const kWords = K => [`every product split exactly, summed ${K}-fold`, `${K}-fold sum`];
+const K_FOLD = [2, 3, 4].map(K => row(`sum_${K}`, 'remedy', TERM_BY_TERM, splitExactly, ...kWords(K), kFold(K)));
+for (const each of K_FOLD) Object.assign(each, routine(each.key));
 export const EVALUATIONS = [
   row('t2_subtracted', 'routine', TERM_BY_TERM, nearest, 'term by term, the 578·x²·y⁴ term subtracted', 'Single', {
     t2: -1,

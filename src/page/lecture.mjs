@@ -5,95 +5,64 @@
 import { abs } from './arithmetic.mjs';
 import { rows } from './evaluations.mjs';
 import { chartFigure } from './chart.mjs';
+import { PRESETS } from './model.mjs';
 import { boundWords, intervalWords, lineWords, randomWords, widthName } from './sections.mjs';
 import { compact, inSteps, scientific } from './text.mjs';
 import { drawnLarge, h, ordinal, spacingText, stepName, summary } from './views.mjs';
-import { PRESETS } from './model.mjs';
 
-// One line of a lecture list: a label, a large value, the verdict's words, and more words below.
-const line = (tone, label, value, said, more = null) =>
-  h(
-    'li',
-    { class: `lecture-line ${tone}` },
-    h('span', { class: 'label' }, label),
-    value === null ? null : h('span', { class: 'value' }, value),
-    h('span', { class: 'verdict' }, said),
-    more && h('span', { class: 'what' }, more),
-  );
+// One line of a lecture list: its tone (and kind), a label, a large value, the verdict's words, and
+// more words below.
+function line(tone, label, value, said, more = null) {
+  const parts = [h('span', { class: 'label' }, label), value === null ? null : h('span', { class: 'value' }, value)];
+  const words = [h('span', { class: 'verdict' }, said), more && h('span', { class: 'what' }, more)];
+  return h('li', { class: `lecture-line ${tone}` }, parts, words);
+}
+const list = lines => h('ul', { class: 'lecture-results' }, lines);
+const facts = (...children) => h('p', { class: 'lecture-facts' }, ...children);
+const slide = (title, ...parts) => [h('h2', {}, title), ...parts];
+
+// A table of the lecture's: its head's words and its rows, each a list of cells (the first the row's name).
+function table(head, body) {
+  const [th, td] = [cell => h('th', { scope: 'row' }, cell), cell => h('td', {}, cell)];
+  const row = cells => h('tr', { class: cells.largest ? 'largest' : null }, th(cells[0]), cells.slice(1).map(td));
+  const heads = head.map(words => h('th', {}, words));
+  const names = h('thead', {}, h('tr', {}, heads));
+  return h('table', { class: 'lecture-table' }, names, h('tbody', {}, body.map(row)));
+}
 
 // Step 1: the program's four lines and what each is worth against f (Single's also against g).
 function fourResults({ run }) {
-  const { lines, printed, f } = run;
-  return [
-    h('h2', {}, 'The program’s four results'),
-    h(
-      'ul',
-      { class: 'lecture-results' },
-      lines.map(({ label, row, verdict, againstF }, i) => {
-        const judged = againstF ?? verdict;
-        const what = [lineWords(label, row), row.t2 ? ['; against g: ', summary(verdict, 'g')] : null];
-        return line(
-          `${againstF ? 'neutral' : verdict.tone} printed`,
-          h('code', { class: 'big' }, printed[i] ?? `(no ${label} line)`),
-          null,
-          summary(judged),
-          what,
-        );
-      }),
-    ),
-    h('p', {}, 'The exact value is f = ', compact(f), ': no line is near it.'),
-  ];
+  const shown = run.lines.map(({ label, row, verdict, againstF }, i) => {
+    const what = [lineWords(label, row), row.t2 ? ['; against g: ', summary(verdict, 'g')] : null];
+    const printed = h('code', { class: 'big' }, run.printed[i] ?? `(no ${label} line)`);
+    return line(`${againstF ? 'neutral' : verdict.tone} printed`, printed, null, summary(againstF ?? verdict), what);
+  });
+  const exact = h('p', {}, 'The exact value is f = ', compact(run.f), ': no line is near it.');
+  return slide('The program’s four results', list(shown), exact);
 }
 
 // Step 2: the terms against |f|, κ, the bound at p, and what a step is, before anything is counted in steps.
 function whyStep({ point, width }) {
   const { terms, f, magnitudes } = point;
   const labels = rows('order')[0].order.terms.map(term => term.label);
-  const head = h(
-    'tr',
-    {},
-    ['term', 'value', 'against |f|'].map(t => h('th', {}, t)),
-  );
-  const body = terms.map((t, i) =>
-    h(
-      'tr',
-      {},
-      h('th', { scope: 'row' }, labels[i]),
-      h('td', {}, compact(abs(t))),
-      h('td', {}, f === 0n ? '' : [scientific(abs(t), abs(f)), ' × |f|']),
-    ),
-  );
-  const bound = width.bound;
-  return [
-    h('h2', {}, 'Why: the terms against |f|'),
-    h('table', { class: 'lecture-table' }, h('thead', {}, head), h('tbody', {}, body)),
-    f === 0n
-      ? h('p', {}, 'f = 0 here: nothing to measure the terms against.')
-      : h(
-          'p',
-          { class: 'lecture-facts' },
-          'κ = Σ|terms| / |f| = ',
-          scientific(magnitudes, abs(f)),
-          bound
-            ? [
-                `; bound γₙ·κ at ${width.p} bits = `,
-                scientific(...bound.of),
-                bound.of[0] >= bound.of[1] ? ': no digit can be trusted' : ': below 1',
-              ]
-            : '',
-        ),
-    width.exponent === null
+  const against = t => (f === 0n ? '' : [scientific(abs(t), abs(f)), ' × |f|']);
+  const body = terms.map((t, i) => [labels[i], compact(abs(t)), against(t)]);
+  const { bound, p, exponent } = width;
+  const trusted = bound && (bound.of[0] >= bound.of[1] ? ': no digit can be trusted' : ': below 1');
+  const atP = bound ? [`; bound γₙ·κ at ${p} bits = `, scientific(...bound.of), trusted] : '';
+  const kappa = facts('κ = Σ|terms| / |f| = ', scientific(magnitudes, abs(f)), atP);
+  const spaced = [`A step: near the largest term, ${p}-bit numbers are `, spacingText(exponent), ' apart. '];
+  const step =
+    exponent === null
       ? null
-      : h(
-          'p',
-          { class: 'lecture-facts' },
-          `A step: near the largest term, ${width.p}-bit numbers are `,
-          spacingText(width.exponent),
-          ' apart. A sum there moves by whole steps; f is ',
-          inSteps(f, width.exponent),
-          ' steps.',
-        ),
-  ];
+      : facts(spaced, 'A sum there moves by whole steps; f is ', inSteps(f, exponent), ' steps.');
+  const zero = facts('f = 0 here: nothing to measure the terms against.');
+  return slide(
+    'Why: the terms against |f|',
+    table(['term', 'value', 'against |f|'], body),
+    f === 0n ? zero : kappa,
+    step,
+  );
 }
 
 // Step 3: each term's and sum's effect on the result in steps, the largest marked, and why the
@@ -102,120 +71,58 @@ function madeBy({ width }) {
   const [plain, reused] = rows('order').map(row => width.at[row.key]);
   const effects = plain.account.rows.filter(row => row.effect !== null);
   const largest = effects.reduce((a, row) => (abs(row.effect) > abs(a) ? row.effect : a), 0n);
-  const shareOf = plain.shares.map(({ roundings }) =>
-    roundings.reduce((a, b) => (abs(b.share) > abs(a.share) ? b : a), roundings[0]),
-  );
-  let term = 0;
+  const biggest = (a, b) => (abs(b.share) > abs(a.share) ? b : a);
+  const shares = plain.shares.map(({ roundings }) => roundings.reduce(biggest, roundings[0]));
+  const madeOf = share =>
+    share ? `largest share: the ${ordinal(share.step)} multiplication, × ${share.operand}` : 'no rounding';
   const body = effects.map(row => {
-    const share = row.role === 'term' ? shareOf[term++] : null;
-    const words =
-      row.role === 'sum'
-        ? 'its own rounding'
-        : share
-          ? `largest share: the ${ordinal(share.step)} multiplication, × ${share.operand}`
-          : 'no rounding';
-    return h(
-      'tr',
-      { class: row.effect === largest && largest !== 0n ? 'largest' : null },
-      h('th', { scope: 'row' }, stepName(row)),
-      h('td', {}, inSteps(row.effect, width.exponent)),
-      h('td', {}, words),
-    );
+    const made = row.role === 'sum' ? 'its own rounding' : madeOf(shares.shift());
+    const cells = [stepName(row), inSteps(row.effect, width.exponent), made];
+    return Object.assign(cells, { largest: row.effect === largest && largest !== 0n });
   });
-  const last = reused.account.rows.at(-1);
-  const zero =
-    reused.value === 0n
-      ? [
-          'Extended2’s order gives exactly 0: before its last subtraction S equals ',
-          last.operands[1],
-          ' to the last bit, its errors cancelled.',
-        ]
-      : ['Extended2’s order: ', summary(reused.verdict), '.'];
-  return [
-    h('h2', {}, `What made the error, term by term at ${widthName(width.p)}`),
-    h(
-      'table',
-      { class: 'lecture-table' },
-      h(
-        'thead',
-        {},
-        h(
-          'tr',
-          {},
-          ['step', 'effect, in steps', 'made by'].map(t => h('th', {}, t)),
-        ),
-      ),
-      h('tbody', {}, body),
-    ),
-    h(
-      'p',
-      { class: 'lecture-facts' },
-      `All together: `,
-      inSteps(plain.account.total, width.exponent),
-      ' steps, the result less f. ',
-      zero,
-    ),
-  ];
+  const last = reused.account.rows.at(-1).operands[1];
+  let reuse = ['Extended2’s order: ', summary(reused.verdict), '.'];
+  if (reused.value === 0n)
+    reuse = `Extended2’s order gives exactly 0: before its last subtraction S equals ${last} to the last bit.`;
+  const total = facts(
+    'All together: ',
+    inSteps(plain.account.total, width.exponent),
+    ' steps, the result less f. ',
+    reuse,
+  );
+  const title = `What made the error, term by term at ${widthName(width.p)}`;
+  return slide(title, table(['step', 'effect, in steps', 'made by'], body), total);
 }
 
 // The preset widths as buttons that choose them.
 function presetChoices(p, act) {
-  return h(
-    'div',
-    { class: 'presets', role: 'group', 'aria-label': 'Significand widths' },
-    PRESETS.map(([w]) =>
-      h('button', { type: 'button', 'aria-pressed': String(w === p), onclick: () => act.choose(w) }, widthName(w)),
-    ),
-  );
+  const pressed = w => ({ type: 'button', 'aria-pressed': String(w === p), onclick: () => act.choose(w) });
+  const buttons = [...PRESETS.keys()].map(w => h('button', pressed(w), widthName(w)));
+  return h('div', { class: 'presets', role: 'group', 'aria-label': 'Significand widths' }, buttons);
 }
 
 // The chart at a lecture's size, with the given rows shown and their least widths of the given kinds;
 // its legend unless named is false.
 function lectureChart(model, act, shown, kinds = null, named = true) {
   if (model.point.chart === null) return h('p', {}, 'f = 0 here: no error can be measured as a fraction of it.');
-  return chartFigure({ ...model, state: { ...model.state, series: new Set(shown) } }, act, {
-    size: model.state.lectureChart,
-    kinds,
-    lecture: true,
-    named,
-  });
+  const state = { ...model.state, series: new Set(shown) };
+  return chartFigure({ ...model, state }, act, { size: model.lectureChart, kinds, lecture: true, named });
 }
 
-// Step 4: the chart, every least width listed, and the presets.
+// Step 4: the chart, every least width named at its line, and the presets.
 function chartStep(model, act) {
   const shown = rows('order', 'value', 'interval', 'bound').map(row => row.key);
-  return [
-    h('h2', {}, 'The error against the width'),
-    lectureChart(model, act, shown),
-    presetChoices(model.width.p, act),
-  ];
+  return slide('The error against the width', lectureChart(model, act, shown), presetChoices(model.width.p, act));
 }
 
 // Step 5: fused and interval at p, what each decides.
 function decidesStep({ width }, act) {
-  const fusedRows = rows('value');
-  return [
-    h('h2', {}, `Fused and interval at ${widthName(width.p)}`),
-    h(
-      'ul',
-      { class: 'lecture-results' },
-      fusedRows.map(row =>
-        line(
-          width.at[row.key].verdict.tone,
-          row.words,
-          compact(width.at[row.key].value),
-          summary(width.at[row.key].verdict),
-        ),
-      ),
-      line(
-        width.at.interval.decides ? 'good' : 'lost',
-        'interval',
-        ['[', compact(width.at.interval.low), ', ', compact(width.at.interval.high), ']'],
-        ...intervalWords(width.at.interval),
-      ),
-    ),
-    presetChoices(width.p, act),
-  ];
+  const { at } = width;
+  const judged = ({ value, verdict }) => [compact(value), summary(verdict)];
+  const fused = rows('value').map(row => line(at[row.key].verdict.tone, row.words, ...judged(at[row.key])));
+  const ends = ['[', compact(at.interval.low), ', ', compact(at.interval.high), ']'];
+  const interval = line(at.interval.decides ? 'good' : 'lost', 'interval', ends, ...intervalWords(at.interval));
+  return slide(`Fused and interval at ${widthName(width.p)}`, list([...fused, interval]), presetChoices(width.p, act));
 }
 
 // Step 6: what the detectors conclude at p beside whether it is so, the remedies' least widths on the
@@ -223,34 +130,20 @@ function decidesStep({ width }, act) {
 function fixesStep(model, act) {
   const { point, width } = model;
   const { interval, running_bound: bounded, random_rounding: random } = width.at;
-  const [rewrite] = rows('remedy').filter(row => row.applies);
   const remedies = rows('remedy').filter(row => point.marks[row.key]);
-  const sign = row => [
-    h('span', { class: `swatch ${row.kind}`, style: `--c: var(--${row.key})` }),
-    `${row.short} ${point.marks[row.key].sign ?? 'none'}`,
-  ];
-  const signs = remedies.map((row, i) => [i ? ', ' : '', sign(row)]);
-  const algebra =
-    width.at[rewrite.key].value === null
-      ? 'Off the chain (x² − 17·y² ≠ 1) 1 − 2·x² is not f.'
-      : ['On the chain f = 1 − 2·x², at ', width.p, ' bits ', summary(width.at[rewrite.key].verdict), '.'];
+  const swatch = row => h('span', { class: `swatch ${row.kind}`, style: `--c: var(--${row.key})` });
+  const sign = row => `${row.short} ${point.marks[row.key].sign ?? 'none'}`;
+  const signs = remedies.map((row, i) => [i ? ', ' : '', swatch(row), sign(row)]);
+  const rewrite = width.at[rows('remedy').find(row => row.applies).key];
+  let algebra = ['On the chain f = 1 − 2·x², at ', width.p, ' bits ', rewrite.verdict && summary(rewrite.verdict), '.'];
+  if (rewrite.value === null) algebra = 'Off the chain (x² − 17·y² ≠ 1) 1 − 2·x² is not f.';
   const detector = (tone, label, [said, truth]) => line(`${tone} detector`, label, null, said, truth);
-  return [
-    h('h2', {}, 'How would you know, and what fixes it'),
-    h(
-      'ul',
-      { class: 'lecture-results' },
-      detector(interval.decides ? 'good' : 'lost', 'interval', intervalWords(interval)),
-      detector(bounded.proves ? 'good' : 'lost', 'running bound', boundWords(bounded, point.f)),
-      detector(
-        random.digits >= 1 && random.correctDigits < 1 ? 'bad' : 'good',
-        'random rounding',
-        randomWords(random, width.p),
-      ),
-    ),
-    lectureChart(model, act, ['term_by_term', ...remedies.map(row => row.key)], ['exact'], false),
-    h('p', { class: 'lecture-facts' }, 'The sign right from: ', signs, '. ', algebra),
-  ];
+  const detectors = [detector(interval.decides ? 'good' : 'lost', 'interval', intervalWords(interval))];
+  detectors.push(detector(bounded.proves ? 'good' : 'lost', 'running bound', boundWords(bounded, point.f)));
+  detectors.push(detector(random.falseClaim ? 'bad' : 'good', 'random rounding', randomWords(random, width.p)));
+  const chart = lectureChart(model, act, ['term_by_term', ...remedies.map(row => row.key)], ['exact'], false);
+  const fixed = facts('The sign right from: ', signs, '. ', algebra);
+  return slide('How would you know, and what fixes it', list(detectors), chart, fixed);
 }
 
 // The lecture's steps, each one screen, and the page's section each belongs to (where Esc returns).
@@ -266,20 +159,13 @@ export const LECTURE = [
 // The lecture's step `step` (1 to LECTURE.length) from the models, with its navigation: act.step(k)
 // goes to step k, act.leave() back to the page, act.choose(p) draws the width p.
 export function lectureStep(step, model, act) {
-  const nav = h(
-    'nav',
-    { class: 'lecture-nav', 'aria-label': 'Lecture steps' },
-    h('button', { type: 'button', onclick: () => act.step(step - 1), disabled: step === 1 }, '← back'),
-    h('span', {}, `${step} of ${LECTURE.length}`),
-    h('button', { type: 'button', onclick: () => act.step(step + 1), disabled: step === LECTURE.length }, 'next →'),
-    h('button', { type: 'button', onclick: act.leave }, 'leave (Esc)'),
-  );
+  const to = (k, words) =>
+    h('button', { type: 'button', onclick: () => act.step(k), disabled: k < 1 || k > LECTURE.length }, words);
+  const leave = h('button', { type: 'button', onclick: act.leave }, 'leave (Esc)');
+  const where = [to(step - 1, '← back'), h('span', {}, `${step} of ${LECTURE.length}`), to(step + 1, 'next →'), leave];
+  const shown = drawnLarge(() => LECTURE[step - 1].draw(model, act));
   return [
-    h(
-      'div',
-      { class: 'slide' },
-      drawnLarge(() => LECTURE[step - 1].draw(model, act)),
-    ),
-    nav,
+    h('div', { class: 'slide' }, shown),
+    h('nav', { class: 'lecture-nav', 'aria-label': 'Lecture steps' }, where),
   ];
 }

@@ -6,7 +6,8 @@ import { instantiate, runProgram } from './wasi.mjs';
 import { NARROWEST, WIDEST, decidesSign } from './arithmetic.mjs';
 import { rows } from './evaluations.mjs';
 import { LECTURE, lectureStep } from './lecture.mjs';
-import { BINARY64, PRESETS, PROGRAM_POINT, pellChain, pointModel, results, routinesModel } from './model.mjs';
+import { BINARY64, PRESETS, PROGRAM_POINT, pointModel, results, routinesModel } from './model.mjs';
+import { pellChain } from './orders.mjs';
 import { runModel, widthModel } from './model.mjs';
 import { h, toggleDigits } from './views.mjs';
 import { SECTIONS, runVerdicts, widthName } from './sections.mjs';
@@ -15,23 +16,16 @@ import { SECTIONS, runVerdicts, widthName } from './sections.mjs';
 // its text where the address names none. A point's integers have at most MOST_DIGITS digits: enough
 // for any lesson, few enough to draw at once.
 const MOST_DIGITS = 100;
-const INTEGER = [
-  `^[+-]?0*([0-9]{1,${MOST_DIGITS}})$`,
-  null,
-  `a whole number of at most ${MOST_DIGITS} digits, such as `,
-];
+const INTEGER = `^[+-]?0*([0-9]{1,${MOST_DIGITS}})$`;
+const coordinate = given => [INTEGER, null, `a whole number of at most ${MOST_DIGITS} digits, such as ${given}`];
 const FIELDS = {
-  x: [...INTEGER.slice(0, 2), INTEGER[2] + PROGRAM_POINT.x, String(PROGRAM_POINT.x)],
-  y: [...INTEGER.slice(0, 2), INTEGER[2] + PROGRAM_POINT.y, String(PROGRAM_POINT.y)],
-  p: [
-    '^0*([0-9]{1,4})$',
-    [NARROWEST, WIDEST],
-    `a whole number of bits from ${NARROWEST} to ${WIDEST}`,
-    String(BINARY64),
-  ],
+  x: [...coordinate(PROGRAM_POINT.x), String(PROGRAM_POINT.x)],
+  y: [...coordinate(PROGRAM_POINT.y), String(PROGRAM_POINT.y)],
+  p: ['^0*([0-9]{1,4})$', [NARROWEST, WIDEST], `a whole number of bits from ${NARROWEST} to ${WIDEST}`],
   n: ['^0*([0-9]{1,2})$', [2, 20], 'a whole number of runs from 2 to 20', '3'],
   seed: ['^0*([0-9]{1,20})$', [0n, (1n << 64n) - 1n], 'a whole number from 0 to 2⁶⁴ − 1', '1'],
 };
+FIELDS.p.push(String(BINARY64));
 // The series the chart shows until the reader switches them: the orders, plain and fused, the
 // interval and the bound γₙ·κ.
 const SHOWN = new Set(rows('order', 'value', 'interval', 'bound').map(row => row.key));
@@ -45,9 +39,10 @@ function read(texts, view) {
     const text = texts[name].trim();
     const digits = new RegExp(pattern).exec(text)?.[1];
     const value = digits && (range === null ? BigInt(text) : range[0] === 0n ? BigInt(digits) : Number(digits));
+    const why = `${name} must be ${rule}; ${text ? `“${text}” is not` : 'it is empty'}.`;
     if (digits && (range === null || (value >= range[0] && value <= range[1])))
       [values[name], shown[name]] = [value, text];
-    else problems.push({ field: name, text: `${name} must be ${rule}; ${text ? `“${text}” is not` : 'it is empty'}.` });
+    else problems.push({ field: name, text: why });
   }
   return { texts: shown, ...view, ...(problems.length ? { problems } : values) };
 }
@@ -57,12 +52,8 @@ function read(texts, view) {
 function fromAddress(series) {
   const query = new URLSearchParams(location.search);
   const given = query.has('x') || query.has('y');
-  const texts = Object.fromEntries(
-    Object.entries(FIELDS).map(([name, field]) => [
-      name,
-      query.get(name) ?? (given && field[1] === null ? '' : field[3]),
-    ]),
-  );
+  const text = ([name, field]) => [name, query.get(name) ?? (given && field[1] === null ? '' : field[3])];
+  const texts = Object.fromEntries(Object.entries(FIELDS).map(text));
   const step = Math.min(Math.max(Math.trunc(Number(query.get('step'))) || 1, 1), LECTURE.length);
   return read(texts, { lecture: query.get('view') === 'lecture' ? step : null, series });
 }
@@ -156,34 +147,24 @@ class Page {
     }
     const started = performance.now();
     const point = this.point(state.x, state.y);
-    const model = {
-      point,
-      width: widthModel(point, state.p, state),
-      state: { ...state, chartSize: chartSize() },
-      run: this.run,
-    };
+    const model = { point, width: widthModel(point, state.p, state), state: { ...state, chartSize: chartSize() } };
     const act = this.actions(state);
+    const lecture = size => lectureStep(state.lecture, { ...model, run: this.run, lectureChart: size }, act);
     fill('lecture', null);
-    if (state.lecture !== null)
-      fitLecture(size => lectureStep(state.lecture, { ...model, state: { ...model.state, lectureChart: size } }, act));
+    if (state.lecture !== null) fitLecture(lecture);
     else this.sections(model, act);
-    Object.assign(least, { disabled: point.exactFrom === null });
-    least.textContent =
-      point.exactFrom === null
-        ? `least exact width: none up to ${WIDEST}`
-        : `${point.exactFrom} bits: least exact width`;
+    least.disabled = point.exactFrom === null;
+    least.textContent = `${point.exactFrom ?? `none up to ${WIDEST}`} bits: least exact width`;
     publish(results(point, model.width));
-    document.getElementById('timing').textContent =
-      `Computed and drawn in ${Math.round(performance.now() - started)} ms.`;
+    const took = Math.round(performance.now() - started);
+    document.getElementById('timing').textContent = `Computed and drawn in ${took} ms.`;
   }
 
   // Draws each section whose point or width, runs, seed, series or chart size changed.
   sections(model, act) {
     const { x, y, p, n, seed, series } = model.state;
-    const keys = {
-      point: `${x},${y}`,
-      width: `${x},${y},${p},${n},${seed},${[...series]},${model.state.chartSize.width}`,
-    };
+    const keys = { point: `${x},${y}` };
+    keys.width = `${x},${y},${p},${n},${seed},${[...series]},${model.state.chartSize.width}`;
     for (const { id, draw, of } of SECTIONS) {
       if (this.shown.get(id) === keys[of]) continue;
       fill(id, draw(model, act));
@@ -194,12 +175,12 @@ class Page {
   // What the controls drawn for a state do: choose a width, show or hide a series, move through the
   // lecture or leave it; each goes to a new state.
   actions(state) {
-    const again = (texts, view, how) =>
-      this.go(read({ ...state.texts, ...texts }, { lecture: state.lecture, series: state.series, ...view }), how);
+    const view = { lecture: state.lecture, series: state.series };
+    const again = (texts, changed, how) => this.go(read({ ...state.texts, ...texts }, { ...view, ...changed }), how);
     const toggled = key => new Set([...state.series].filter(k => k !== key).concat(state.series.has(key) ? [] : [key]));
+    const kept = state.lecture === null ? 'chart-figure' : null;
     return {
-      choose: p =>
-        again({ p: String(p) }, {}, { address: 'push', keep: state.lecture === null ? 'chart-figure' : null }),
+      choose: p => again({ p: String(p) }, {}, { address: 'push', keep: kept }),
       toggle: key => again({}, { series: toggled(key) }, { keep: 'chart-figure' }),
       step: k => k >= 1 && k <= LECTURE.length && again({}, { lecture: k }, { address: 'replace' }),
       leave: () => again({}, { lecture: null }, { address: 'push', focus: LECTURE[state.lecture - 1].section }),
@@ -214,9 +195,8 @@ class Page {
     this.state = state;
     this.render(state);
     if (address === 'push' || address === 'replace') {
-      const query = Object.entries(state.texts).filter(
-        ([name, text]) => name in { x: 1, y: 1, p: 1 } || text !== FIELDS[name][3],
-      );
+      const named = ([name, text]) => ['x', 'y', 'p'].includes(name) || text !== FIELDS[name][3];
+      const query = Object.entries(state.texts).filter(named);
       if (state.lecture !== null && !state.problems) query.push(['view', 'lecture'], ['step', state.lecture]);
       try {
         history[`${address}State`](null, '', `?${new URLSearchParams(query)}${location.hash}`);
@@ -224,8 +204,8 @@ class Page {
         // A browser that keeps file: addresses fixed: the page still shows the choice.
       }
     }
-    if (kept !== undefined && document.getElementById(keep))
-      window.scrollBy(0, document.getElementById(keep).getBoundingClientRect().top - kept);
+    const moved = document.getElementById(keep)?.getBoundingClientRect().top - kept;
+    if (moved) window.scrollBy(0, moved);
     const element = document.getElementById(focus ?? view);
     if (!element || state.problems) return;
     if (focus && element.tabIndex < 0) element.setAttribute('tabindex', '-1');
@@ -237,17 +217,8 @@ class Page {
 // The keys that move through the lecture: the step they go to from step k.
 const FORWARD = k => k + 1;
 const BACK = k => k - 1;
-const LECTURE_KEYS = {
-  ArrowRight: FORWARD,
-  ArrowDown: FORWARD,
-  PageDown: FORWARD,
-  ' ': FORWARD,
-  ArrowLeft: BACK,
-  ArrowUp: BACK,
-  PageUp: BACK,
-  Home: () => 1,
-  End: () => LECTURE.length,
-};
+const LECTURE_KEYS = { ArrowRight: FORWARD, ArrowDown: FORWARD, PageDown: FORWARD, ' ': FORWARD };
+Object.assign(LECTURE_KEYS, { ArrowLeft: BACK, ArrowUp: BACK, PageUp: BACK, Home: () => 1, End: () => LECTURE.length });
 
 // Whether a click asks for a new tab or window, which a link then opens itself.
 const elsewhere = event => event.ctrlKey || event.metaKey || event.shiftKey;
@@ -257,8 +228,8 @@ const elsewhere = event => event.ctrlKey || event.metaKey || event.shiftKey;
 // stays; the width buttons and the chain's points draw at once and bring what they changed into view;
 // the lecture's keys move through it, and Esc leaves it for the section of its step.
 function follow(page) {
-  const current = (how, texts = {}) =>
-    page.go(read({ ...page.texts(), ...texts }, { lecture: page.state.lecture, series: page.state.series }), how);
+  const view = () => ({ lecture: page.state.lecture, series: page.state.series });
+  const current = (how, texts = {}) => page.go(read({ ...page.texts(), ...texts }, view()), how);
   const width = p => current({ address: 'push', focus: 'width-heading' }, { p: String(p) });
   const on = (id, kind, act) => document.getElementById(id).addEventListener(kind, act);
   on('choice', 'submit', event => {
@@ -266,35 +237,21 @@ function follow(page) {
     current({ address: 'push', focus: 'point' });
   });
   on('p', 'input', () => read(page.texts(), {}).p && current({ address: 'replace', view: 'width-heading' }));
-  const step = d =>
-    current(
-      { address: 'replace', view: 'width-heading' },
-      { p: String(Math.min(Math.max(page.state.p + d, NARROWEST), WIDEST)) },
-    );
+  const stepped = d => String(Math.min(Math.max(page.state.p + d, NARROWEST), WIDEST));
+  const step = d => current({ address: 'replace', view: 'width-heading' }, { p: stepped(d) });
   on('narrower', 'click', () => page.state.p && step(-1));
   on('wider', 'click', () => page.state.p && step(1));
-  const presets = PRESETS.map(([p]) =>
-    h('button', { type: 'button', 'data-p': String(p), onclick: () => width(p) }, widthName(p)),
-  );
+  const preset = p => h('button', { type: 'button', 'data-p': String(p), onclick: () => width(p) }, widthName(p));
+  const presets = [...PRESETS.keys()].map(preset);
   document.getElementById('least-exact').before(...presets);
   on('least-exact', 'click', () => page.state.problems || width(page.point(page.state.x, page.state.y).exactFrom));
+  const open = (event, go) => elsewhere(event) || (event.preventDefault(), go());
+  const chosen = { address: 'push', focus: 'point' };
+  const to = ({ x, y }) => current(chosen, { x: String(x), y: String(y) });
   const link = ({ x, y }) =>
-    h(
-      'a',
-      {
-        href: `?x=${x}&y=${y}`,
-        onclick: event =>
-          elsewhere(event) ||
-          (event.preventDefault(), current({ address: 'push', focus: 'point' }, { x: String(x), y: String(y) })),
-      },
-      `(${x}, ${y})`,
-    );
+    h('a', { href: `?x=${x}&y=${y}`, onclick: event => open(event, () => to({ x, y })) }, `(${x}, ${y})`);
   document.getElementById('chain').append(...pellChain().flatMap(point => [link(point), ' ']));
-  on(
-    'lecture-link',
-    'click',
-    event => elsewhere(event) || (event.preventDefault(), page.go({ ...page.state, lecture: 1 }, { address: 'push' })),
-  );
+  on('lecture-link', 'click', event => open(event, () => page.go({ ...page.state, lecture: 1 }, { address: 'push' })));
   window.addEventListener('popstate', () => page.go(fromAddress(page.state.series)));
   document.querySelector('main').addEventListener('click', toggleDigits);
   document.addEventListener('keydown', event => {

@@ -125,6 +125,15 @@ export function evaluate(order, ar, point, t2 = 1) {
   return run;
 }
 
+// The first `count` solutions of x² − 17·y² = 1 after (1, 0), each the previous one times 33 + 8·√17:
+// the points where the terms cancel as at the program's, which is the fourth.
+export function pellChain(count = 6) {
+  const points = [{ x: 33n, y: 8n }];
+  while (points.length < count)
+    points.push({ x: 33n * points.at(-1).x + 136n * points.at(-1).y, y: 8n * points.at(-1).x + 33n * points.at(-1).y });
+  return points;
+}
+
 // The five terms of f at the integers x and y, exactly, each with the sign it has in f; with t2 = −1,
 // those of g, the polynomial Single evaluates (its 578·x²·y⁴ subtracted).
 export function signedTerms(x, y, t2 = 1) {
@@ -135,12 +144,6 @@ export function signedTerms(x, y, t2 = 1) {
 // f(x, y) exactly; with t2 = −1, g(x, y).
 export function exactValue(x, y, t2 = 1) {
   return signedTerms(x, y, t2).reduce((a, b) => a + b);
-}
-
-// The rounded operations of an order, in the order they happen: each product and each sum.
-export function operationCount(order) {
-  const run = evaluate(order, CHAINS, { x: 0n, y: 0n });
-  return run.steps.reduce((count, step) => count + (step.chain?.length ?? 1), 0);
 }
 
 // The most roundings a term goes through on its way to the result in the order: those that form it

@@ -17,13 +17,14 @@ const gammaName = n => `γ${[...String(n)].map(d => '₀₁₂₃₄₅₆₇₈
 
 // A width's name: its own, and where it is a format's significand width, that format's.
 export function widthName(p) {
-  const format = new Map(PRESETS).get(p);
+  const format = PRESETS.get(p);
   return format ? `${p} bits, ${format}’s significand` : `${p} bits`;
 }
 
-// A title from a row's words: its first letter capitalised.
+// A title from a row's words, its first letter capitalised; a paragraph; a set of cards.
 const titled = words => words[0].toUpperCase() + words.slice(1);
 const para = (...children) => h('p', {}, ...children);
+const cardsOf = list => h('div', { class: 'cards' }, list);
 
 // What one of the program's lines computes, in words (its label, its routine's row).
 export function lineWords(label, row) {
@@ -34,48 +35,37 @@ export function lineWords(label, row) {
 // The verdict cards of the program's lines at its own point (runModel), under the lines it printed;
 // proven: whether the interval at 53 bits decides the sign there.
 export function runVerdicts(lines, printed, exponent, proven) {
-  const cards = lines.map(({ label, row, verdict, againstF = null }, i) =>
-    verdictCard(printed[i] ?? '(no line)', lineWords(label, row), verdict, {
-      of: row.t2 ? 'g' : 'f',
-      exponent,
-      proven,
-      againstF,
-    }),
-  );
-  return [para(TONES), h('div', { class: 'cards' }, cards)];
+  const cards = lines.map(({ label, row, verdict, againstF = null }, i) => {
+    const how = { of: row.t2 ? 'g' : 'f', exponent, proven, againstF };
+    return verdictCard(printed[i] ?? '(no line)', lineWords(label, row), verdict, how);
+  });
+  return [para(TONES), cardsOf(cards)];
 }
 
 // The point drawn, with f there.
 function pointSection({ point }) {
-  return [
-    `At x = ${grouped(point.x)}, y = ${grouped(point.y)}, f(x, y) = `,
-    h('output', { id: 'exact-f' }, grouped(point.f)),
-    ' exactly.',
-  ];
+  const f = h('output', { id: 'exact-f' }, grouped(point.f));
+  return [`At x = ${grouped(point.x)}, y = ${grouped(point.y)}, f(x, y) = `, f, ' exactly.'];
 }
 
 // κ, the unit roundoff u = 2⁻ᵖ of the chosen width and the bound γₙ·κ, beside the errors observed.
 function conditionFacts({ f, magnitudes }, { p, bound, at }) {
-  const facts = [
-    ['Σ|terms|', integer(magnitudes)],
-    ['|f|', integer(abs(f))],
-    ['κ = Σ|terms| / |f|', scientific(magnitudes, abs(f))],
-    [['u = ', power(2, -p), `, the unit roundoff at ${widthName(p)}`], scientific(1n, 1n << BigInt(p))],
-  ];
+  const facts = [['Σ|terms|', integer(magnitudes)]];
+  facts.push(['|f|', integer(abs(f))], ['κ = Σ|terms| / |f|', scientific(magnitudes, abs(f))]);
+  facts.push([['u = ', power(2, -p), `, the unit roundoff at ${widthName(p)}`], scientific(1n, 1n << BigInt(p))]);
+  let said = `At ${p} bits nu ≥ 1: the bound says nothing.`;
   if (bound !== null) {
     const gamma = gammaName(bound.n);
     facts.push(['n, the most roundings a term goes through', String(bound.n)]);
     facts.push([`${gamma} = ${bound.n}u / (1 − ${bound.n}u)`, scientific(...bound.gamma)]);
     facts.push([`bound on the relative error, ${gamma}·κ`, scientific(...bound.of)]);
+    said = `The bound is below 1: ${p} bits are promised a relative error of at most that much here.`;
+    if (bound.of[0] >= bound.of[1])
+      said = `The bound is not below 1: at ${p} bits no digit, not even the sign, is sure.`;
   }
-  for (const row of rows('order'))
+  for (const row of rows('order')) {
     facts.push([`observed at ${p} bits, ${row.words}`, relativeText(at[row.key].verdict.relative, 'f')]);
-  let said = `At ${p} bits nu ≥ 1: the bound says nothing.`;
-  if (bound)
-    said =
-      bound.of[0] < bound.of[1]
-        ? `The bound is below 1: ${p} bits are promised a relative error of at most that much here.`
-        : `The bound is not below 1: at ${p} bits no digit, not even the sign, can be trusted here.`;
+  }
   return [quantities(facts), para(said)];
 }
 
@@ -85,65 +75,43 @@ function whySection({ point, width }) {
   const { terms, f, pell } = point;
   const labels = rows('order')[0].order.terms.map(term => term.label);
   const shown = terms.map((t, i) => [labels[i], integer(abs(t)), f === 0n ? '—' : scientific(abs(t), abs(f))]);
-  const chain =
-    pell === 1n
-      ? 'Here x² − 17·y² = 1: with a = x² and b = 17·y² = a − 1, every power of a of degree two and more cancels, and f = 1 − 2·x². '
-      : `Here x² − 17·y² = ${grouped(pell)}, not 1, so the terms do not collapse to a short form. `;
-  return [
-    scrolling(
-      'terms-title',
-      'The terms of f (T1 to T5, as the program writes them), exactly, against |f|',
-      ['term', 'value', 'term / |f|'],
-      shown,
-    ),
-    f === 0n
-      ? para('f = 0 here: no error can be measured against it, and the condition number is infinite.')
-      : conditionFacts(point, width),
-    para(chain, h('a', { href: '#fix' }, 'What fixes it'), ' shows what 1 − 2·x·x gives.'),
-  ];
+  const title = 'The terms of f (T1 to T5, as the program writes them), exactly, against |f|';
+  let chain = `Here x² − 17·y² = ${grouped(pell)}, not 1, so the terms do not collapse to a short form. `;
+  if (pell === 1n)
+    chain =
+      'Here x² − 17·y² = 1: with a = x² and b = 17·y² = a − 1, every power of a of degree two and more cancels, and f = 1 − 2·x². ';
+  const facts = f === 0n ? para('f = 0 here: no error can be measured against it.') : conditionFacts(point, width);
+  const fix = h('a', { href: '#fix' }, 'What fixes it');
+  const table = scrolling('terms-title', title, ['term', 'value', 'term / |f|'], shown);
+  return [table, facts, para(chain, fix, ' shows what 1 − 2·x·x gives.')];
 }
 
 // The words on a routine whose format cannot hold the point.
-const unheldText = ({ row, unheld }, point) =>
-  `${row.routine.format} cannot hold ${unheld.map(name => `${name} = ${grouped(point[name])}`).join(' and ')} exactly, so the routine is not given this point.`;
+function unheldText({ row, unheld }, point) {
+  const which = unheld.map(name => `${name} = ${grouped(point[name])}`).join(' and ');
+  return `${row.routine.format} cannot hold ${which} exactly, so the routine is not given this point.`;
+}
 
 // One of the program's evaluation routines at the point: its binary64 steps from the module with
 // each operation's rounding error, the verdict on its result, what made each term's error, and
 // whether the page's own 53-bit arithmetic gives the same steps.
 function routinePart(part, i, point, exponent) {
   const { row, differs } = part;
-  const name = row.routine.labels.join(' and ');
-  const id = `routine-${i}`;
+  const [name, id] = [row.routine.labels.join(' and '), `routine-${i}`];
   if (part.unheld.length) return [h('h3', {}, name), para(unheldText(part, point))];
   const head = [h('h3', {}, name), para(row.about ?? lineWords(name, row), '.')];
-  if (!part.account) return [head, h('div', { class: 'cards' }, nonFiniteCard(`${name}’s result`, part.values.at(-1)))];
-  const verdict = verdictCard(`${name}’s result`, null, part.verdict, {
-    of: row.t2 ? 'g' : 'f',
-    exponent,
-    againstF: part.againstF ?? null,
-  });
-  const shares = part.shares && [
-    i === 0 ? para(SHARES) : null,
-    sharesTable(`${id}-shares`, `${name}: what made each term’s error`, part.shares, exponent),
-  ];
-  const agrees =
-    differs < 0
-      ? 'The page’s own 53-bit arithmetic gives each of these steps bit for bit.'
-      : `The page’s own 53-bit arithmetic differs at ${stepName(part.steps[differs])}: one of the two is wrong.`;
-  const steps = accountTable(
-    id,
-    `${name}, step by step in binary64`,
-    part.account,
-    exponent,
-    part.values.map(hexfloat),
-  );
-  return [
-    head,
-    h('div', { class: 'cards' }, verdict),
-    steps,
-    shares,
-    h('p', { class: differs < 0 ? 'check' : 'error' }, agrees),
-  ];
+  if (!part.account) return [head, cardsOf(nonFiniteCard(`${name}’s result`, part.values, part.steps))];
+  const how = { of: row.t2 ? 'g' : 'f', exponent, againstF: part.againstF ?? null };
+  const verdict = verdictCard(`${name}’s result`, null, part.verdict, how);
+  const hex = part.values.map(hexfloat);
+  const steps = accountTable(id, `${name}, step by step in binary64`, part.account, exponent, hex);
+  const shares =
+    part.shares && sharesTable(`${id}-shares`, `${name}: what made each term’s error`, part.shares, exponent);
+  let agrees = 'The page’s own 53-bit arithmetic gives each of these steps bit for bit.';
+  if (differs >= 0)
+    agrees = `The page’s own 53-bit arithmetic differs at ${stepName(part.steps[differs])}: one is wrong.`;
+  const check = h('p', { class: differs < 0 ? 'check' : 'error' }, agrees);
+  return [head, cardsOf(verdict), steps, i === 0 && shares ? para(SHARES) : null, shares, check];
 }
 
 // The program's routines at the point: its evaluations step by step, then its remedies in binary64,
@@ -151,58 +119,50 @@ function routinePart(part, i, point, exponent) {
 function routinesSection({ point }) {
   const { exponent, parts } = point.routines;
   const remedies = parts.filter(part => part.row.kind === 'remedy');
-  const same = part =>
-    part.differs === undefined
-      ? 'overflow'
-      : part.differs < 0
-        ? 'the same, bit for bit'
-        : h('strong', { class: 'error' }, 'differs: one is wrong');
-  const shown = remedies
-    .filter(part => !part.unheld.length)
-    .map(part => [part.row.short, h('code', { class: 'hex remedy' }, hexfloat(part.values[0])), same(part)]);
+  const routines = parts
+    .filter(part => part.row.kind !== 'remedy')
+    .map((part, i) => routinePart(part, i, point, exponent));
+  const same = part => {
+    if (part.differs === undefined) return 'overflow';
+    return part.differs < 0 ? 'the same, bit for bit' : h('strong', { class: 'error' }, 'differs: one is wrong');
+  };
+  const code = part => h('code', { class: 'hex remedy' }, hexfloat(part.values[0]));
+  const shown = remedies.filter(part => !part.unheld.length).map(part => [part.row.short, code(part), same(part)]);
   const title = 'The remedies in the program’s C++, in binary64, beside the page’s 53-bit arithmetic';
-  return [
-    para(
-      'Each operation’s rounding error is counted in steps: ',
-      exponent === null
-        ? 'here every term is 0.'
-        : ['the spacing of binary64 numbers at the largest term, ', spacingText(exponent), '.'],
-    ),
-    parts.filter(part => part.row.kind !== 'remedy').map((part, i) => routinePart(part, i, point, exponent)),
-    h('h3', {}, 'The remedies'),
-    shown.length
-      ? scrolling('remedy-routines-title', title, ['remedy', 'the module’s result', 'the page’s'], shown)
-      : para(unheldText(remedies[0], point)),
-  ];
+  const table = scrolling('remedy-routines-title', title, ['remedy', 'the module’s result', 'the page’s'], shown);
+  const spacing = ['the spacing of binary64 numbers at the largest term, ', spacingText(exponent), '.'];
+  const counted = exponent === null ? 'every term is 0.' : spacing;
+  const unit = para('Each operation’s rounding error is counted in steps: ', counted);
+  return [unit, routines, h('h3', {}, 'The remedies'), shown.length ? table : para(unheldText(remedies[0], point))];
 }
 
 // The error against width: the chart, or why there is none.
 function chartSection(model, act) {
-  return model.point.chart === null
-    ? para('f = 0 here: no error can be measured as a fraction of it.')
-    : chartFigure(model, act);
+  if (model.point.chart === null) return para('f = 0 here: no error can be measured as a fraction of it.');
+  return chartFigure(model, act);
 }
 
 // The table of what the preset widths, the least exact one and p give at the point; act.choose(w)
 // draws the width w.
 function widthsTable({ point, width }, act) {
-  const names = new Map(PRESETS);
+  const names = PRESETS;
   const value = v => h('span', {}, integer(v), v === point.f ? h('span', { class: 'tag' }, ' = f') : null);
   const shown = width.table.map(({ p: w, values }) => {
     const format = names.has(w) ? `${names.get(w)}’s significand` : w === point.exactFrom ? 'least exact' : null;
-    const button = h(
-      'button',
-      { type: 'button', class: 'width', 'aria-pressed': String(w === width.p), onclick: () => act.choose(w) },
-      String(w),
-    );
-    return [[button, format && h('span', { class: 'format' }, ' ', format)], ...values.map(value)];
+    const pressed = { type: 'button', class: 'width', 'aria-pressed': String(w === width.p) };
+    const button = h('button', { ...pressed, onclick: () => act.choose(w) }, String(w));
+    const named = [button, format && h('span', { class: 'format' }, ' ', format)];
+    return [named, ...values.map(value)];
   });
-  return scrolling(
-    'widths-title',
-    'The results at other widths (choose one to see its steps)',
-    ['p, bits', ...rows('order', 'value').map(row => row.words)],
-    shown,
-  );
+  const title = 'The results at other widths (choose one to see its steps)';
+  return scrolling('widths-title', title, ['p, bits', ...rows('order', 'value').map(row => row.words)], shown);
+}
+
+// The sentence on the least width from which the term-by-term order gives f exactly.
+function exactWidthText({ exactFrom, belowExact }) {
+  if (exactFrom === null) return `No width up to ${WIDEST} bits makes the term-by-term order give f exactly.`;
+  const text = `The term-by-term order gives f exactly from ${exactFrom} bits on, at every width up to ${WIDEST}`;
+  return [text, exactFrom > NARROWEST ? [`; at ${exactFrom - 1} bits it is off by `, integer(belowExact)] : null, '.'];
 }
 
 // p-bit arithmetic at the point: the verdicts on the orders, plain and fused, the operands p cannot
@@ -210,55 +170,29 @@ function widthsTable({ point, width }, act) {
 function widthSection(model, act) {
   const { point, width } = model;
   const { p, exponent, at } = width;
-  const proven = at.interval.decides;
-  const cards = rows('order', 'value').map(row =>
-    verdictCard(titled(row.words), row.about, at[row.key].verdict, { exponent, proven }),
-  );
+  const how = { exponent, proven: at.interval.decides };
+  const cards = rows('order', 'value').map(row => verdictCard(titled(row.words), row.about, at[row.key].verdict, how));
   const operands = width.operands.map(({ name, value }, i) => [i ? '; ' : '', `${name} enters as `, integer(value)]);
-  let exact = `No width up to ${WIDEST} bits makes the term-by-term order give f exactly.`;
-  if (point.exactFrom !== null)
-    exact = [
-      `The term-by-term order gives f exactly from ${point.exactFrom} bits on, at every width up to ${WIDEST}`,
-      point.exactFrom > NARROWEST
-        ? [`; at ${point.exactFrom - 1} bits it is off by `, integer(point.belowExact)]
-        : null,
-      '.',
-    ];
+  const held = operands.length ? para(`${p} bits cannot hold every operand: `, operands, '.') : null;
+  const routines = h('a', { href: '#routines' }, 'the program’s routines above');
+  const there = para('At 53 bits each order’s steps are binary64’s: those of ', routines, '.');
+  const accounts = rows('order').map((row, i) => {
+    const [id, name] = [`width-${i}`, `${titled(row.words)} at ${p} bits`];
+    const shares = sharesTable(`${id}-shares`, `${name}: what made each term’s error`, at[row.key].shares, exponent);
+    return [accountTable(id, `${name}, step by step`, at[row.key].account, exponent), i ? null : para(SHARES), shares];
+  });
   const binary64 = p === BINARY64 && point.routines.parts.every(part => part.row.kind === 'remedy' || part.account);
-  const accounts = rows('order').map((row, i) => [
-    accountTable(`width-${i}`, `${titled(row.words)} at ${p} bits, step by step`, at[row.key].account, exponent),
-    i === 0 ? para(SHARES) : null,
-    sharesTable(
-      `width-${i}-shares`,
-      `${titled(row.words)} at ${p} bits: what made each term’s error`,
-      at[row.key].shares,
-      exponent,
-    ),
-  ]);
-  return [
-    h('h2', { id: 'width-heading', tabindex: -1 }, `At ${widthName(p)}`),
-    h('div', { class: 'cards' }, cards),
-    operands.length ? para(`${p} bits cannot hold every operand: `, operands, '.') : null,
-    para(exact),
-    widthsTable(model, act),
-    binary64
-      ? para(
-          'At 53 bits each order’s steps are binary64’s: those of ',
-          h('a', { href: '#routines' }, 'the program’s routines above'),
-          '.',
-        )
-      : accounts,
-  ];
+  const heading = h('h2', { id: 'width-heading', tabindex: -1 }, `At ${widthName(p)}`);
+  const steps = binary64 ? there : accounts;
+  return [heading, cardsOf(cards), held, para(exactWidthText(point)), widthsTable(model, act), steps];
 }
 
 // What the interval concludes at p, and beside it whether that is so.
 export function intervalWords({ low, holdsZero, holdsF, decides }) {
   const truth = holdsF ? 'it holds f, as it must' : 'it does not hold f: a fault';
   if (decides && holdsZero) return ['it is [0, 0]: it proves f = 0', truth];
-  return [
-    decides ? `it decides the sign: f is ${low > 0n ? 'positive' : 'negative'}` : 'it holds 0: the sign is undecided',
-    truth,
-  ];
+  const decided = `it decides the sign: f is ${low > 0n ? 'positive' : 'negative'}`;
+  return [decides ? decided : 'it holds 0: the sign is undecided', truth];
 }
 
 // What the running bound concludes at p, and beside it whether that is so.
@@ -267,13 +201,8 @@ export function boundWords({ value, proves, holds }, f) {
   if (proves)
     said = value === 0n ? 'it proves f = 0' : `it proves the sign: f is ${value > 0n ? 'positive' : 'negative'}`;
   const luck = value !== 0n && f !== 0n && value < 0n === f < 0n ? 'right, by luck' : 'not right';
-  return [
-    said,
-    [
-      holds ? 'f is within the bound, as it must be' : 'f is outside the bound: a fault',
-      proves ? '' : `; the sign is in fact ${luck}`,
-    ],
-  ];
+  const within = holds ? 'f is within the bound, as it must be' : 'f is outside the bound: a fault';
+  return [said, [within, proves ? '' : `; the sign is in fact ${luck}`]];
 }
 
 // What random rounding concludes at p, and beside it whether that is so.
@@ -284,14 +213,8 @@ export function randomWords({ digits, correctDigits, n, falseClaims, identicalCl
   const why = falseClaims
     ? `, ${identicalClaims} of them as their runs came out identical (σ = 0 claims every digit)`
     : '';
-  return [
-    said,
-    [
-      digits >= 1 && correctDigits < 1 ? 'falsely: ' : '',
-      truth,
-      `; at ${p} bits with ${n} runs, ${falseClaims} of seeds 1 to ${SEEDS} claim a digit not there${why}`,
-    ],
-  ];
+  const seeds = `; at ${p} bits with ${n} runs, ${falseClaims} of seeds 1 to ${SEEDS} claim a digit not there${why}`;
+  return [said, [digits >= 1 && correctDigits < 1 ? 'falsely: ' : '', truth, seeds]];
 }
 
 // The detectors at p: the interval, the running bound and random rounding, each with what it
@@ -299,28 +222,23 @@ export function randomWords({ digits, correctDigits, n, falseClaims, identicalCl
 function detectSection({ point, width }) {
   const { at, p } = width;
   const [interval, bounded, random] = rows('interval', 'running', 'random');
-  const { low, high, decides } = at.interval;
   const { value, bound, proves } = at.running_bound;
   const r = at.random_rounding;
+  const ends = [['lower end', integer(at.interval.low)]];
+  ends.push(['upper end', integer(at.interval.high)]);
+  const checked = [['computed', integer(value)]];
+  checked.push(['bound on its error', integer(bound)]);
+  checked.push(['its error in fact', integer(abs(value - point.f))]);
   const runs = r.runs.map((run, i) => [`run ${i + 1}`, integer(run)]);
-  return h(
-    'div',
-    { class: 'cards' },
-    card(decides ? 'good' : 'lost', titled(interval.words), intervalWords(at.interval), interval.about, [
-      ['lower end', integer(low)],
-      ['upper end', integer(high)],
-    ]),
-    card(proves ? 'good' : 'lost', titled(bounded.words), boundWords(at.running_bound, point.f), bounded.about, [
-      ['computed', integer(value)],
-      ['bound on its error', integer(bound)],
-      ['its error in fact', integer(abs(value - point.f))],
-    ]),
-    card(r.digits >= 1 && r.correctDigits < 1 ? 'bad' : 'good', titled(random.words), randomWords(r, p), random.about, [
-      ...runs,
-      ['significant digits claimed, C', r.digits.toFixed(1)],
-      ['digits right, D', `${r.correctDigits.toFixed(1)} of ${digitsOf(p).toFixed(1)}`],
-    ]),
+  runs.push(['significant digits claimed, C', r.digits.toFixed(1)]);
+  runs.push(['digits right, D', `${r.correctDigits.toFixed(1)} of ${digitsOf(p).toFixed(1)}`]);
+  const words = [intervalWords(at.interval), boundWords(at.running_bound, point.f), randomWords(r, p)];
+  const tones = [at.interval.decides ? 'good' : 'lost', proves ? 'good' : 'lost', r.falseClaim ? 'bad' : 'good'];
+  const facts = [ends, checked, runs];
+  const shown = [interval, bounded, random].map((row, i) =>
+    card(tones[i], titled(row.words), words[i], row.about, facts[i]),
   );
+  return cardsOf(shown);
 }
 
 // Why a remedy gives what it gives at p, in one sentence from its numbers.
@@ -328,46 +246,35 @@ function remedyWhy(row, { point, width }) {
   const fact = width.at[row.key];
   const [mark, plain] = [point.marks[row.key], point.marks.term_by_term];
   if (!mark) return `Here x² − 17·y² = ${grouped(point.pell)}, not 1: 1 − 2·x² is not f here, and this does not apply.`;
-  if (fact.termsSum !== undefined)
-    return [
-      'The rounded terms are already off by ',
-      integer(fact.termsSum - point.f),
-      '; the summation adds ',
-      integer(fact.value - fact.termsSum),
-      '. No summation undoes the products’ rounding.',
-    ];
-  if (fact.plainAt)
-    return [
-      `Like the plain order at ${row.K}·${width.p} = ${fact.plainAt.p} bits, which gives `,
-      integer(fact.plainAt.value),
-      ': ',
-      summary(fact.plainAt.verdict),
-      '.',
-    ];
+  if (fact.termsSum !== undefined) {
+    const [terms, summed] = [integer(fact.termsSum - point.f), integer(fact.value - fact.termsSum)];
+    const already = ['The rounded terms are already off by ', terms];
+    return [already, '; the summation adds ', summed, '. No summation undoes them.'];
+  }
+  if (fact.plainAt) {
+    const { p: wide, value, verdict } = fact.plainAt;
+    const like = `Like the plain order at ${row.K}·${width.p} = ${wide} bits, which gives `;
+    return [like, integer(value), ': ', summary(verdict), '.'];
+  }
   if (row.K) return `Like the plain order at ${row.K}·${width.p} bits, beyond the ${WIDEST} this page evaluates.`;
   if (row.applies)
-    return `On the chain f = 1 − 2·x², three operations: exact ${fromWidth(mark.exact)}, where 2·x² and f fit the width.`;
-  return `As if in twice the precision: the sign right from ${mark.sign ?? 'none'} and exact from ${mark.exact ?? 'none'} bits, where the plain order needs ${plain.sign ?? 'none'} and ${plain.exact ?? 'none'}.`;
+    return `On the chain f = 1 − 2·x², three operations: exact ${fromWidth(mark.exact)}, where 2·x² and f fit.`;
+  const [sign, exact] = [mark.sign ?? 'none', mark.exact ?? 'none'];
+  return `As if in twice the precision: the sign right from ${sign} and exact from ${exact} bits, where the plain order needs ${plain.sign ?? 'none'} and ${plain.exact ?? 'none'}.`;
 }
 
 // What fixes the evaluation: each remedy's result at p, its least widths, and why.
 function fixSection(model) {
   const { point, width } = model;
-  const cards = rows('remedy').map(row => {
-    const mark = point.marks[row.key];
-    if (!mark)
-      return card('neutral', titled(row.words), ['does not apply here'], null, [], para(remedyWhy(row, model)));
-    const more = [
-      para(`The sign right ${fromWidth(mark.sign)}; f itself ${fromWidth(mark.exact)}.`),
-      para(remedyWhy(row, model)),
-    ];
-    return verdictCard(titled(row.words), null, width.at[row.key].verdict, {
-      exponent: width.exponent,
-      proven: width.at.interval.decides,
-      more,
-    });
-  });
-  return h('div', { class: 'cards' }, cards);
+  const how = { exponent: width.exponent, proven: width.at.interval.decides };
+  return cardsOf(
+    rows('remedy').map(row => {
+      const [mark, why] = [point.marks[row.key], para(remedyWhy(row, model))];
+      if (!mark) return card('neutral', titled(row.words), ['does not apply here'], null, [], why);
+      const marks = para(`The sign right ${fromWidth(mark.sign)}; f itself ${fromWidth(mark.exact)}.`);
+      return verdictCard(titled(row.words), null, width.at[row.key].verdict, { ...how, more: [marks, why] });
+    }),
+  );
 }
 
 // The sections, in the order the page shows them: each element's id and how what follows its fixed

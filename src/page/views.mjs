@@ -3,8 +3,8 @@
 import { WIDEST } from './arithmetic.mjs';
 import { compact, grouped, hexfloat, inSteps, minus, overPowerOfTwo, power, scientific, text } from './text.mjs';
 
-// Whether numbers are drawn for the back of a lecture room: the exponent as a superscript element
-// of its own size, rather than superscript digits.
+// Whether numbers are drawn for the back of a lecture room: the exponent a superscript element of its
+// own size, rather than superscript digits.
 let large = false;
 export function drawnLarge(draw) {
   large = true;
@@ -16,11 +16,10 @@ export function drawnLarge(draw) {
 }
 
 // A number's parts as the page shows them.
-function numberNode(parts) {
-  if (!large) return text(parts);
-  if (parts.exponent === null) return h('span', { class: 'big' }, parts.mantissa);
-  const lead = parts.mantissa === null ? parts.base : `${parts.mantissa}·${parts.base}`;
-  return h('span', { class: 'big' }, lead, h('sup', { class: 'exponent' }, minus(parts.exponent)));
+function numberNode({ mantissa, base, exponent }) {
+  if (!large) return text({ mantissa, base, exponent });
+  const lead = exponent === null ? mantissa : `${mantissa === null ? '' : `${mantissa}·`}${base}`;
+  return h('span', { class: 'big' }, lead, exponent === null ? null : h('sup', { class: 'exponent' }, minus(exponent)));
 }
 
 // An element with attributes (a class, an id, aria-* and data-* attributes, an event listener as
@@ -29,8 +28,7 @@ export function h(tag, attributes, ...children) {
   const made = document.createElement(tag);
   for (const [name, value] of Object.entries(attributes || {})) {
     if (name.startsWith('on')) made.addEventListener(name.slice(2), value);
-    else if (value !== null && value !== undefined && value !== false)
-      made.setAttribute(name, value === true ? '' : value);
+    else if (value !== null && value !== undefined && value !== false) made.setAttribute(name, value);
   }
   const shown = children.flat(Infinity).filter(child => child !== null && child !== false && child !== undefined);
   made.append(...shown.map(child => (typeof child === 'object' && 'exponent' in child ? numberNode(child) : child)));
@@ -41,17 +39,14 @@ export function h(tag, attributes, ...children) {
 // beside it, shown when the table or card it stands in shows all digits (digitsToggle).
 export function integer(n) {
   const short = compact(n);
-  if (short.exponent === null) return h('span', { class: 'number' }, short);
-  return h('span', { class: 'number' }, short, h('span', { class: 'digits' }, grouped(n)));
+  const digits = short.exponent === null ? null : h('span', { class: 'digits' }, grouped(n));
+  return h('span', { class: 'number' }, short, digits);
 }
 
 // The button that shows or hides all digits of the numbers in the element `id`.
 function digitsToggle(id) {
-  return h(
-    'button',
-    { type: 'button', class: 'digits-toggle', 'aria-controls': id, 'aria-pressed': 'false' },
-    'all digits',
-  );
+  const attributes = { type: 'button', class: 'digits-toggle', 'aria-controls': id, 'aria-pressed': 'false' };
+  return h('button', attributes, 'all digits');
 }
 
 // Answers a click on an all-digits button: shows or hides the full digits of its table or card.
@@ -74,41 +69,22 @@ export function spacingText(exponent) {
 export const fromWidth = w => (w === null ? `at no width up to ${WIDEST} bits` : `from ${w} bits on`);
 
 // An error counted in steps of 2^exponent, or a dash where every term is 0.
-export function steps(error, exponent) {
-  return exponent === null ? '—' : inSteps(error, exponent);
-}
+export const steps = (error, exponent) => (exponent === null ? '—' : inSteps(error, exponent));
 
 // A wide table under its title, in a scroll region of its own that the title labels and a keyboard
 // can reach; where the table has long numbers, the title holds its all-digits button. Rows are lists
-// of cells, or { cells, class } for a row of a class of its own.
+// of cells (null cells left out), or { cells, class } for a row of a class of its own.
 export function scrolling(id, title, head, rows, foot = []) {
-  const row = (given, tag) => {
+  const cell = tag => (content, i) =>
+    i === 0 && tag === 'td' ? h('th', { scope: 'row' }, content) : h(tag, {}, content);
+  const row = tag => given => {
     const { cells, class: kind } = Array.isArray(given) ? { cells: given } : given;
-    const cell = (content, i) =>
-      h(i === 0 && tag === 'td' ? 'th' : tag, i === 0 && tag === 'td' ? { scope: 'row' } : {}, content);
-    return h('tr', { class: kind }, cells.filter(c => c !== null).map(cell));
+    return h('tr', { class: kind }, cells.filter(c => c !== null).map(cell(tag)));
   };
-  const body = [
-    h('thead', {}, row(head, 'th')),
-    h(
-      'tbody',
-      {},
-      rows.map(r => row(r, 'td')),
-    ),
-  ];
-  if (foot.length)
-    body.push(
-      h(
-        'tfoot',
-        {},
-        foot.map(r => row(r, 'td')),
-      ),
-    );
-  const region = h(
-    'div',
-    { class: 'scroll', role: 'region', 'aria-labelledby': id, tabindex: 0, id: `${id}-region` },
-    h('table', { 'aria-labelledby': id }, body),
-  );
+  const body = [h('thead', {}, row('th')(head)), h('tbody', {}, rows.map(row('td')))];
+  if (foot.length) body.push(h('tfoot', {}, foot.map(row('td'))));
+  const attributes = { class: 'scroll', role: 'region', 'aria-labelledby': id, tabindex: 0, id: `${id}-region` };
+  const region = h('div', attributes, h('table', { 'aria-labelledby': id }, body));
   const toggle = region.querySelector('.digits') ? [' ', digitsToggle(`${id}-region`)] : null;
   return [h('p', { class: 'table-title' }, h('span', { id }, title), toggle), region];
 }
@@ -127,8 +103,9 @@ export function summary(v, of = 'f') {
   if (v.sign === 'none') return `wrong: the exact value is 0`;
   if (v.tone === 'good') return `about ${v.digits} correct digit${v.digits === 1 ? '' : 's'}`;
   if (v.tone === 'lost') return `0: every digit of ${of} lost, and its sign`;
-  if (v.tone === 'fair') return ['the sign right, no correct digit: off by ', relativeText(v.relative, of)];
-  return [v.sign === 'wrong' ? 'the wrong sign, off by ' : 'no correct digit: off by ', relativeText(v.relative, of)];
+  let how = v.sign === 'wrong' ? 'the wrong sign' : 'no correct digit';
+  if (v.tone === 'fair') how = 'the sign right, no correct digit';
+  return [how, ': off by ', relativeText(v.relative, of)];
 }
 
 // The words on a verdict's colours, said once where the cards first appear.
@@ -137,10 +114,9 @@ export const TONES =
   '10⁻¹), amber for the sign alone, orange for 0 (all of |f| lost), red for a wrong sign or an error ' +
   'of |f| or more, and dark red from 10³ times |f|.';
 
-// Whether a right sign is proven: where the interval at the same width decides it.
+// A sign's verdict in words; a right one proven where the interval at the same width decides it.
 function signText(v, proven) {
-  if (v.sign !== 'right')
-    return { wrong: 'wrong', lost: 'lost: the result is 0', none: 'none: the exact value is 0' }[v.sign];
+  if (v.sign !== 'right') return { wrong: 'wrong', lost: 'lost: the result is 0', none: 'none: f is 0' }[v.sign];
   if (proven === undefined) return 'right';
   return proven ? 'right, and proven: the interval decides it' : 'right, by luck: the interval holds 0';
 }
@@ -148,71 +124,55 @@ function signText(v, proven) {
 // The cards made so far, for ids of their own.
 let cards = 0;
 
-// A card: a title, summary lines, a description, quantities, an all-digits button where a quantity
-// is a long number, and more below. tone is one of account.mjs's tones, or neutral.
+// A card: a title, summary lines, a description, quantities, more below, and an all-digits button
+// where a quantity is a long number. tone is one of account.mjs's tones, or neutral.
 export function card(tone, title, lines, description, rows, more = null) {
   const id = `card-${++cards}`;
   const list = quantities(rows.filter(Boolean));
-  return h(
-    'article',
-    { class: `card ${tone}`, id },
-    h('h3', {}, title),
-    lines.map(line => h('p', { class: 'summary' }, line)),
-    description ? h('p', { class: 'what' }, description) : null,
-    list,
-    more,
-    list.querySelector('.digits') ? digitsToggle(id) : null,
-  );
+  const said = lines.map(line => h('p', { class: 'summary' }, line));
+  if (description) said.push(h('p', { class: 'what' }, description));
+  const toggle = list.querySelector('.digits') ? digitsToggle(id) : null;
+  return h('article', { class: `card ${tone}`, id }, h('h3', {}, title), said, list, more, toggle);
 }
 
 // The rows of a card on one verdict against the exact value named of, its error also in steps of
 // 2^exponent (none where exponent is null); proven: whether the interval decides the sign there.
 function verdictRows(v, of, exponent, proven) {
-  return [
-    [`exact ${of}`, integer(v.exact)],
-    [`error against ${of}`, integer(v.error)],
-    [`relative error against ${of}`, relativeText(v.relative, of)],
-    [`sign against ${of}`, signText(v, proven)],
-    exponent === null ? null : ['error in steps', [steps(v.error, exponent), ', each ', spacingText(exponent)]],
-  ];
+  const rows = [[`exact ${of}`, integer(v.exact)]];
+  rows.push([`error against ${of}`, integer(v.error)], [`relative error against ${of}`, relativeText(v.relative, of)]);
+  rows.push([`sign against ${of}`, signText(v, proven)]);
+  if (exponent !== null) rows.push(['error in steps', [steps(v.error, exponent), ', each ', spacingText(exponent)]]);
+  return rows;
 }
 
 // The verdict on one result as a card. A result of g has its verdict against f too (againstF): then
 // the card is neutral, as its digits are g's and not f's.
 export function verdictCard(title, description, v, { of = 'f', exponent = null, proven, againstF = null, more } = {}) {
   const computed = ['computed', integer(v.result)];
-  if (againstF === null)
-    return card(
-      v.tone,
-      title,
-      [summary(v, of)],
-      description,
-      [computed, ...verdictRows(v, of, exponent, proven)],
-      more,
-    );
-  const lines = [
-    ['against f: ', summary(againstF)],
-    [`against ${of}, its own: `, summary(v, of)],
-  ];
-  return card('neutral', title, lines, description, [
-    computed,
-    ...verdictRows(againstF, 'f', null),
-    ...verdictRows(v, of, exponent),
-  ]);
+  if (againstF === null) {
+    const rows = [computed, ...verdictRows(v, of, exponent, proven)];
+    return card(v.tone, title, [summary(v, of)], description, rows, more);
+  }
+  const lines = [['against f: ', summary(againstF)]];
+  lines.push([`against ${of}, its own: `, summary(v, of)]);
+  const rows = [computed, ...verdictRows(againstF, 'f', null), ...verdictRows(v, of, exponent)];
+  return card('neutral', title, lines, description, rows);
 }
 
-// A card for a result that is not a number the page can weigh: an overflow or a NaN, in words.
-export function nonFiniteCard(title, value) {
-  const why = Number.isNaN(value)
+// A card for a result that is not a number the page can weigh, an overflow or a NaN, and its steps.
+export function nonFiniteCard(title, values, stepsOf) {
+  const v = values.at(-1);
+  const why = Number.isNaN(v)
     ? 'not a number (NaN): two terms overflowed to ∞, and ∞ − ∞ has no value'
-    : `${value > 0 ? '+' : '−'}∞: a step went past the largest binary64, about 1.797693·10³⁰⁸, and overflowed`;
-  return card('worst', title, ['overflow'], null, [['result', `${why}.`]]);
+    : `${v > 0 ? '+' : '−'}∞: a step went past the largest binary64, about 1.797693·10³⁰⁸, and overflowed`;
+  const shown = w => (Number.isFinite(w) ? integer(BigInt(w)) : Number.isNaN(w) ? 'NaN' : `${w > 0 ? '+' : '−'}∞`);
+  const table = values.map((w, i) => [stepName(stepsOf[i]), [shown(w), ' ', h('code', { class: 'hex' }, hexfloat(w))]]);
+  return card('worst', title, ['overflow'], `The result is ${why}.`, table);
 }
 
 // Words joined as a list is written: "U1 and U2", "U3, U4 and U5".
-export function listed(words) {
-  return words.length < 2 ? words.join('') : `${words.slice(0, -1).join(', ')} and ${words.at(-1)}`;
-}
+export const listed = words =>
+  words.length < 2 ? words.join('') : `${words.slice(0, -1).join(', ')} and ${words.at(-1)}`;
 
 // A step's name as the program writes it: T1 = 83521·y·y·…, S = U1 = 83521·Y4·Y4, S = S − T3.
 export function stepName(step) {
@@ -220,58 +180,41 @@ export function stepName(step) {
   return `${step.startsSum ? 'S = ' : ''}${step.label} = ${step.factors.join('·')}`;
 }
 
+// What happened at one step of an account, in words: a note on it, a sum's own rounding, or a term's
+// or power's error, from all the roundings that formed it.
 const NOTES = {
   exact: 'exact: nothing rounded',
   absorbed: 'absorbed: the sum did not change',
   Sterbenz: 'exact: Sterbenz’s lemma (S and the term within a factor of 2)',
 };
-
-// What happened at one step of an account, in words: a sum's own rounding, or a term's or power's
-// error, from all the roundings that formed it.
-function happened(row) {
-  if (row.note) return NOTES[row.note];
-  return row.role === 'sum' ? 'the sum’s own rounding' : `the ${row.role}’s error, from all its roundings`;
-}
+const happened = row =>
+  NOTES[row.note] ??
+  (row.role === 'sum' ? 'the sum’s own rounding' : `the ${row.role}’s error, from all its roundings`);
 
 // The account of one evaluation (account.mjs's) as a table: each step's value, its error (a term's
 // or power's from all its roundings, or a sum's own rounding) and that error's effect on the result,
 // in steps of 2^exponent, and what happened; hex, when given, holds the binary64 steps in hexadecimal.
 export function accountTable(id, caption, acc, exponent, hex) {
-  const unit = exponent === null ? '' : ', in steps of ';
-  const head = [
-    'step',
-    'value',
-    hex ? 'hexadecimal' : null,
-    ['a term’s or power’s error', unit, exponent === null ? null : power(2, exponent)],
-  ];
-  head.push(
-    ['a sum’s own rounding', unit, exponent === null ? null : power(2, exponent)],
-    'effect on the result',
-    'what happened',
-  );
-  const rows = acc.rows.map((row, i) => [
-    stepName(row),
-    integer(row.value),
-    hex ? h('code', { class: 'hex' }, hex[i]) : null,
-    row.role === 'sum' ? '' : steps(row.error, exponent),
-    row.role === 'sum' ? steps(row.error, exponent) : '',
-    row.effect === null ? h('span', { class: 'words' }, `inside ${listed(row.inside)}`) : steps(row.effect, exponent),
-    h('span', { class: 'words' }, happened(row)),
-  ]);
-  const blank = hex ? '' : null;
-  const total = h('span', { class: 'words' }, '= result − exact: ', steps(acc.error, exponent));
-  const foot = [
-    ['all errors together', '', blank, '', '', h('strong', {}, steps(acc.total, exponent)), total],
-    ['exact value of the polynomial', integer(acc.exact), blank, '', '', steps(acc.exact, exponent), ''],
-    ['result', integer(acc.result), blank, '', '', h('strong', {}, steps(acc.result, exponent)), ''],
-  ];
+  const unit = exponent === null ? '' : [', in steps of ', power(2, exponent)];
+  const head = ['step', 'value', hex && 'hexadecimal', ['a term’s or power’s error', unit]];
+  head.push(['a sum’s own rounding', unit], 'effect on the result', 'what happened');
+  const words = content => h('span', { class: 'words' }, content);
+  const rows = acc.rows.map((row, i) => {
+    const [own, sum] = row.role === 'sum' ? ['', steps(row.error, exponent)] : [steps(row.error, exponent), ''];
+    const effect = row.effect === null ? words(`inside ${listed(row.inside)}`) : steps(row.effect, exponent);
+    const code = hex ? h('code', { class: 'hex' }, hex[i]) : null;
+    return [stepName(row), integer(row.value), code, own, sum, effect, words(happened(row))];
+  });
+  const [blank, strong] = [hex ? '' : null, content => h('strong', {}, content)];
+  const total = words(['= result − exact: ', steps(acc.error, exponent)]);
+  const foot = [['all errors together', '', blank, '', '', strong(steps(acc.total, exponent)), total]];
+  foot.push(['exact value of the polynomial', integer(acc.exact), blank, '', '', steps(acc.exact, exponent), '']);
+  foot.push(['result', integer(acc.result), blank, '', '', strong(steps(acc.result, exponent)), '']);
   return scrolling(id, caption, head, rows, foot);
 }
 
 // The ordinal of k: 1st, 2nd, 3rd, 4th.
-export function ordinal(k) {
-  return `${k}${k === 1 ? 'st' : k === 2 ? 'nd' : k === 3 ? 'rd' : 'th'}`;
-}
+export const ordinal = k => `${k}${k === 1 ? 'st' : k === 2 ? 'nd' : k === 3 ? 'rd' : 'th'}`;
 
 // What a multiplication's share is, said where shares first appear.
 export const SHARES =
@@ -284,47 +227,29 @@ export const SHARES =
 // each operand that p bits cannot hold, or power, with its own error), in steps of 2^exponent, the
 // largest share of each term marked.
 export function sharesTable(id, caption, terms, exponent) {
-  const largestOf = all => all.reduce((a, b) => ((b < 0n ? -b : b) > (a < 0n ? -a : a) ? b : a), 0n);
+  const size = share => (share < 0n ? -share : share);
   const rows = terms.flatMap(({ step, error, roundings, operands }) => {
-    const largest = largestOf([...roundings, ...operands].map(({ share }) => share));
-    const mark = share =>
-      share === largest && share !== 0n ? h('strong', { class: 'largest' }, 'the largest share') : '';
-    return [
-      {
-        cells: [step.label, h('strong', {}, steps(error, exponent)), 'the term’s error: the shares below add up to it'],
-        class: 'term',
-      },
-      ...operands.map(({ operand, power: isPower, count, share }) => {
-        const uses = count === 2 ? ', in both its uses' : count > 2 ? `, in its ${count} uses` : '';
-        return [
-          isPower ? `${operand}’s own error${uses}` : `${operand}, rounded as it enters${uses}`,
-          steps(share, exponent),
-          mark(share),
-        ];
-      }),
-      ...roundings.map(({ step: k, operand, share }) => [
-        `${ordinal(k)} multiplication, × ${operand}`,
-        steps(share, exponent),
-        mark(share),
-      ]),
+    const largest = [...roundings, ...operands].reduce((a, { share }) => (size(share) > size(a) ? share : a), 0n);
+    const marked = h('strong', { class: 'largest' }, 'the largest share');
+    const mark = share => (share === largest && share !== 0n ? marked.cloneNode(true) : '');
+    const term = [
+      step.label,
+      h('strong', {}, steps(error, exponent)),
+      'the term’s error: the shares below add up to it',
     ];
+    const uses = count => (count === 2 ? ', in both its uses' : count > 2 ? `, in its ${count} uses` : '');
+    const own = ({ operand, power: made, count }) =>
+      `${operand}${made ? '’s own error' : ', rounded as it enters'}${uses(count)}`;
+    const rounding = ({ step: k, operand }) => `${ordinal(k)} multiplication, × ${operand}`;
+    const row = name => share => [name(share), steps(share.share, exponent), mark(share.share)];
+    return [{ cells: term, class: 'term' }, ...operands.map(row(own)), ...roundings.map(row(rounding))];
   });
   const unit = exponent === null ? '' : [', in steps of ', power(2, exponent)];
   return scrolling(id, caption, ['term, and what made its error', ['one rounding’s share', unit], 'the largest'], rows);
 }
 
-// The steps of a routine whose result overflowed: values only, as binary64 gives them.
-export function overflowTable(id, caption, stepsOf, values) {
-  const shown = v => (Number.isFinite(v) ? integer(BigInt(v)) : Number.isNaN(v) ? 'NaN' : `${v > 0 ? '+' : '−'}∞`);
-  const rows = values.map((v, i) => [stepName(stepsOf[i]), shown(v), h('code', { class: 'hex' }, hexfloat(v))]);
-  return scrolling(id, caption, ['step', 'value', 'hexadecimal'], rows);
-}
-
 // A definition list of quantities and their values.
 export function quantities(rows) {
-  return h(
-    'dl',
-    { class: 'quantities' },
-    rows.map(([term, value]) => h('div', {}, h('dt', {}, term), h('dd', {}, value))),
-  );
+  const pairs = rows.map(([term, value]) => h('div', {}, h('dt', {}, term), h('dd', {}, value)));
+  return h('dl', { class: 'quantities' }, pairs);
 }

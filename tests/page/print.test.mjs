@@ -1,12 +1,16 @@
 // The printed HTML pages (the build's html/: the README, the explanation, the exercises and their
 // answers, or the pages named, such as the browser page polyeval.html), as headless Chromium prints
 // them on A4 and on Letter: nothing is wider than the printable area, measured in the print layout,
-// and each prints to a PDF; the exercises print without their answers.
+// and each prints to a PDF; the exercises print without their answers; the browser page prints its
+// numbers, not its controls, in dark ink whatever the screen's scheme, on a few full pages.
 //
 // usage: node tests/page/print.test.mjs HTML_DIR [PAGE ...]   (needs npm ci --prefix tests/page)
 import assert from 'node:assert/strict';
 import { Buffer } from 'node:buffer';
-import { existsSync } from 'node:fs';
+import { execFileSync } from 'node:child_process';
+import { existsSync, mkdtempSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 import { test } from 'node:test';
 
 import { open } from './browser.mjs';
@@ -95,3 +99,58 @@ test('the exercises print without their answers', { timeout: 120000, skip: PAGES
     'answers in the printed exercises',
   );
 });
+
+// The browser page printed from the dark scheme: every least width printed as text, no control or
+// hint, no text lighter than mid-grey, at most MOST_PAGES A4 pages, and no last page that holds only
+// a sentence or two (its words counted by pdftotext).
+const MOST_PAGES = 10;
+const FEWEST_LAST_WORDS = 40;
+test(
+  'the browser page prints its numbers in dark ink, without controls, on a few full pages',
+  { timeout: 120000, skip: !PAGES.includes('polyeval.html') },
+  async () => {
+    const tab = await open(`file://${dir}/polyeval.html`, 1280, ready('polyeval.html'));
+    // Print and the dark scheme at once: puppeteer's own calls each reset the other.
+    const session = await tab.createCDPSession();
+    const dark = [{ name: 'prefers-color-scheme', value: 'dark' }];
+    await session.send('Emulation.setEmulatedMedia', { media: 'print', features: dark });
+    const shown = await tab.evaluate(() => {
+      const visible = e => e.checkVisibility() && e.getClientRects().length > 0;
+      const luminance = e => {
+        const [r, g, b] = getComputedStyle(e)
+          .color.match(/[\d.]+/g)
+          .map(Number);
+        return (0.2126 * r + 0.7152 * g + 0.0722 * b) / 255;
+      };
+      const texts = [...document.querySelectorAll('main *')].filter(
+        e => visible(e) && [...e.childNodes].some(n => n.nodeType === 3 && n.textContent.trim()),
+      );
+      return {
+        dark: matchMedia('(prefers-color-scheme: dark)').matches,
+        marks: [...document.querySelectorAll('.thresholds li')].map(li => li.innerText.trim()),
+        controls: [...document.querySelectorAll('input, button:not(.width), .stepper, .width-bar, .legend input')]
+          .filter(visible)
+          .map(e => e.outerHTML.slice(0, 60)),
+        pale: texts.filter(e => luminance(e) > 0.5).map(e => e.textContent.trim().slice(0, 40)),
+      };
+    });
+    assert.ok(shown.dark, 'printed from the dark scheme');
+    assert.ok(
+      shown.marks.length > 0 && shown.marks.every(mark => /(from \d+ bits on|at no width up to \d+ bits)$/.test(mark)),
+      `least widths printed as ${JSON.stringify(shown.marks)}`,
+    );
+    assert.deepEqual(shown.controls, [], 'controls printed');
+    assert.deepEqual(shown.pale, [], 'pale text printed');
+    const pdf = Buffer.from(await tab.pdf({ format: 'A4', timeout: 60000 }));
+    const pages = pdf.toString('latin1').match(/\/Type\s*\/Page\b/g).length;
+    assert.ok(pages <= MOST_PAGES, `${pages} A4 pages`);
+    const file = join(mkdtempSync(join(tmpdir(), 'polyeval-print-')), 'page.pdf');
+    writeFileSync(file, pdf);
+    const last = execFileSync('pdftotext', ['-f', String(pages), '-l', String(pages), file, '-'], { encoding: 'utf8' });
+    assert.ok(
+      last.split(/\s+/).filter(Boolean).length >= FEWEST_LAST_WORDS,
+      `the last of ${pages} pages holds only: ${last}`,
+    );
+    await tab.close();
+  },
+);
