@@ -6,7 +6,7 @@ import { instantiate, runProgram } from './wasi.mjs';
 import { NARROWEST, WIDEST, decidesSign } from './arithmetic.mjs';
 import { rows } from './evaluations.mjs';
 import { LECTURE, lectureStep } from './lecture.mjs';
-import { BINARY64, PRESETS, PROGRAM_POINT, pointModel, results, routinesModel } from './model.mjs';
+import { BINARY64, PRESETS, PROGRAM_POINT, Point, pointModel, results, routinesModel } from './model.mjs';
 import { pellChain } from './orders.mjs';
 import { runModel, widthModel } from './model.mjs';
 import { h, toggleDigits } from './views.mjs';
@@ -281,7 +281,8 @@ async function main() {
   document.getElementById('status').textContent = run.status;
   document.getElementById('stderr').textContent = run.stderr === '' ? 'empty' : run.stderr;
   const page = new Page((await instantiate(module)).exports);
-  const home = page.point(PROGRAM_POINT.x, PROGRAM_POINT.y);
+  const home = new Point(PROGRAM_POINT.x, PROGRAM_POINT.y); // its routines alone: the rest is drawn when asked for
+  home.routines = routinesModel(page.exports, home);
   const printed = run.stdout.split('\n').filter(line => line !== '');
   const lines = runModel(home.routines);
   page.run = { lines, printed, f: home.f };
