@@ -81,8 +81,8 @@ function geometry({ text, width, plot, marks = 1 }, widths, [low, high], labelRo
   };
 }
 
-// The axes: a line every few decades (at most ten apart), labelled where there is room, the line at
-// 10⁰ named all of |f|, the band of exact results, the widths below and the axes' names.
+// The axes: a line and a tick every few decades (at most ten apart), labelled where there is room,
+// the line at 10⁰ named all of |f|, the band of exact results, the widths below and the axes' names.
 function axes(at, widths, [low, high]) {
   const fit = Math.max(1, Math.floor((at.y(low) - at.y(high)) / (1.4 * at.text)));
   const step = [1, 2, 5, 10].find(d => (high - low) / d <= fit) ?? 10;
@@ -90,7 +90,7 @@ function axes(at, widths, [low, high]) {
   const line = (x1, x2, y1, y2, kind = 'axis') => s('line', { class: kind, x1, x2, y1, y2 });
   const drawn = [];
   for (let d = Math.floor(high / step) * step; d >= low; d -= step) {
-    if (d !== 0) drawn.push(line(at.left, at.width, at.y(d), at.y(d), 'grid'));
+    if (d !== 0) drawn.push(line(at.left - 5, at.width, at.y(d), at.y(d), 'grid')); // its tick left of the axis
     if (d !== 0 && d % labelled === 0) drawn.push(decade(d, at.left - 6, at.y(d) + at.text / 3));
   }
   const span = widths.at(-1) - widths[0];
