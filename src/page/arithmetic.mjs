@@ -25,6 +25,9 @@ export function bitLength(n) {
   return shifted + length;
 }
 
+// The sum of a list of integers; 0 for none.
+export const total = list => list.reduce((a, b) => a + b, 0n);
+
 // The significant bits of n: its length without the trailing zero bits; 0 for 0.
 export function significantBits(n) {
   if (n < 0n) n = -n;

@@ -26,7 +26,7 @@ function s(tag, attributes, ...children) {
 
 // The colour of a row, its own custom property, and its swatch.
 const colour = key => `--c: var(--${key})`;
-const swatch = row => h('span', { class: `swatch ${row.kind}`, style: colour(row.key), 'aria-hidden': 'true' });
+export const swatch = row => h('span', { class: `swatch ${row.kind}`, style: colour(row.key), 'aria-hidden': 'true' });
 
 // Text at (x, y) anchored at its start, middle or end.
 const label = (x, y, anchor, attributes = {}) => ({ x, y, 'text-anchor': anchor, ...attributes });

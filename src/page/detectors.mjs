@@ -1,7 +1,7 @@
 // How a program could know, without the exact value, that its result is wrong: what the running
 // bound and random rounding conclude, beside whether that is so. Exact integer work but for the
 // digits, which are logarithms.
-import { abs, decidesSign, log10Ratio } from './arithmetic.mjs';
+import { abs, decidesSign, log10Ratio, total } from './arithmetic.mjs';
 
 // splitmix64's constants: the increment (2⁶⁴ over the golden ratio) and the two multipliers of its
 // finalizer, and 2⁶⁴ − 1, to keep every step modulo 2⁶⁴.
@@ -64,7 +64,7 @@ export const digitsOf = p => p * Math.log10(2);
 export function randomRounding(run, N, seed, f, p) {
   const bits = randomBits(seed);
   const runs = Array.from({ length: N }, () => run(bits));
-  const S = runs.reduce((a, b) => a + b, 0n);
+  const S = total(runs);
   const Nn = BigInt(N);
   const Q = runs.reduce((q, r) => q + (Nn * r - S) ** 2n, 0n); // N²·Σ(r − m)²
   const clamp = d => Math.min(Math.max(d, 0), digitsOf(p));

@@ -2,7 +2,7 @@
 // its words, its order, the arithmetic it runs in, the sign T2 carries, how its result is read from
 // the arithmetic's numbers, and for the program's own routines the module's export and the format of
 // their operands. The model, the views, the lecture, #results and the tests loop over it.
-import { abs, compensated, fused, nearest, outward, randomly, round } from './arithmetic.mjs';
+import { abs, compensated, fused, nearest, outward, randomly, round, total } from './arithmetic.mjs';
 import { running, splitExactly, termsKept, twoSum } from './arithmetic.mjs';
 import { ONE_MINUS_2X2, POWERS_REUSED, TERM_BY_TERM } from './orders.mjs';
 
@@ -21,7 +21,6 @@ function neumaierSum(list, p) {
 }
 
 // The exact sum of the list, rounded once to p bits.
-const total = list => list.reduce((a, b) => a + b, 0n);
 const exactSum = (list, p) => round(total(list), p);
 
 // The list after each number of passes of error-free additions from the front, each pass leaving
@@ -60,8 +59,8 @@ const MOST_SPLIT = TERM_BY_TERM.terms.reduce((n, term) => n + 2 ** (term.factors
 function surelySigned(K, p, terms, f) {
   const [m, c] = [BigInt(MOST_SPLIT - 1), BigInt(2 * (MOST_SPLIT - 1) * (K - 1) + 16)];
   const unit = 1n << BigInt(p); // 1/u
-  const margin = abs(f) - abs(terms.reduce((a, b) => a + b) - f);
-  const magnitudes = terms.map(abs).reduce((a, b) => a + b);
+  const margin = abs(f) - abs(total(terms) - f);
+  const magnitudes = total(terms.map(abs));
   return unit > c && margin > 0n && m * unit * magnitudes < margin * (unit - m) * (unit - c);
 }
 

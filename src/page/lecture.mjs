@@ -4,7 +4,7 @@
 // what fixes it.
 import { abs } from './arithmetic.mjs';
 import { rows } from './evaluations.mjs';
-import { chartFigure } from './chart.mjs';
+import { chartFigure, swatch } from './chart.mjs';
 import { PRESETS } from './model.mjs';
 import { boundWords, intervalWords, lineWords, randomWords, widthName } from './sections.mjs';
 import { compact, inSteps, scientific } from './text.mjs';
@@ -131,7 +131,6 @@ function fixesStep(model, act) {
   const { point, width } = model;
   const { interval, running_bound: bounded, random_rounding: random } = width.at;
   const remedies = rows('remedy').filter(row => point.marks[row.key]);
-  const swatch = row => h('span', { class: `swatch ${row.kind}`, style: `--c: var(--${row.key})` });
   const sign = row => `${row.short} ${point.marks[row.key].sign ?? 'none'}`;
   const signs = remedies.map((row, i) => [i ? ', ' : '', swatch(row), sign(row)]);
   const rewrite = width.at[rows('remedy').find(row => row.applies).key];

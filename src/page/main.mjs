@@ -116,12 +116,14 @@ class Page {
     return Object.fromEntries(Object.entries(this.fields).map(([name, field]) => [name, field.value]));
   }
 
-  // The model of the point (x, y), with its routines', computed once for each point.
-  point(x, y) {
+  // The model of the point (x, y), with its routines', computed once for each point; with whole false,
+  // its routines alone, until it is drawn.
+  point(x, y, whole = true) {
     const key = `${x},${y}`;
-    if (!this.points.has(key)) this.points.set(key, pointModel(x, y));
+    if (!this.points.has(key)) this.points.set(key, new Point(x, y));
     const point = this.points.get(key);
     point.routines ??= routinesModel(this.exports, point);
+    if (whole && !point.marks) pointModel(x, y, point);
     return point;
   }
 
@@ -281,8 +283,7 @@ async function main() {
   document.getElementById('status').textContent = run.status;
   document.getElementById('stderr').textContent = run.stderr === '' ? 'empty' : run.stderr;
   const page = new Page((await instantiate(module)).exports);
-  const home = new Point(PROGRAM_POINT.x, PROGRAM_POINT.y); // its routines alone: the rest is drawn when asked for
-  home.routines = routinesModel(page.exports, home);
+  const home = page.point(PROGRAM_POINT.x, PROGRAM_POINT.y, false); // its routines: the rest when drawn
   const printed = run.stdout.split('\n').filter(line => line !== '');
   const lines = runModel(home.routines);
   page.run = { lines, printed, f: home.f };

@@ -2,9 +2,10 @@
 // loops over the table of evaluations: each row's numbers, verdicts and least widths, the chart of
 // error against width, the accounts, the detectors' conclusions and the program's own routines from
 // the module. The views only read these models, and #results is written from them.
-import { NARROWEST, WIDEST, abs, bitLength, decidesSign, exactTracking, log10Ratio, round } from './arithmetic.mjs';
+import { NARROWEST, WIDEST, abs, bitLength, decidesSign, exactTracking, log10Ratio } from './arithmetic.mjs';
+import { round, total } from './arithmetic.mjs';
 import { POWERS_REUSED, TERM_BY_TERM, evaluate, leastWidthFrom, longestChain } from './orders.mjs';
-import { operandValue, signedTerms, widthWithoutRounding } from './orders.mjs';
+import { exactValue, operandValue, signedTerms, widthWithoutRounding } from './orders.mjs';
 import { account, shares, stepExponent, verdict } from './account.mjs';
 import { EVALUATIONS, rows } from './evaluations.mjs';
 import { boundVerdict, randomVerdict } from './detectors.mjs';
@@ -49,8 +50,8 @@ export class Point {
   constructor(x, y) {
     Object.assign(this, { x, y, terms: signedTerms(x, y), pell: x * x - 17n * y * y, memo: new Map() });
     this.still = widthWithoutRounding(x, y);
-    this.f = this.terms.reduce((a, b) => a + b);
-    this.magnitudes = this.terms.map(abs).reduce((a, b) => a + b);
+    this.f = total(this.terms);
+    this.magnitudes = total(this.terms.map(abs));
   }
 
   // The Run of the row's order at p bits in its arithmetic (with the random bits given, if any).
@@ -74,9 +75,8 @@ export class Point {
 
   // The terms at p bits, each the exact product of the operands converted to p bits, signed.
   convertedTerms(p) {
-    const converted = () => evaluate(TERM_BY_TERM, { ...exactTracking(), of: n => round(n, p) }, this);
-    const signed = run => run.indices('term').map(i => BigInt(run.steps[i].sign) * run.steps[i].value);
-    return this.kept(`converted ${p}`, () => signed(converted()));
+    const converting = { ...exactTracking(), of: n => round(n, p) };
+    return this.kept(`converted ${p}`, () => signedTerms(this.x, this.y, 1, converting));
   }
 
   // log₁₀ of what the row's series draws at p, as a fraction of |f|: its error, the interval's width,
@@ -94,7 +94,7 @@ export class Point {
   // The least widths of a row: from which its result is f (exact), has f's sign (sign; the orders and
   // remedies), decides the sign (the interval) or promises a digit (the bound), at every width up to
   // WIDEST. A K-fold sum's sign is tried only where its bound does not already prove it.
-  marks(row) {
+  leastWidths(row) {
     const from = holds => leastWidthFrom(holds, this.still);
     if (row.kind === 'interval') return { decides: from(p => decidesSign(this.value(row, p))) };
     if (row.kind === 'bound') return { below1: boundBelowOne(this.magnitudes, this.f) };
@@ -121,11 +121,10 @@ function chart(point, marks) {
 
 // What the page shows at the point (x, y), whatever the width: its exact facts, each row's least
 // widths (marks, by key), how far off the plain order is one bit below its least exact width, and the
-// chart of error against width.
-export function pointModel(x, y) {
-  const point = new Point(x, y);
+// chart of error against width; on a Point given, whose numbers kept so far it goes on from.
+export function pointModel(x, y, point = new Point(x, y)) {
   const applies = rows('order', 'value', 'interval', 'bound', 'remedy').filter(r => !r.applies || r.applies(point));
-  const marks = Object.fromEntries(applies.map(r => [r.key, point.marks(r)]));
+  const marks = Object.fromEntries(applies.map(r => [r.key, point.leastWidths(r)]));
   const exactFrom = marks.term_by_term.exact;
   const belowExact = exactFrom > NARROWEST ? point.value(PLAIN, exactFrom - 1) - point.f : null;
   return Object.assign(point, { marks, exactFrom, belowExact, chart: chart(point, marks) });
@@ -146,7 +145,7 @@ function accountOf(point, row, run, withShares = true) {
 // What explains a remedy's result at p: for a sum of the rounded terms, their exact sum; for a K-fold
 // sum, what the plain order gives at K·p bits, where that is a width the page has.
 function remedyFacts(point, row, p) {
-  if (row.arithmetic.name === 'termsKept') return { termsSum: point.run(row, p).result.reduce((a, b) => a + b, 0n) };
+  if (row.arithmetic.name === 'termsKept') return { termsSum: total(point.run(row, p).result) };
   if (!row.K || row.K * p > WIDEST) return null;
   const plain = point.value(PLAIN, row.K * p);
   return { plainAt: { p: row.K * p, value: plain, verdict: verdict(plain, point.f) } };
@@ -173,7 +172,7 @@ export function widthModel(point, p, { n, seed }) {
   at.interval = { low, high, holdsZero: holds(0n), holdsF: holds(f), decides: decidesSign([low, high]) };
   at.running_bound = boundVerdict(point.value(rows('running')[0], p), f);
   at.random_rounding = randomVerdict(bits => point.run(rows('random')[0], p, bits).result, n, seed, f, p);
-  const operands = [...point.run(PLAIN, p).factorValues].filter(([name, value]) => value !== operandValue(name, point));
+  const operands = [...at[PLAIN.key].run.factorValues].filter(([name, value]) => value !== operandValue(name, point));
   const widths = [...new Set([...PRESETS.keys(), point.exactFrom, p])].filter(Boolean).sort((a, b) => a - b);
   const table = widths.map(w => ({ p: w, values: rows('order', 'value').map(row => point.value(row, w)) }));
   const [exponent, bound] = [stepExponent(point.terms, p), boundAt(p, point.magnitudes, f)];
@@ -202,7 +201,7 @@ export function routinesModel(exports, point) {
     const module = values.map(v => BigInt(v));
     const mine = row.kind === 'remedy' ? [point.value(row, BINARY64)] : own.values;
     const differs = mine.findIndex((v, k) => v !== module[k]);
-    const exact = row.t2 ? signedTerms(point.x, point.y, row.t2).reduce((a, b) => a + b) : point.f;
+    const exact = row.t2 ? exactValue(point.x, point.y, row.t2) : point.f;
     const judged = { verdict: verdict(module.at(-1), exact) };
     if (row.t2) judged.againstF = verdict(module.at(-1), point.f);
     if (row.kind === 'remedy') return { row, unheld, values, steps: own.steps, differs, ...judged };

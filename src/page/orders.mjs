@@ -2,7 +2,7 @@
 // a product of named factors taken left to right, and the terms are summed in order, each with the
 // sign it has in f. evaluate() runs an order in any arithmetic (arithmetic.mjs) and records every
 // step with its role, label, factors or operands, sign and value: the views render those fields.
-import { NARROWEST, WIDEST, CHAINS, exactTracking } from './arithmetic.mjs';
+import { NARROWEST, WIDEST, CHAINS, exactTracking, total } from './arithmetic.mjs';
 
 // A product's factors from a compact spelling: coefficient, then its variables one by one.
 const factors = (first, ...rest) => [first, ...rest.flatMap(power => [...power])];
@@ -135,15 +135,16 @@ export function pellChain(count = 6) {
 }
 
 // The five terms of f at the integers x and y, exactly, each with the sign it has in f; with t2 = −1,
-// those of g, the polynomial Single evaluates (its 578·x²·y⁴ subtracted).
-export function signedTerms(x, y, t2 = 1) {
-  const run = evaluate(TERM_BY_TERM, exactTracking(), { x, y }, t2);
+// those of g, the polynomial Single evaluates (its 578·x²·y⁴ subtracted); with an arithmetic ar of
+// exact products, those of the operands ar converts.
+export function signedTerms(x, y, t2 = 1, ar = exactTracking()) {
+  const run = evaluate(TERM_BY_TERM, ar, { x, y }, t2);
   return run.indices('term').map(i => BigInt(run.steps[i].sign) * run.steps[i].value);
 }
 
 // f(x, y) exactly; with t2 = −1, g(x, y).
 export function exactValue(x, y, t2 = 1) {
-  return signedTerms(x, y, t2).reduce((a, b) => a + b);
+  return total(signedTerms(x, y, t2));
 }
 
 // The most roundings a term goes through on its way to the result in the order: those that form it

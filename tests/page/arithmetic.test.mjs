@@ -347,7 +347,7 @@ test('the running bound is never below the error, and the K-fold sums’ shortcu
         if (verdict(point.value(row, p), point.f).sign !== 'right') break;
         least = p;
       }
-      assert.equal(point.marks(row).sign, least, `${row.key} at (${x}, ${y})`);
+      assert.equal(point.leastWidths(row).sign, least, `${row.key} at (${x}, ${y})`);
     }
   }
 });
