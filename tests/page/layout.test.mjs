@@ -116,6 +116,14 @@ async function typeWidth(page, p) {
   await page.keyboard.type(String(p));
 }
 
+// A change: scroll the element `near` into view, then click `target` in it.
+const scrolledClick =
+  (near, target = near) =>
+  async page => {
+    await (await page.$(near)).scrollIntoView();
+    await page.click(target);
+  };
+
 test('what a change changed is in view, and a link to a section lands on it', { timeout: 240000 }, async () => {
   // window, the change, what it changes (in view), what must stay in view beside it
   const rows = [
@@ -128,30 +136,10 @@ test('what a change changed is in view, and a link to a section lands on it', { 
     [[1280, 800], page => page.click('#wider'), '#width .cards', '#p'],
     [[1280, 800], page => page.click('#chain a:nth-of-type(2)'), '#point', null],
     [[375, 812], page => page.click('#chain a:nth-of-type(3)'), '#point', null],
-    [
-      [1280, 800],
-      async page => (await page.$('svg.chart')).scrollIntoView().then(() => page.click('svg.chart')),
-      '.readout',
-      'svg.chart',
-    ],
-    [
-      [375, 812],
-      async page => (await page.$('svg.chart')).scrollIntoView().then(() => page.click('svg.chart')),
-      'svg.chart',
-      '.stepper',
-    ],
-    [
-      [375, 812],
-      async page => (await page.$('.stepper')).scrollIntoView().then(() => page.click('.stepper button:last-child')),
-      '.stepper',
-      'svg.chart',
-    ],
-    [
-      [1280, 800],
-      async page => (await page.$('.thresholds')).scrollIntoView().then(() => page.click('.thresholds button')),
-      '.thresholds',
-      null,
-    ],
+    [[1280, 800], scrolledClick('svg.chart'), '.readout', 'svg.chart'],
+    [[375, 812], scrolledClick('svg.chart'), 'svg.chart', '.stepper'],
+    [[375, 812], scrolledClick('.stepper', '.stepper button:last-child'), '.stepper', 'svg.chart'],
+    [[1280, 800], scrolledClick('.thresholds', '.thresholds button'), '.thresholds', null],
     [
       [1280, 800],
       async page => {
