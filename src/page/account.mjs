@@ -2,6 +2,7 @@
 // value, and the account of one evaluation, operation by operation. Exact integer work on BigInt
 // values, read from the steps' fields; the views write it out.
 import { abs, bitLength } from './arithmetic.mjs';
+import { resolved } from './orders.mjs';
 
 // The exponent of the spacing of p-bit numbers at the largest of the exact terms: a value there is
 // a multiple of 2^(top − p + 1), top being the largest term's leading bit. null when every term is 0.
@@ -10,75 +11,134 @@ export function stepExponent(terms, p) {
   return largest === 0n ? null : bitLength(largest) - p;
 }
 
-// Whether S − T is exact by Sterbenz's lemma: T/2 <= S <= 2T.
-function sterbenz(s, t) {
-  return t > 0n && t <= 2n * s && s <= 2n * t;
+// Whether a op b, a subtraction or an addition, is exact by Sterbenz's lemma: a and what is taken
+// from it (b, or −b for an addition) of one sign, each within a factor of 2 of the other.
+function sterbenz(a, op, b) {
+  const taken = op === '−' ? b : -b;
+  return a !== 0n && taken !== 0n && a < 0n === taken < 0n && abs(taken) <= 2n * abs(a) && abs(a) <= 2n * abs(taken);
 }
 
-// The account of one evaluation, its Run `run` (BigInt values) beside the same order's Run in exact
-// arithmetic, `exact`. For each step its fields, its exact value, its error (a term's or a power's
-// from all its roundings, a sum's own rounding) and that error's effect on the result (null for a
-// power, whose error is inside the terms built from it, whose labels `inside` lists), and a note:
-// 'exact' where nothing rounded, 'absorbed' where a sum did not change, 'Sterbenz' where the last
-// subtraction is exact by Sterbenz's lemma. total is the sum of the effects, error the result's
-// distance from the exact value.
+// The exact value of a and b combined by the operation op.
+const APPLY = { '×': (a, b) => a * b, '+': (a, b) => a + b, '−': (a, b) => a - b };
+
+// Every operation's value in the program of `run` when its first `done` steps are done and the rest
+// are computed exactly: a done step has its value in `run` (the page's or the module's); a step not
+// done computes its chain exactly, from the inputs' and the powers' exact values (an input's rounding
+// and a power's error enter each use with the step that uses it) and from earlier steps as they are.
+function stateAfter(run, exact, done) {
+  const { ops, steps } = resolved(run.program);
+  const finished = new Set(steps.slice(0, done).map(step => step.at));
+  const state = [];
+  const value = source => {
+    if (source.at === undefined) return exact.inputs.get(source.input);
+    return (source.power ? exact.all : state)[source.at];
+  };
+  for (const op of ops) state.push(finished.has(op.index) ? run.all[op.index] : APPLY[op.op](...op.from.map(value)));
+  return state;
+}
+
+// What happened at a step formed by one addition or subtraction, from its operands as computed and
+// its value: 'absorbed' where it equals its first operand though the second is not 0, 'Sterbenz'
+// where the lemma makes it exact; else null.
+function sumNote(step, state, value) {
+  const [op] = step.ops;
+  if (step.ops.length !== 1 || op.op === '×') return null;
+  const [a, b] = op.from.map(source => (source.at === undefined ? null : state[source.at]));
+  if (a === null || b === null) return null;
+  if (value === a && b !== 0n) return 'absorbed';
+  return sterbenz(a, op.op, b) ? 'Sterbenz' : null;
+}
+
+// The account of one evaluation, its Run `run` (its steps' values, the page's or the module's)
+// beside the same program's Run in exact arithmetic, `exact`, step by step: each step done in turn,
+// the rest computed exactly. For each step its fields, its exact value, its error (what its own
+// operations made of it: a term's or a power's from all its roundings, the operands' among them, a
+// sum's own rounding), the effect of that on the result (null for a power, whose error enters the
+// steps that use it, whose labels `inside` lists), and a note: 'exact' where nothing rounded,
+// 'absorbed' where a sum did not change, 'Sterbenz' where a subtraction is exact by the lemma. The
+// effects add up to the result less the exact value, total.
 export function account(run, exact) {
-  const rows = run.steps.map((step, i) => ({ ...step, exact: exact.values[i] }));
-  const terms = run.indices('term');
-  const note = error => (error === 0n ? 'exact' : null);
-  for (const i of run.indices('power')) {
-    const error = rows[i].value - rows[i].exact;
-    const inside = terms.filter(t => rows[t].factors.includes(rows[i].label)).map(t => rows[t].label);
-    Object.assign(rows[i], { error, effect: null, inside, note: note(error) });
-  }
-  let total = 0n;
-  let running = null;
-  terms.forEach((i, k) => {
-    const { value: term, sign } = rows[i];
-    const error = term - rows[i].exact;
-    Object.assign(rows[i], { error, effect: BigInt(sign) * error, note: note(error) });
-    total += BigInt(sign) * error;
-    if (k === 0) {
-      running = term; // the first term starts the sum
-      return;
-    }
-    const sum = rows[run.steps.findIndex((step, s) => s > i && step.role === 'sum')]; // the sum that takes it
-    const sumError = sum.value - (running + BigInt(sign) * term);
-    let sumNote = note(sumError);
-    if (sum.value === running && term !== 0n) sumNote = 'absorbed';
-    if (k === terms.length - 1 && sign < 0 && sterbenz(running, term)) sumNote = 'Sterbenz';
-    Object.assign(sum, { error: sumError, effect: sumError, note: sumNote });
-    total += sumError;
-    running = sum.value;
+  const states = run.steps.map((_, k) => stateAfter(run, exact, k));
+  states.push(run.all);
+  const last = run.program.length - 1;
+  const rows = run.steps.map((step, k) => {
+    const error = step.value - states[k][step.at];
+    const power = step.role === 'power';
+    const effect = power ? null : states[k + 1][last] - states[k][last];
+    const note = sumNote(step, states[k], step.value) ?? (error === 0n ? 'exact' : null);
+    const readers = run.steps.filter(other => other.ops.some(op => op.from.some(source => source.at === step.at)));
+    return {
+      ...step,
+      exact: exact.all[step.at],
+      error,
+      effect,
+      note,
+      ...(power && { inside: readers.map(r => r.label) }),
+    };
   });
+  const total = rows.reduce((sum, row) => sum + (row.effect ?? 0n), 0n);
   return { rows, total, result: run.result, exact: exact.result, error: run.result - exact.result };
 }
 
-// The shares of a term's or power's error (a step of `run`, whose exact run is `exact`): the step is
-// a chain of products from its first factor, each multiplication's rounding and each factor's own
-// error (its rounding to p bits, or a power's error) carried to the step by the exact factors that
-// follow it. Rounding k's share is (the product after multiplication k − the product of its
-// operands) × the exact factors after k; they and the factors' shares add up to the step's error
-// exactly. Returns the roundings in order ({ step, operand, share }) and the factors whose error has
-// a share ({ operand, power, count, share }), a power's marked.
+// The shares of a step's error (a step of `run`, whose exact run is `exact`): its chain's events in
+// order, each operand that is an input or a power entering (its rounding, or the power's error), then
+// each operation's rounding, applied one by one to the chain computed exactly; an event's share is
+// what it changes of the step's value. With what flows in from earlier steps (carried), they add up
+// to the step's error exactly. Returns the roundings in order ({ step, operand, share }), the
+// operands whose entries have a share ({ operand, power, count, share }, all uses of one name
+// together, a power's marked), and carried.
 export function shares(step, run, exact) {
-  const names = step.factors;
-  const value = name => run.factorValues.get(name);
-  const after = names.map(() => 1n); // after[j]: the exact factors after factor j
-  for (let j = names.length - 2; j >= 0; --j) after[j] = exact.factorValues.get(names[j + 1]) * after[j + 1];
-  const partial = [value(names[0]), ...step.chain];
-  const powers = new Set(run.indices('power').map(i => run.steps[i].label));
-  const operands = new Map();
-  const add = (name, share) => {
-    const seen = operands.get(name) ?? { operand: name, power: powers.has(name), count: 0, share: 0n };
-    operands.set(name, { ...seen, count: seen.count + 1, share: seen.share + share });
+  const events = step.ops.flatMap(op => [
+    ...op.from.flatMap((source, side) => (source.at === undefined || source.power ? [{ op, side }] : [])),
+    { op },
+  ]);
+  const valueAfter = applied => {
+    const entered = new Set(
+      events
+        .slice(0, applied)
+        .filter(e => e.side !== undefined)
+        .map(e => `${e.op.index} ${e.side}`),
+    );
+    const rounded = new Set(
+      events
+        .slice(0, applied)
+        .filter(e => e.side === undefined)
+        .map(e => e.op.index),
+    );
+    const chain = new Map();
+    const value = (source, op, side) => {
+      const inChain = chain.has(source.at);
+      if (inChain) return chain.get(source.at);
+      const entered_ = entered.has(`${op.index} ${side}`);
+      if (source.at === undefined) return (entered_ ? run : exact).inputs.get(source.input);
+      return (source.power && !entered_ ? exact : run).all[source.at];
+    };
+    for (const op of step.ops) {
+      const exactly = APPLY[op.op](...op.from.map((source, side) => value(source, op, side)));
+      chain.set(op.index, rounded.has(op.index) ? run.all[op.index] : exactly);
+    }
+    return chain.get(step.at);
   };
-  add(names[0], (partial[0] - exact.factorValues.get(names[0])) * after[0]);
-  const roundings = names.slice(1).map((name, k) => {
-    add(name, partial[k] * (value(name) - exact.factorValues.get(name)) * after[k + 1]);
-    return { step: k + 1, operand: name, share: (partial[k + 1] - partial[k] * value(name)) * after[k + 1] };
+  const values = events.map((_, k) => valueAfter(k));
+  values.push(step.value);
+  const roundings = [];
+  const operands = new Map();
+  events.forEach((event, k) => {
+    const share = values[k + 1] - values[k];
+    const { op, side } = event;
+    if (side === undefined) {
+      roundings.push({ step: roundings.length + 1, operand: op.b, share });
+      return;
+    }
+    const name = side ? op.b : op.a;
+    const seen = operands.get(name) ?? { operand: name, power: op.from[side].power === true, count: 0, share: 0n };
+    operands.set(name, { ...seen, count: seen.count + 1, share: seen.share + share });
   });
-  return { roundings, operands: [...operands.values()].filter(({ share }) => share !== 0n) };
+  return {
+    roundings,
+    operands: [...operands.values()].filter(({ share }) => share !== 0n),
+    carried: values[0] - exact.all[step.at],
+  };
 }
 
 // How wrong a result is, from its relative error r against a nonzero exact value: 'good' with at

@@ -11,18 +11,24 @@ export function abs(n) {
   return n < 0n ? -n : n;
 }
 
-// The number of bits of |n|; 0 for 0. A double holds the leading bits of an n below 2^1000, though
-// its logarithm may be one off where the conversion rounds up to a power of two (checked); a longer n
-// is shifted down 960 bits at a time first.
+// 2^1000: below it a double holds an integer's leading bits and its exponent (binary64's largest
+// finite value is just under 2^1024), made once.
+const DOUBLE_RANGE = 1n << 1000n;
+// A double's bytes, to read its exponent field (bits 52 to 62) and whether its fraction is 0.
+const DOUBLE = new DataView(new ArrayBuffer(8));
+
+// The number of bits of |n|; 0 for 0. Below DOUBLE_RANGE the double nearest n has n's exponent,
+// unless the conversion rounded up to the next power of two (its fraction then 0: checked); a
+// longer n is shifted down 960 bits at a time first.
 export function bitLength(n) {
   if (n < 0n) n = -n;
   let shifted = 0;
-  for (; n >= 1n << 1000n; n >>= 960n) shifted += 960;
+  for (; n >= DOUBLE_RANGE; n >>= 960n) shifted += 960;
   if (n === 0n) return shifted;
-  let length = Math.floor(Math.log2(Number(n))) + 1;
-  if (n >> BigInt(length - 1) === 0n) --length;
-  else if (n >> BigInt(length) !== 0n) ++length;
-  return shifted + length;
+  DOUBLE.setFloat64(0, Number(n));
+  const exponent = (DOUBLE.getUint16(0) >> 4) - 1023; // the sign bit is 0
+  const power = DOUBLE.getUint32(4) === 0 && (DOUBLE.getUint32(0) & 0xfffff) === 0;
+  return shifted + (power && n >> BigInt(exponent) === 0n ? exponent : exponent + 1);
 }
 
 // The sum of a list of integers; 0 for none.
@@ -35,20 +41,27 @@ export function significantBits(n) {
   return bitLength(n) - (bitLength(n & -n) - 1);
 }
 
+// 2^k, as a BigInt, and k itself, made once for each k the roundings need.
+const POWERS = [];
+const powerOfTwo = k => (POWERS[k] ??= [1n << BigInt(k), BigInt(k)]);
+
 // n rounded to p significant bits: to nearest with ties to even, or, with up given, toward +∞ (up
 // true) or −∞ (up false). A carry out of the top bit gives a power of two, which has one
 // significant bit and is therefore in the format.
 export function round(n, p, up) {
-  const magnitude = abs(n);
+  const magnitude = n < 0n ? -n : n;
   const dropped = bitLength(magnitude) - p;
   if (dropped <= 0) return n;
-  const unit = 1n << BigInt(dropped);
-  let q = magnitude >> BigInt(dropped);
-  const rest = magnitude & (unit - 1n);
-  const half = unit >> 1n;
+  const shift = powerOfTwo(dropped)[1];
+  let q = magnitude >> shift;
+  const rest = magnitude - (q << shift);
+  const half = powerOfTwo(dropped - 1)[0];
   if (up === undefined ? rest > half || (rest === half && (q & 1n) === 1n) : rest !== 0n && up === n > 0n) q += 1n;
-  return n < 0n ? -q * unit : q * unit;
+  return n < 0n ? -(q << shift) : q << shift;
 }
+
+// What an arithmetic reads from a number that is its own result.
+const itself = number => number;
 
 // a + b as TwoSum gives it at p bits: the rounded sum and its error, itself a p-bit number.
 export function twoSum(a, b, p) {
@@ -63,13 +76,14 @@ export function twoProduct(a, b, p) {
 }
 
 // An arithmetic is what the orders run in: of(n, name) makes a number of it from the integer n, the
-// operand called name, and mul, add and sub combine two of its numbers. Each returns its numbers'
-// own form, which its evaluation's row reads (evaluations.mjs).
+// operand called name, mul, add and sub combine two of its numbers, and result(number) reads what
+// an evaluation gives from the number it ends with (the number itself where nothing is read: an
+// integer, an interval, a value with its bound; a list, which its row's sum adds, evaluations.mjs).
 
 // p-bit numbers, to nearest: every operand and result rounded once.
 export function nearest(p) {
   const r = n => round(n, p);
-  return { of: r, mul: (a, b) => r(a * b), add: (a, b) => r(a + b), sub: (a, b) => r(a - b) };
+  return { of: r, mul: (a, b) => r(a * b), add: (a, b) => r(a + b), sub: (a, b) => r(a - b), result: itself };
 }
 
 // Exact arithmetic that notes the most significant bits any operand or result needs (widest.bits):
@@ -80,7 +94,8 @@ export function exactTracking() {
     widest.bits = Math.max(widest.bits, significantBits(n));
     return n;
   };
-  return { widest, of: note, mul: (a, b) => note(a * b), add: (a, b) => note(a + b), sub: (a, b) => note(a - b) };
+  const [mul, add, sub] = [(a, b) => note(a * b), (a, b) => note(a + b), (a, b) => note(a - b)];
+  return { widest, of: note, mul, add, sub, result: itself };
 }
 
 // Intervals [low, high] at p bits, each end rounded outward: the pair encloses every exact step.
@@ -89,6 +104,7 @@ export function outward(p) {
   const least = values => values.reduce((a, b) => (b < a ? b : a));
   const most = values => values.reduce((a, b) => (b > a ? b : a));
   return {
+    result: itself,
     of: n => pair(n, n),
     add: ([a, b], [c, d]) => pair(a + c, b + d),
     sub: ([a, b], [c, d]) => pair(a - d, b - c),
@@ -108,6 +124,7 @@ export function outward(p) {
 export function fused(p) {
   const settled = n => ({ value: round(n, p), pending: null });
   return {
+    result: number => number.value,
     of: settled,
     mul: (a, b) => ({ value: round(a.value * b.value, p), pending: a.value * b.value }),
     add: (a, b) => settled(b.pending !== null ? a.value + b.pending : (a.pending ?? a.value) + b.value),
@@ -129,6 +146,7 @@ export function running(p) {
   const at = value => ({ value, bound: halfUnit(value, p) });
   const sum = (value, a, b) => ({ value, bound: halfUnit(value, p) + a.bound + b.bound });
   return {
+    result: itself,
     of: n => at(round(n, p)),
     add: (a, b) => sum(round(a.value + b.value, p), a, b),
     sub: (a, b) => sum(round(a.value - b.value, p), a, b),
@@ -144,13 +162,15 @@ export function running(p) {
 // up and 0 down, whether or not it is exact; operands are rounded to nearest and draw nothing.
 export function randomly(p, bits) {
   const r = n => round(n, p, bits() === 1);
-  return { of: n => round(n, p), mul: (a, b) => r(a * b), add: (a, b) => r(a + b), sub: (a, b) => r(a - b) };
+  const [mul, add, sub] = [(a, b) => r(a * b), (a, b) => r(a + b), (a, b) => r(a - b)];
+  return { of: n => round(n, p), mul, add, sub, result: itself };
 }
 
 // p bits with every product rounded to nearest and every sum put off: a number is the list of the
 // signed rounded terms that it sums, for a summation of one's choice (evaluations.mjs).
 export function termsKept(p) {
   return {
+    result: itself,
     of: n => [round(n, p)],
     mul: ([a], [b]) => [round(a * b, p)],
     add: (a, b) => [...a, ...b],
@@ -163,6 +183,7 @@ export function termsKept(p) {
 // products in order, then the nonzero errors in order. A sum joins the lists, the subtrahend negated.
 export function splitExactly(p) {
   return {
+    result: itself,
     of: n => [round(n, p)],
     mul(list, [v]) {
       const pairs = list.map(a => twoProduct(a, v, p));
@@ -175,7 +196,9 @@ export function splitExactly(p) {
 
 // p bits with every product carried with its error, and every sum with its own: a number is
 // { value, error }, value rounded and error the running compensation (compensated products feeding
-// a compensated sum, as if in twice the precision). Its result is value + error, rounded once.
+// a compensated sum, as if in twice the precision). A product carries both operands' errors, each
+// times the other's value (their product, second order, is dropped); a sum adds them. Its result
+// is value + error, rounded once.
 export function compensated(p) {
   const r = n => round(n, p);
   const sum = (a, b, sign) => {
@@ -183,10 +206,11 @@ export function compensated(p) {
     return { value: s, error: r(a.error + r(q + sign * b.error)) };
   };
   return {
+    result: number => r(number.value + number.error),
     of: n => ({ value: r(n), error: 0n }),
     mul(a, b) {
       const [h, e] = twoProduct(a.value, b.value, p);
-      return { value: h, error: r(r(a.error * b.value) + e) };
+      return { value: h, error: r(r(r(a.error * b.value) + r(a.value * b.error)) + e) };
     },
     add: (a, b) => sum(a, b, 1n),
     sub: (a, b) => sum(a, b, -1n),
@@ -197,6 +221,7 @@ export function compensated(p) {
 // has collected on its way to it; a product collects both its factors' and its own, a sum the
 // longer chain of its operands and its own.
 export const CHAINS = {
+  result: itself,
   of: () => 0,
   mul: (a, b) => a + b + 1,
   add: (a, b) => Math.max(a, b) + 1,

@@ -4,15 +4,11 @@
 // named in words at its line in its row's colour, the chosen width marked and beside the chart a
 // slider and a readout of what it gives. It is drawn at the size it is shown, so that its text is
 // as large on a phone as beside it.
-import { rows } from './evaluations.mjs';
-import { fromWidth, h, summary } from './views.mjs';
+import { DRAWN, KINDS } from './kinds.mjs';
+import { h } from './views.mjs';
+import { fromWidth } from './words.mjs';
 
 const SVG = 'http://www.w3.org/2000/svg';
-// The rows the chart can draw, in the legend's order.
-const DRAWN = ['order', 'value', 'interval', 'bound', 'running', 'remedy'];
-// The least widths a row marks: for each kind, its marks' names in the model with what holds from there.
-const MARKS = { order: { exact: 'exact' }, value: { exact: 'exact' }, remedy: { sign: 'sign right', exact: 'exact' } };
-Object.assign(MARKS, { interval: { decides: 'decides the sign' }, bound: { below1: 'below 1' } });
 // How much of its width a sample's stroke spans, by arithmetic: fused results dashed, the interval dotted.
 const SPAN = { fused: 0.5, outward: 0.25 };
 
@@ -40,7 +36,12 @@ function decade(d, x, y) {
 // Each least width of the shown rows (of the kinds named, where given): { row, width, what }.
 function marksOf(shown, marks, kinds = null) {
   const each = row =>
-    Object.entries(MARKS[row.kind] ?? {}).map(([name, what]) => ({ row, width: marks[row.key][name], what, name }));
+    Object.entries(KINDS[row.kind].marks ?? {}).map(([name, what]) => ({
+      row,
+      width: marks[row.key][name],
+      what,
+      name,
+    }));
   return shown.flatMap(each).filter(mark => !kinds || kinds.includes(mark.name));
 }
 
@@ -112,8 +113,10 @@ function axes(at, widths, [low, high]) {
 // has none where it has no value.
 function series(row, widths, values, at) {
   const half = (Math.max(at.step, 2) * (SPAN[row.arithmetic?.name] ?? 1)) / 2;
-  const stroke = (p, i) => `M${(at.x(p) - half).toFixed(1)} ${at.y(values[i]).toFixed(1)}h${(2 * half).toFixed(1)}`;
-  const strokes = widths.flatMap((p, i) => (row.kind === 'bound' && values[i] === null ? [] : [stroke(p, i)]));
+  const across = (p, v) => `M${(at.x(p) - half).toFixed(1)} ${at.y(v).toFixed(1)}h${(2 * half).toFixed(1)}`;
+  const band = (p, [low, high]) => `${across(p, low)}V${at.y(high).toFixed(1)}h${(-2 * half).toFixed(1)}Z`;
+  const stroke = (p, v) => (v?.band ? band(p, v.band) : across(p, v));
+  const strokes = widths.flatMap((p, i) => (row.kind === 'bound' && values[i] === null ? [] : [stroke(p, values[i])]));
   return s('path', { class: `series ${row.kind}`, style: colour(row.key), d: strokes.join('') });
 }
 
@@ -141,7 +144,10 @@ function markLines(at, marks) {
 
 // The decades the shown rows' values span, 0 among them: [lowest, highest].
 function decades(values) {
-  const finite = values.flat().filter(v => v !== null);
+  const finite = values
+    .flat()
+    .flatMap(v => v?.band ?? [v])
+    .filter(v => v !== null);
   return [Math.floor(Math.min(...finite, 0)), Math.ceil(Math.max(...finite, 0))];
 }
 
@@ -154,13 +160,7 @@ function description(chart, shown, marks) {
 
 // The readout beside the chart: what each shown row gives at p, in words.
 function readout({ width }, shown) {
-  const said = row => {
-    const at = width.at[row.key];
-    if (row.kind === 'interval') return at.decides ? 'decides the sign' : 'holds 0';
-    if (row.kind === 'running') return at.proves ? 'proves the sign' : 'proves nothing';
-    if (row.kind === 'bound') return width.bound && width.bound.of[0] < width.bound.of[1] ? 'below 1' : 'not below 1';
-    return at.verdict ? summary(at.verdict) : 'does not apply';
-  };
+  const said = row => KINDS[row.kind].readout(width.at[row.key], width);
   const items = shown.map(row => h('li', { style: colour(row.key) }, swatch(row), `${row.short}: `, said(row)));
   return [
     h('p', { class: 'readout-title' }, `At p = ${width.p} bits:`),
@@ -171,7 +171,7 @@ function readout({ width }, shown) {
 // The legend: a switch for each row the chart can draw, its swatch in the row's colour; in the
 // lecture, only the rows shown, without switches.
 function legend(chart, state, act, lecture) {
-  const listed = rows(...DRAWN).filter(row => chart.series[row.key] && (!lecture || state.series.has(row.key)));
+  const listed = DRAWN.filter(row => chart.series[row.key] && (!lecture || state.series.has(row.key)));
   const box = row =>
     h('input', { type: 'checkbox', checked: state.series.has(row.key), onchange: () => act.toggle(row.key) });
   const item = row => (lecture ? [swatch(row), row.short] : h('label', {}, box(row), swatch(row), row.words));
@@ -209,7 +209,7 @@ function widthControl(chart, p, act) {
 export function chartFigure(model, act, { size = model.state.chartSize, kinds, lecture = false, named = true } = {}) {
   const { point, width, state } = model;
   const chart = point.chart;
-  const shown = rows(...DRAWN).filter(row => chart.series[row.key] && state.series.has(row.key));
+  const shown = DRAWN.filter(row => chart.series[row.key] && state.series.has(row.key));
   const marks = together(marksOf(shown, point.marks, kinds));
   const range = decades(shown.map(row => chart.series[row.key]));
   const at = geometry(size, chart.widths, range, markLines(geometry(size, chart.widths, range, 0), marks).levels);

@@ -8,7 +8,8 @@ import { chartFigure, swatch } from './chart.mjs';
 import { PRESETS } from './model.mjs';
 import { boundWords, intervalWords, lineWords, randomWords, widthName } from './sections.mjs';
 import { compact, inSteps, scientific } from './text.mjs';
-import { drawnLarge, h, ordinal, spacingText, stepName, summary } from './views.mjs';
+import { drawnLarge, h, ordinal, spacingText, stepName } from './views.mjs';
+import { summary } from './words.mjs';
 
 // One line of a lecture list: its tone (and kind), a label, a large value, the verdict's words, and
 // more words below.
@@ -33,7 +34,10 @@ function table(head, body) {
 // Step 1: the program's four lines and what each is worth against f (Single's also against g).
 function fourResults({ run }) {
   const shown = run.lines.map(({ label, row, verdict, againstF }, i) => {
-    const what = [lineWords(label, row), row.t2 ? ['; against g: ', summary(verdict, 'g')] : null];
+    const what = [
+      lineWords(label, row),
+      row.evaluates ? [`; against ${row.evaluates}: `, summary(verdict, row.evaluates)] : null,
+    ];
     const printed = h('code', { class: 'big' }, run.printed[i] ?? `(no ${label} line)`);
     return line(`${againstF ? 'neutral' : verdict.tone} printed`, printed, null, summary(againstF ?? verdict), what);
   });
@@ -44,7 +48,7 @@ function fourResults({ run }) {
 // Step 2: the terms against |f|, κ, the bound at p, and what a step is, before anything is counted in steps.
 function whyStep({ point, width }) {
   const { terms, f, magnitudes } = point;
-  const labels = rows('order')[0].order.terms.map(term => term.label);
+  const labels = point.termSteps.map(step => step.label);
   const against = t => (f === 0n ? '' : [scientific(abs(t), abs(f)), ' × |f|']);
   const body = terms.map((t, i) => [labels[i], compact(abs(t)), against(t)]);
   const { bound, p, exponent } = width;
@@ -80,7 +84,7 @@ function madeBy({ width }) {
     const cells = [stepName(row), inSteps(row.effect, width.exponent), made];
     return Object.assign(cells, { largest: row.effect === largest && largest !== 0n });
   });
-  const last = reused.account.rows.at(-1).operands[1];
+  const last = reused.account.rows.at(-1).ops[0].b;
   let reuse = ['Extended2’s order: ', summary(reused.verdict), '.'];
   if (reused.value === 0n)
     reuse = `Extended2’s order gives exactly 0: before its last subtraction S equals ${last} to the last bit.`;

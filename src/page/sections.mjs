@@ -9,8 +9,10 @@ import { rows } from './evaluations.mjs';
 import { BINARY64, PRESETS } from './model.mjs';
 import { chartFigure } from './chart.mjs';
 import { grouped, hexfloat, power, scientific } from './text.mjs';
-import { SHARES, TONES, accountTable, card, fromWidth, h, integer, nonFiniteCard, quantities } from './views.mjs';
-import { relativeText, scrolling, sharesTable, spacingText, stepName, summary, verdictCard } from './views.mjs';
+import { SHARES, TONES, accountTable, card, h, integer, nonFiniteCard, quantities } from './views.mjs';
+import { scrolling, sharesTable, spacingText, stepName, verdictCard } from './views.mjs';
+import { KINDS } from './kinds.mjs';
+import { fromWidth, relativeText } from './words.mjs';
 
 // γₙ with n in subscript digits: γ₁₂.
 const gammaName = n => `γ${[...String(n)].map(d => '₀₁₂₃₄₅₆₇₈₉'[d]).join('')}`;
@@ -29,14 +31,14 @@ const cardsOf = list => h('div', { class: 'cards' }, list);
 // What one of the program's lines computes, in words (its label, its routine's row).
 export function lineWords(label, row) {
   if (label === 'Extended') return 'the same computation as Double, under its own label';
-  return `${row.routine.format} operands, ${row.words}${row.t2 ? ': it evaluates another polynomial, g' : ''}`;
+  return `${row.routine.format} operands, ${row.words}${row.evaluates ? `: it evaluates another polynomial, ${row.evaluates}` : ''}`;
 }
 
 // The verdict cards of the program's lines at its own point (runModel), under the lines it printed;
 // proven: whether the interval at 53 bits decides the sign there.
 export function runVerdicts(lines, printed, exponent, proven) {
   const cards = lines.map(({ label, row, verdict, againstF = null }, i) => {
-    const how = { of: row.t2 ? 'g' : 'f', exponent, proven, againstF };
+    const how = { of: row.evaluates ?? 'f', exponent, proven, againstF };
     return verdictCard(printed[i] ?? '(no line)', lineWords(label, row), verdict, how);
   });
   return [para(TONES), cardsOf(cards)];
@@ -73,8 +75,11 @@ function conditionFacts({ f, magnitudes }, { p, bound, at }) {
 // beside the errors observed, and whether the point solves x² − 17·y² = 1.
 function whySection({ point, width }) {
   const { terms, f, pell } = point;
-  const labels = rows('order')[0].order.terms.map(term => term.label);
-  const shown = terms.map((t, i) => [labels[i], integer(abs(t)), f === 0n ? '—' : scientific(abs(t), abs(f))]);
+  const shown = terms.map((t, i) => [
+    point.termSteps[i].label,
+    integer(abs(t)),
+    f === 0n ? '—' : scientific(abs(t), abs(f)),
+  ]);
   const title = 'The terms of f (T1 to T5, as the program writes them), exactly, against |f|';
   let chain = `Here x² − 17·y² = ${grouped(pell)}, not 1, so the terms do not collapse to a short form. `;
   if (pell === 1n)
@@ -101,7 +106,7 @@ function routinePart(part, i, point, exponent) {
   if (part.unheld.length) return [h('h3', {}, name), para(unheldText(part, point))];
   const head = [h('h3', {}, name), para(row.about ?? lineWords(name, row), '.')];
   if (!part.account) return [head, cardsOf(nonFiniteCard(`${name}’s result`, part.values, part.steps))];
-  const how = { of: row.t2 ? 'g' : 'f', exponent, againstF: part.againstF ?? null };
+  const how = { of: row.evaluates ?? 'f', exponent, againstF: part.againstF ?? null };
   const verdict = verdictCard(`${name}’s result`, null, part.verdict, how);
   const hex = part.values.map(hexfloat);
   const steps = accountTable(id, `${name}, step by step in binary64`, part.account, exponent, hex);
@@ -241,35 +246,13 @@ function detectSection({ point, width }) {
   return cardsOf(shown);
 }
 
-// Why a remedy gives what it gives at p, in one sentence from its numbers.
-function remedyWhy(row, { point, width }) {
-  const fact = width.at[row.key];
-  const [mark, plain] = [point.marks[row.key], point.marks.term_by_term];
-  if (!mark) return `Here x² − 17·y² = ${grouped(point.pell)}, not 1: 1 − 2·x² is not f here, and this does not apply.`;
-  if (fact.termsSum !== undefined) {
-    const [terms, summed] = [integer(fact.termsSum - point.f), integer(fact.value - fact.termsSum)];
-    const already = ['The rounded terms are already off by ', terms];
-    return [already, '; the summation adds ', summed, '. No summation undoes them.'];
-  }
-  if (fact.plainAt) {
-    const { p: wide, value, verdict } = fact.plainAt;
-    const like = `Like the plain order at ${row.K}·${width.p} = ${wide} bits, which gives `;
-    return [like, integer(value), ': ', summary(verdict), '.'];
-  }
-  if (row.K) return `Like the plain order at ${row.K}·${width.p} bits, beyond the ${WIDEST} this page evaluates.`;
-  if (row.applies)
-    return `On the chain f = 1 − 2·x², three operations: exact ${fromWidth(mark.exact)}, where 2·x² and f fit.`;
-  const [sign, exact] = [mark.sign ?? 'none', mark.exact ?? 'none'];
-  return `As if in twice the precision: the sign right from ${sign} and exact from ${exact} bits, where the plain order needs ${plain.sign ?? 'none'} and ${plain.exact ?? 'none'}.`;
-}
-
 // What fixes the evaluation: each remedy's result at p, its least widths, and why.
 function fixSection(model) {
   const { point, width } = model;
   const how = { exponent: width.exponent, proven: width.at.interval.decides };
   return cardsOf(
     rows('remedy').map(row => {
-      const [mark, why] = [point.marks[row.key], para(remedyWhy(row, model))];
+      const [mark, why] = [point.marks[row.key], para(KINDS[row.kind].why(row, model))];
       if (!mark) return card('neutral', titled(row.words), ['does not apply here'], null, [], why);
       const marks = para(`The sign right ${fromWidth(mark.sign)}; f itself ${fromWidth(mark.exact)}.`);
       return verdictCard(titled(row.words), null, width.at[row.key].verdict, { ...how, more: [marks, why] });

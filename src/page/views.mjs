@@ -1,7 +1,7 @@
 // The page's views: DOM elements made from what the models hold, and the words that explain them.
 // No view computes a number of its own; numbers come as parts (text.mjs) and are rendered here, last.
-import { WIDEST } from './arithmetic.mjs';
 import { compact, grouped, hexfloat, inSteps, minus, overPowerOfTwo, power, scientific, text } from './text.mjs';
+import { relativeText, summary } from './words.mjs';
 
 // Whether numbers are drawn for the back of a lecture room: the exponent a superscript element of its
 // own size, rather than superscript digits.
@@ -65,9 +65,6 @@ export function spacingText(exponent) {
   return [power(2, exponent), ' ', value];
 }
 
-// The least width of a mark in words: from p bits on, or at no width up to the widest.
-export const fromWidth = w => (w === null ? `at no width up to ${WIDEST} bits` : `from ${w} bits on`);
-
 // An error counted in steps of 2^exponent, or a dash where every term is 0.
 export const steps = (error, exponent) => (exponent === null ? '—' : inSteps(error, exponent));
 
@@ -87,25 +84,6 @@ export function scrolling(id, title, head, rows, foot = []) {
   const region = h('div', attributes, h('table', { 'aria-labelledby': id }, body));
   const toggle = region.querySelector('.digits') ? [' ', digitsToggle(`${id}-region`)] : null;
   return [h('p', { class: 'table-title' }, h('span', { id }, title), toggle), region];
-}
-
-// A relative error num/den against the exact value named `of` (f or g), in words.
-export function relativeText(relative, of) {
-  if (relative === null) return `none: ${of} = 0`;
-  const [num, den] = relative;
-  if (num === den) return `1: all of |${of}|`;
-  return [scientific(num, den), num < den ? ` of |${of}|` : ` times |${of}|`];
-}
-
-// A verdict (account.mjs's) in a few words: exact, its correct digits, or how wrong it is.
-export function summary(v, of = 'f') {
-  if (v.tone === 'exact') return 'exact';
-  if (v.sign === 'none') return `wrong: the exact value is 0`;
-  if (v.tone === 'good') return `about ${v.digits} correct digit${v.digits === 1 ? '' : 's'}`;
-  if (v.tone === 'lost') return `0: every digit of ${of} lost, and its sign`;
-  let how = v.sign === 'wrong' ? 'the wrong sign' : 'no correct digit';
-  if (v.tone === 'fair') how = 'the sign right, no correct digit';
-  return [how, ': off by ', relativeText(v.relative, of)];
 }
 
 // The words on a verdict's colours, said once where the cards first appear.
@@ -174,10 +152,12 @@ export function nonFiniteCard(title, values, stepsOf) {
 export const listed = words =>
   words.length < 2 ? words.join('') : `${words.slice(0, -1).join(', ')} and ${words.at(-1)}`;
 
-// A step's name as the program writes it: T1 = 83521·y·y·…, S = U1 = 83521·Y4·Y4, S = S − T3.
+// A step's name as the program writes it, its chain of operations left to right: T1 = 83521·y·y·…,
+// S = U1 = 83521·Y4·Y4 (held in S, called U1), S = S − T3, h = h·s + c1.
 export function stepName(step) {
-  if (step.role === 'sum') return `S = ${step.operands[0]} ${step.sign > 0 ? '+' : '−'} ${step.operands[1]}`;
-  return `${step.startsSum ? 'S = ' : ''}${step.label} = ${step.factors.join('·')}`;
+  const written = (text, op, k) => `${k ? text : minus(op.a)}${op.op === '×' ? '·' : ` ${op.op} `}${minus(op.b)}`;
+  const called = step.label === step.name ? '' : `${step.label} = `;
+  return `${step.name} = ${called}${step.ops.reduce(written, '')}`;
 }
 
 // What happened at one step of an account, in words: a note on it, a sum's own rounding, or a term's

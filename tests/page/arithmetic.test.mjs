@@ -10,10 +10,11 @@ import assert from 'node:assert/strict';
 import { existsSync, readFileSync } from 'node:fs';
 import { test } from 'node:test';
 
-import { exactTracking, nearest, outward, round } from '../../src/page/arithmetic.mjs';
+import { exactTracking, fused, nearest, outward, round } from '../../src/page/arithmetic.mjs';
 import { account, shares, stepExponent, verdict } from '../../src/page/account.mjs';
 import { randomRounding, splitmix64, studentT } from '../../src/page/detectors.mjs';
-import { EVALUATIONS, rows } from '../../src/page/evaluations.mjs';
+import { EVALUATIONS, SUMS, rows } from '../../src/page/evaluations.mjs';
+import { KINDS } from '../../src/page/kinds.mjs';
 import { Point, pointModel } from '../../src/page/model.mjs';
 import { POWERS_REUSED, TERM_BY_TERM, evaluate, exactValue } from '../../src/page/orders.mjs';
 import { inSteps, scientific, text } from '../../src/page/text.mjs';
@@ -95,7 +96,7 @@ test("the program's routines and remedies at 53 bits give the golden values bit 
   const steps = { single: byKey.t2_subtracted, double: byKey.term_by_term, reuse: byKey.powers_reused };
   for (const [name, row] of Object.entries(steps)) {
     const want = golden('tests/golden-steps.txt').filter(([which]) => which === name);
-    const run = evaluate(row.order, nearest(53), PROGRAM, row.t2);
+    const run = evaluate(row.program, nearest(53), PROGRAM);
     assert.deepEqual(
       run.values,
       want.map(fields => hexInteger(fields[2])),
@@ -103,7 +104,8 @@ test("the program's routines and remedies at 53 bits give the golden values bit 
     );
   }
   const remedies = golden('tests/golden-remedies.txt');
-  assert.equal(remedies.length, rows('remedy').length * 6, 'six points a remedy');
+  const returning = EVALUATIONS.filter(row => row.routine && !row.routine.labels.length); // a result alone
+  assert.equal(remedies.length, returning.length * 6, 'six points a routine that returns its result');
   for (const [key, x, y, hex] of remedies)
     assert.equal(at(key, BigInt(x), BigInt(y), 53), hexInteger(hex), `${key} at (${x}, ${y})`);
 });
@@ -120,9 +122,9 @@ test('at 53 bits the page computes what the WebAssembly module computes, whereve
   // What the module gives at (x, y): a routine's steps, or a remedy's result.
   const module = (row, x, y, count) => {
     const result = exports[row.routine.export](Number(x), Number(y));
-    return row.kind === 'remedy'
-      ? [result]
-      : Array.from(new Float64Array(exports.memory.buffer, exports.steps(), count));
+    return row.routine.labels.length
+      ? Array.from(new Float64Array(exports.memory.buffer, exports.steps(), count))
+      : [result];
   };
   // Points of every size up to 2^70 (beyond 2^53 the module is given x rounded, as the page rounds
   // its operands), and from 2^40 on some overflow; a fixed generator, so that a failure repeats.
@@ -141,9 +143,9 @@ test('at 53 bits the page computes what the WebAssembly module computes, whereve
   ];
   for (const [x, y] of points) {
     const point = new Point(x, y);
-    for (const row of EVALUATIONS.filter(each => each.routine && (!each.applies || each.applies(point)))) {
+    for (const row of EVALUATIONS.filter(each => each.routine && point.applies(each))) {
       if (row.routine.format === 'binary32' && (x >= 1n << 24n || y >= 1n << 24n)) continue;
-      const own = row.kind === 'remedy' ? [point.value(row, 53)] : point.run(row, 53).values;
+      const own = row.routine.labels.length ? point.run(row, 53).values : [point.value(row, 53)];
       const theirs = module(row, x, y, own.length);
       if (!theirs.every(Number.isFinite)) continue;
       assert.deepEqual(
@@ -179,16 +181,9 @@ test("widths, intervals, fused results and the remedies at the program's point a
     ['64-bit significands (x87), all in registers', 64, ''],
     ['fused multiply-add', 53, '_fused'],
   ]) {
-    const results = [
-      ['term_by_term', -1],
-      ['term_by_term', 1],
-      ['term_by_term', 1],
-      ['powers_reused', 1],
-    ].map(([key, t2]) => {
-      const row = { ...byKey[key + suffix], t2 };
-      return row.result
-        ? row.result(evaluate(row.order, row.arithmetic(width), PROGRAM, t2).result)
-        : evaluate(row.order, row.arithmetic(width), PROGRAM, t2).result;
+    const results = ['t2_subtracted', 'term_by_term', 'term_by_term', 'powers_reused'].map(key => {
+      const arithmetic = (suffix ? fused : nearest)(width);
+      return arithmetic.result(evaluate(byKey[key].program, arithmetic, PROGRAM).result);
     });
     assert.deepEqual(
       results.map(v => text(scientific(v, 1n, 6))),
@@ -257,10 +252,7 @@ test("each operation's rounding error and effect are those of the explanation pa
     ['steps-reuse', byKey.powers_reused],
     ['steps-single', byKey.t2_subtracted],
   ]) {
-    const acc = account(
-      evaluate(row.order, nearest(53), PROGRAM, row.t2),
-      evaluate(row.order, exactTracking(), PROGRAM, row.t2),
-    );
+    const acc = account(evaluate(row.program, nearest(53), PROGRAM), evaluate(row.program, exactTracking(), PROGRAM));
     const steps = error => text(inSteps(error, exponent));
     const shown = acc.rows
       .filter(r => r.effect !== null)
@@ -295,23 +287,20 @@ test("an account's effects add up to its result less f, and a term's shares to i
   for (const [x, y, widths] of POINTS) {
     for (const p of widths) {
       for (const row of [byKey.term_by_term, byKey.t2_subtracted, byKey.powers_reused]) {
-        const run = evaluate(row.order, nearest(p), { x, y }, row.t2);
-        const exact = evaluate(row.order, exactTracking(), { x, y }, row.t2);
+        const run = evaluate(row.program, nearest(p), { x, y });
+        const exact = evaluate(row.program, exactTracking(), { x, y });
         const acc = account(run, exact);
         const where = `${row.key} at (${x}, ${y}), ${p} bits`;
         assert.equal(
           acc.rows.reduce((sum, r) => sum + (r.effect ?? 0n), 0n),
-          run.result - exactValue(x, y, row.t2),
+          run.result - exactValue(x, y, row.program),
           where,
         );
         for (const i of run.indices('term')) {
           const { roundings, operands } = shares(run.steps[i], run, exact);
           const sum = [...roundings, ...operands].reduce((a, { share }) => a + share, 0n);
           assert.equal(sum, run.values[i] - exact.values[i], `${where}, ${run.steps[i].label}: the shares add up`);
-          assert.equal(
-            roundings.length,
-            row.order.terms.find(term => term.label === run.steps[i].label).factors.length - 1,
-          );
+          assert.equal(roundings.length, run.steps[i].ops.length);
         }
       }
     }
@@ -341,13 +330,13 @@ test('the running bound is never below the error, and the K-fold sums’ shortcu
         `running bound at (${x}, ${y}), ${p} bits`,
       );
     }
-    for (const row of rows('remedy').filter(each => each.surelySigned)) {
+    for (const row of rows('remedy').filter(each => SUMS[each.sum]?.surelySigned)) {
       let least = null;
       for (let p = 1024; p >= 2; --p) {
         if (verdict(point.value(row, p), point.f).sign !== 'right') break;
         least = p;
       }
-      assert.equal(point.leastWidths(row).sign, least, `${row.key} at (${x}, ${y})`);
+      assert.equal(KINDS[row.kind].leastWidths(point, row).sign, least, `${row.key} at (${x}, ${y})`);
     }
   }
 });
