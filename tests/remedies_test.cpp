@@ -25,8 +25,9 @@ struct named_remedy {
 };
 
 constexpr named_remedy remedies[] = {
-    {"neumaier", neumaier}, {"exact_sum", exact_sum}, {"compensated", compensated}, {"sum_2", sum_2},
-    {"sum_3", sum_3},       {"sum_4", sum_4},         {"rewrite", rewrite},
+    {"neumaier", neumaier}, {"exact_sum", exact_sum}, {"compensated", compensated},
+    {"sum_2", sum_2},       {"sum_3", sum_3},         {"sum_4", sum_4},
+    {"rewrite", rewrite},   {"horner", horner},       {"comp_horner", comp_horner},
 };
 
 // The value's text as std::hexfloat writes it (AssertionResult would drop the manipulator).

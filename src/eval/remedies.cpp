@@ -33,6 +33,49 @@ with_error two_product(double a, double b) {
   return {h, std::fma(a, b, -h)};
 }
 
+// A number of the compensated arithmetic: its rounded value and the rounding error carried beside
+// it, which value + error, rounded, corrects.
+struct carried {
+  // An operand or a constant, exact: no error yet.
+  explicit carried(double exact) : value(exact), error(0) {}
+  carried(double rounded, double its_error) : value(rounded), error(its_error) {}
+
+  double value;
+  double error;
+};
+
+// a * b: the product's own error, exact, plus each operand's error times the other's value.
+carried operator*(carried a, carried b) {
+  const with_error product = two_product(a.value, b.value);
+  return {product.value, (a.error * b.value + a.value * b.error) + product.error};
+}
+
+// a + b: the sum's own error, exact, plus the operands' errors, b's first.
+carried operator+(carried a, carried b) {
+  const with_error sum = two_sum(a.value, b.value);
+  return {sum.value, a.error + (sum.error + b.error)};
+}
+
+// a - b: a + (-b), b's value and error negated, which is exact.
+carried operator-(carried a, carried b) { return a + carried{-b.value, -b.error}; }
+
+// f at (x, y) by Horner's scheme in s = x x, in the arithmetic of Number (double, rounded to
+// nearest, or carried): f = (((-1 s + 2) s - 2) s + c1) s + c0, with c1 = 578 y^4 and
+// c0 = 83521 y^8 multiplied left to right; -1 is the coefficient of x^8, and 2 and -2 those of x^6
+// and x^4.
+template <typename Number>
+Number horner_scheme(Number x, Number y) {
+  using c = coefficients<double>;
+  const Number s = x * x;
+  const Number c1 = Number{c::of_x2y4} * y * y * y * y;
+  const Number c0 = Number{c::of_y8} * y * y * y * y * y * y * y * y;
+  Number h = Number{-1};
+  h = h * s + Number{c::of_x6};
+  h = h * s - Number{c::of_x4};
+  h = h * s + c1;
+  return h * s + c0;
+}
+
 // A term of f as the term-by-term order multiplies it (sum_terms in eval.cpp): its coefficient, then
 // `xs` factors x, then `ys` factors y, left to right; x^8 has no coefficient (0 here), and its chain
 // starts with its first x. `sign` is the sign the term is summed with.
@@ -251,6 +294,13 @@ double sum_2(double x, double y) { return sum_k(x, y, 2); }
 double sum_3(double x, double y) { return sum_k(x, y, 3); }
 
 double sum_4(double x, double y) { return sum_k(x, y, 4); }
+
+double horner(double x, double y) { return horner_scheme(x, y); }
+
+double comp_horner(double x, double y) {
+  const carried h = horner_scheme(carried{x}, carried{y});
+  return h.value + h.error;
+}
 
 // The 1 and the 2 are the identity's, exact in binary64; 2 * x is exact too, so two roundings remain.
 double rewrite(double x, [[maybe_unused]] double y) { return 1 - 2 * x * x; }
