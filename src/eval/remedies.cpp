@@ -33,6 +33,52 @@ with_error two_product(double a, double b) {
   return {h, std::fma(a, b, -h)};
 }
 
+// A number of the compensated arithmetic: its rounded value and the rounding error carried beside
+// it, which value + error, rounded, corrects.
+struct carried {
+  // An operand or a constant, exact: no error yet.
+  explicit carried(double exact) : value(exact), error(0) {}
+  carried(double rounded, double its_error) : value(rounded), error(its_error) {}
+
+  double value;
+  double error;
+};
+
+// a * b: the product's own error, exact, plus each operand's error times the other's value.
+carried operator*(carried a, carried b) {
+  const with_error product = two_product(a.value, b.value);
+  return {product.value, (a.error * b.value + a.value * b.error) + product.error};
+}
+
+// a + b: the sum's own error, exact, plus the operands' errors, b's first.
+carried operator+(carried a, carried b) {
+  const with_error sum = two_sum(a.value, b.value);
+  return {sum.value, a.error + (sum.error + b.error)};
+}
+
+// a - b: a + (-b), b's value and error negated, which is exact.
+carried operator-(carried a, carried b) { return a + carried{-b.value, -b.error}; }
+
+// The compensated result: the value corrected by the error carried, rounded once.
+double corrected(carried number) { return number.value + number.error; }
+
+// f at (x, y) by Horner's scheme in s = x x, in the arithmetic of Number (double, rounded to
+// nearest, or carried): f = (((-1 s + 2) s - 2) s + c1) s + c0, with c1 = 578 y^4 and
+// c0 = 83521 y^8 multiplied left to right; -1 is the coefficient of x^8, and 2 and -2 those of x^6
+// and x^4.
+template <typename Number>
+Number horner_scheme(Number x, Number y) {
+  using c = coefficients<double>;
+  const Number s = x * x;
+  const Number c1 = Number{c::of_x2y4} * y * y * y * y;
+  const Number c0 = Number{c::of_y8} * y * y * y * y * y * y * y * y;
+  Number h = Number{-1};
+  h = h * s + Number{c::of_x6};
+  h = h * s - Number{c::of_x4};
+  h = h * s + c1;
+  return h * s + c0;
+}
+
 // A term of f as the term-by-term order multiplies it (sum_terms in eval.cpp): its coefficient, then
 // `xs` factors x, then `ys` factors y, left to right; x^8 has no coefficient (0 here), and its chain
 // starts with its first x. `sign` is the sign the term is summed with.
@@ -198,19 +244,14 @@ double sum_k(double x, double y, int folds) {
   return sum;
 }
 
-// chain's product at (x, y), left to right, with its rounding error carried along: each product's
-// own error is exact, and the error so far is scaled by the factor and added, each step rounded.
-with_error compensated_product(const term_chain& chain, double x, double y) {
+// chain's product at (x, y), left to right, in the compensated arithmetic: each factor is exact, so
+// each product's error is its own plus the error so far times the factor.
+carried compensated_product(const term_chain& chain, double x, double y) {
   double factors[chain_max];
   const int count = chain_factors(chain, x, y, factors);
-  double product = factors[0];
-  double error = 0;
-  for (int k = 1; k < count; ++k) {
-    const with_error step = two_product(product, factors[k]);
-    error = error * factors[k] + step.error;
-    product = step.value;
-  }
-  return {product, error};
+  carried product{factors[0]};
+  for (int k = 1; k < count; ++k) product = product * carried{factors[k]};
+  return product;
 }
 
 }  // namespace
@@ -235,15 +276,12 @@ double exact_sum_of(const double terms[term_count]) {
 }
 
 double compensated(double x, double y) {
-  double sum = 0;
-  double error = 0;
+  carried sum{0};
   for (const term_chain& chain : term_chains) {
-    const with_error term = compensated_product(chain, x, y);
-    const with_error step = two_sum(sum, chain.sign * term.value);
-    sum = step.value;
-    error = error + (step.error + chain.sign * term.error);
+    const carried term = compensated_product(chain, x, y);
+    sum = chain.sign > 0 ? sum + term : sum - term;
   }
-  return sum + error;
+  return corrected(sum);
 }
 
 double sum_2(double x, double y) { return sum_k(x, y, 2); }
@@ -251,6 +289,10 @@ double sum_2(double x, double y) { return sum_k(x, y, 2); }
 double sum_3(double x, double y) { return sum_k(x, y, 3); }
 
 double sum_4(double x, double y) { return sum_k(x, y, 4); }
+
+double horner(double x, double y) { return horner_scheme(x, y); }
+
+double comp_horner(double x, double y) { return corrected(horner_scheme(carried{x}, carried{y})); }
 
 // The 1 and the 2 are the identity's, exact in binary64; 2 * x is exact too, so two roundings remain.
 double rewrite(double x, [[maybe_unused]] double y) { return 1 - 2 * x * x; }

@@ -33,6 +33,17 @@ double sum_2(double x, double y);
 double sum_3(double x, double y);
 double sum_4(double x, double y);
 
+// Horner's scheme in s = x x, every operation rounded: s = x x; c1 = 578 y y y y and
+// c0 = 83521 y y y y y y y y, left to right; h = -1; h = h s + 2; h = h s - 2; h = h s + c1;
+// h = h s + c0. Not a remedy but another order, whose roundings the cancellation near the chain
+// x^2 - 17 y^2 = 1 swamps as it swamps the term-by-term order's.
+double horner(double x, double y);
+
+// The same program, each value carried with its rounding error: a product's error is its own
+// (TwoProduct) plus each operand's error times the other's value, a sum's is its own (TwoSum) plus
+// the operands' errors; the result is value + error, rounded.
+double comp_horner(double x, double y);
+
 // 1 - 2 x x: f itself where x^2 - 17 y^2 = 1 (there 17 y^2 = x^2 - 1 and f collapses to 1 - 2x^2),
 // and nothing of f anywhere else. y is not used; it is there so that every remedy is called alike.
 double rewrite(double x, double y);
