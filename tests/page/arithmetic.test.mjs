@@ -10,13 +10,13 @@ import assert from 'node:assert/strict';
 import { existsSync, readFileSync } from 'node:fs';
 import { test } from 'node:test';
 
-import { exactTracking, fused, nearest, outward, round } from '../../src/page/arithmetic.mjs';
+import { CHAINS, exactTracking, fused, nearest, outward, round } from '../../src/page/arithmetic.mjs';
 import { account, shares, stepExponent, verdict } from '../../src/page/account.mjs';
 import { randomRounding, splitmix64, studentT } from '../../src/page/detectors.mjs';
 import { EVALUATIONS, SUMS, rows } from '../../src/page/evaluations.mjs';
 import { KINDS } from '../../src/page/kinds.mjs';
 import { Point, pointModel } from '../../src/page/model.mjs';
-import { POWERS_REUSED, TERM_BY_TERM, evaluate, exactValue } from '../../src/page/orders.mjs';
+import { POWERS_REUSED, SUMMATION_ORDERS, TERM_BY_TERM, evaluate, exactValue } from '../../src/page/orders.mjs';
 import { inSteps, scientific, text } from '../../src/page/text.mjs';
 import { instantiate } from '../../src/page/wasi.mjs';
 import { stepName } from '../../src/page/views.mjs';
@@ -283,25 +283,34 @@ const POINTS = [
   [249n, 52n, [53]],
 ];
 
-test("an account's effects add up to its result less f, and a term's shares to its error, one a multiplication", () => {
+// Programs of every shape: the program's orders, Horner's scheme, and every 17th order of summation
+// (one that starts with a negative term among them), each with a name.
+const PROGRAMS = [
+  ...['term_by_term', 't2_subtracted', 'powers_reused', 'horner'].map(key => [key, byKey[key].program]),
+  ...SUMMATION_ORDERS.filter((_, i) => i % 17 === 5).map((program, i) => [`order ${i * 17 + 5}`, program]),
+];
+
+test("any program's account adds up to its result less its exact value, and every step's shares to its error", () => {
   for (const [x, y, widths] of POINTS) {
     for (const p of widths) {
-      for (const row of [byKey.term_by_term, byKey.t2_subtracted, byKey.powers_reused]) {
-        const run = evaluate(row.program, nearest(p), { x, y });
-        const exact = evaluate(row.program, exactTracking(), { x, y });
+      for (const [name, program] of PROGRAMS) {
+        const run = evaluate(program, nearest(p), { x, y });
+        const exact = evaluate(program, exactTracking(), { x, y });
         const acc = account(run, exact);
-        const where = `${row.key} at (${x}, ${y}), ${p} bits`;
+        const where = `${name} at (${x}, ${y}), ${p} bits`;
         assert.equal(
           acc.rows.reduce((sum, r) => sum + (r.effect ?? 0n), 0n),
-          run.result - exactValue(x, y, row.program),
+          run.result - exactValue(x, y, program),
           where,
         );
-        for (const i of run.indices('term')) {
-          const { roundings, operands } = shares(run.steps[i], run, exact);
-          const sum = [...roundings, ...operands].reduce((a, { share }) => a + share, 0n);
-          assert.equal(sum, run.values[i] - exact.values[i], `${where}, ${run.steps[i].label}: the shares add up`);
-          assert.equal(roundings.length, run.steps[i].ops.length);
-        }
+        run.steps.forEach((step, i) => {
+          const { roundings, operands, carried } = shares(step, run, exact);
+          const sum = [...roundings, ...operands].reduce((a, { share }) => a + share, carried);
+          assert.equal(sum, run.values[i] - exact.values[i], `${where}, ${stepName(step)}: the shares add up`);
+          assert.equal(roundings.length, step.ops.length, `${where}, ${stepName(step)}: a share an operation`);
+          // what a step's own operations make of it, the rest carried in from the steps it reads
+          assert.equal(acc.rows[i].error, sum - carried, `${where}, ${stepName(step)}: its own error`);
+        });
       }
     }
   }
@@ -318,6 +327,32 @@ test("an account's effects add up to its result less f, and a term's shares to i
     'Y4 = y·y·y·y',
     'S = U1 = 83521·Y4·Y4',
   ]);
+});
+
+test('a row gives its own program’s value, whatever programs share its first steps, and the orders of summation are every order', () => {
+  const termsOf = program =>
+    evaluate(program, CHAINS, PROGRAM)
+      .steps.filter(s => s.role === 'term')
+      .map(s => s.label);
+  const named = order => SUMMATION_ORDERS.find(program => termsOf(program).join() === order);
+  // rows that differ only in their programs, the first two alike up to their first sum
+  const programs = ['T1,T5,T2,T3,T4', 'T1,T2,T3,T4,T5', 'T5,T4,T3,T2,T1'].map(named);
+  const alike = programs.map((program, i) => ({ ...byKey.horner, key: `order ${i}`, program }));
+  assert.equal(new Set(SUMMATION_ORDERS.map(program => termsOf(program).join())).size, 120, 'every order once');
+  assert.equal(SUMMATION_ORDERS[0], TERM_BY_TERM, 'the first order is the program’s own');
+  for (const [x, y, widths] of POINTS) {
+    const point = new Point(x, y);
+    for (const p of widths) {
+      const where = `(${x}, ${y}) at ${p} bits`;
+      for (const row of alike)
+        assert.equal(point.value(row, p), evaluate(row.program, nearest(p), { x, y }).result, `${row.key} ${where}`);
+      const all = point.value(byKey.summation_orders, p);
+      SUMMATION_ORDERS.forEach((program, i) =>
+        assert.equal(all[i], evaluate(program, nearest(p), { x, y }).result, `order ${i} ${where}`),
+      );
+      assert.equal(all[0], point.value(byKey.term_by_term, p), where);
+    }
+  }
 });
 
 test('the running bound is never below the error, and the K-fold sums’ shortcut finds what trying every width finds', () => {
