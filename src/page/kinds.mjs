@@ -6,7 +6,7 @@
 import { NARROWEST, WIDEST, abs, bitLength, decidesSign, log10Ratio, total } from './arithmetic.mjs';
 import { leastWidthFrom, longestChain, TERM_BY_TERM, POWERS_REUSED } from './orders.mjs';
 import { verdict } from './account.mjs';
-import { EVALUATIONS, plainOf } from './evaluations.mjs';
+import { EVALUATIONS, plainOf, rows } from './evaluations.mjs';
 import { boundVerdict, randomVerdict } from './detectors.mjs';
 import { compact } from './text.mjs';
 import { fromWidth, summary } from './words.mjs';
@@ -115,11 +115,13 @@ function remedyWhy(row, { point, width }) {
   return `As if in twice the precision: ${widths(own)}, where ${plain.words} has ${widths(its)}.`;
 }
 
-// Why Horner's scheme gives what it gives: its least widths beside the term-by-term order's.
+// Why another order gives what it gives: its least widths beside the program's plain order's.
 function schemeWhy(row, { point }) {
-  const [own, plain] = [point.marks[row.key], point.marks.term_by_term];
-  const widths = m => `the sign right from ${m.sign ?? 'none'} and f from ${m.exact ?? 'none'} bits`;
-  return `Fewer operations, the same cancellation: ${row.short} has ${widths(own)}; term by term has ${widths(plain)}.`;
+  const plain = rows('order')[0];
+  const [own, its] = [point.marks[row.key], point.marks[plain.key]];
+  const sign = own.sign === null ? 'at no width' : `from ${own.sign} bits`;
+  const widths = `the sign right ${sign} and f ${fromWidth(own.exact)}`;
+  return `Another order, the same cancellation: ${row.short} has ${widths}; ${plain.words} gives f ${fromWidth(its.exact)}.`;
 }
 
 // The 120 orders' results at p, and what they say together: how many, how many differ, have f's
