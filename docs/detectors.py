@@ -11,8 +11,9 @@ usage: /usr/bin/python3 docs/detectors.py   (needs mpmath: Debian's python3-mpma
 import math
 
 from blocks import emit, table
-from evaluations import RUNS, SEED, bound_of, decides_sign, digits, interval_sign_from, least_width, random_runs
-from evaluations import result, run, student_t
+from evaluations import KINDS, PLAIN, RUNS, SEED, bound_of, decides_sign, digits, false_claim
+from evaluations import interval_sign_from, of_kind
+from evaluations import random_runs, result, run, student_t
 from polynomial import STEP, STEP_EXPONENT, X, Y, exact_f
 from roundings import BINARY64_BITS
 from text import minus, power, scientific
@@ -32,7 +33,7 @@ def exact_from_width():
     """The width from which no operation of the term-by-term order rounds at the program's point:
     the most bits of any of its exact steps (a product chain grows toward its term), beyond which
     every run of random rounding is f."""
-    return max(abs(value.value).bit_length() for value in run("term_by_term", X, Y, 1024).values)
+    return max(abs(value.value).bit_length() for value in run(PLAIN.key, X, Y, 1024).values)
 
 
 def claims_from(seed, n=RUNS):
@@ -54,8 +55,9 @@ def detectors_block():
     more, and whether what it says is right."""
     value, bound, proves = bound_of(X, Y, BINARY64_BITS)
     assert not proves
-    proves_from = least_width(lambda bits: bound_of(X, Y, bits)[2])
-    low, high = result("interval", X, Y, BINARY64_BITS)
+    running = of_kind("running")
+    proves_from = KINDS[running.kind].least_widths(running, X, Y)["proves"]
+    low, high = result(of_kind("interval").key, X, Y, BINARY64_BITS)
     assert not decides_sign((low, high))
     runs = random_runs(X, Y, BINARY64_BITS, RUNS, SEED)
     claimed, correct = digits(runs, F, BINARY64_BITS)
@@ -81,7 +83,7 @@ def detectors_block():
             f"mean {scientific(mean)}, C = {digits_text(claimed)}",
             "no significant digit" if claimed < 1 else f"{digits_text(claimed)} significant digits",
             f"claims a digit from {onset} bits",
-            ("yes" if (claimed >= 1) == (correct >= 1) else "no") + f": the mean has D = {digits_text(correct)}",
+            ("no" if false_claim(claimed, correct) else "yes") + f": the mean has D = {digits_text(correct)}",
         ],
     ]
     return table(["detector", "at 53 bits", "concludes", "says more", "right?"], rows)
@@ -99,7 +101,7 @@ def seeds_row(n):
         identical += len(set(runs)) == 1
         zeros += runs == [0] * n
         claims += claimed >= 1
-        false += claimed >= 1 and correct < 1
+        false += false_claim(claimed, correct)
         whole = math.gcd(whole, *runs)
         equal_claims |= {claimed} if len(set(runs)) == 1 and runs[0] != 0 else set()
     twos = (whole & -whole).bit_length() - 1

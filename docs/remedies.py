@@ -14,15 +14,15 @@ from fractions import Fraction
 import mpmath
 
 from blocks import emit, table
-from evaluations import NARROWEST, REMEDIES, result, run, sign, thresholds
-from polynomial import X, Y, exact_f, signed_terms, term_by_term
+from evaluations import NARROWEST, PLAIN, REMEDIES, result, run, sign, thresholds
+from polynomial import TERM_BY_TERM, X, Y, exact_f, execute
 from roundings import BINARY64_BITS, mpmath_numbers
 from text import in_steps, minus, scientific
 
 F = exact_f(X, Y)
 WIDEST = 4 * BINARY64_BITS  # the widths searched: up to four binary64 significands
-PLAIN = "term_by_term"  # the program's order, which the remedies mend
 OFF_CHAIN = (1000, 300)  # a point that does not solve x² − 17y² = 1, where 1 − 2·x·x is not f
+SUMMING = {"neumaier": "Neumaier's sum of them", "exact": "rounding their exact sum once"}  # in words
 
 
 def against(value, exact):
@@ -53,8 +53,7 @@ def algebra_block():
 
 def fsum_block():
     """math.fsum of the five rounded terms: the terms' sum without any further rounding error."""
-    signs = [1 if term > 0 else -1 for term in signed_terms(X, Y)]
-    terms = [sign * term for sign, term in zip(signs, term_by_term(X, Y, float).of("term"))]
+    terms = [sign * term for sign, term in execute(TERM_BY_TERM, X, Y, float).terms()]
     total = math.fsum(terms)
     step = Fraction(math.ulp(terms[0]))
     rows = [
@@ -68,7 +67,7 @@ def fsum_block():
 def at_width(context, bits):
     """The term-by-term evaluation (Double's order) with every operation rounded to `bits` bits in
     mpmath's context (mpmath.mp: round to nearest; mpmath.iv: outward)."""
-    return term_by_term(X, Y, mpmath_numbers(context, bits)).result
+    return execute(TERM_BY_TERM, X, Y, mpmath_numbers(context, bits)).result
 
 
 def least_width(decides):
@@ -154,10 +153,9 @@ def correct_digits(value, exact=F):
 def errors_of_sum(key):
     """(the error already in the five rounded terms, the error the evaluation's summation of them
     adds) at 53 bits at the program's point: the rounded terms' exact sum less f, and the result
-    less that sum."""
-    terms = run(key, X, Y, BINARY64_BITS).of("term")
-    signs = [1 if term > 0 else -1 for term in signed_terms(X, Y)]
-    in_terms = sum(sign * term.value for sign, term in zip(signs, terms)) - F
+    less that sum. The terms are rounded as the plain order rounds them, in every row that sums
+    them."""
+    in_terms = sum(sign * term.value for sign, term in run(PLAIN.key, X, Y, BINARY64_BITS).terms()) - F
     return in_terms, result(key, X, Y, BINARY64_BITS) - F - in_terms
 
 
@@ -171,7 +169,7 @@ def summed_why(key, summing):
     """Why a sum of the rounded terms stays wrong: the error in the terms against the one its
     summing (in words) adds."""
     in_terms, own = errors_of_sum(key)
-    plain = widths_text(PLAIN)
+    plain = widths_text(PLAIN.key)
     return (
         f"the rounded terms already carry an error of {in_steps(in_terms)} steps ({scientific(in_terms)}), "
         f"and {summing} adds {in_steps(own)} steps; it needs {widths_text(key)}"
@@ -184,15 +182,21 @@ def decimal(value):
     return str(value) if value.denominator == 1 else f"{float(value):.1f}"
 
 
-def halved(key, folds):
-    """A remedy's thresholds against the plain order's over `folds`, 'exactly' those where they are."""
-    (sign_from, exact_from), (plain_sign, plain_exact) = thresholds(key, X, Y), thresholds(PLAIN, X, Y)
+# The evaluations a remedy is held against: the plain order, and Horner's scheme for its compensated
+# form; each with its name in words and its name's possessive.
+AGAINST = {"order": ("the plain order", "the plain order's"), "scheme": ("Horner's scheme", "Horner's")}
+
+
+def halved(key, folds, against=PLAIN):
+    """A remedy's thresholds against those of the evaluation it mends (against) over `folds`,
+    'exactly' those where they are."""
+    (sign_from, exact_from), (plain_sign, plain_exact) = thresholds(key, X, Y), thresholds(against.key, X, Y)
     over = [Fraction(plain_sign, folds), Fraction(plain_exact, folds)]
-    needs = f"it needs {sign_from} and {exact_from} bits"
+    needs, its = f"it needs {sign_from} and {exact_from} bits", AGAINST[against.kind][1]
     if over == [sign_from, exact_from]:
-        return f"{needs}, exactly the plain order's {plain_sign} and {plain_exact} over {folds}"
+        return f"{needs}, exactly {its} {plain_sign} and {plain_exact} over {folds}"
     over_text = f"{decimal(over[0])} and {decimal(over[1])}"
-    return f"{needs}, where the plain order's {plain_sign} and {plain_exact} over {folds} are {over_text}"
+    return f"{needs}, where {its} {plain_sign} and {plain_exact} over {folds} are {over_text}"
 
 
 def compensated_why():
@@ -206,18 +210,19 @@ def compensated_why():
     )
 
 
-def k_fold(key):
-    """K, the plain order's result at K·53 bits and K-fold summation's at 53, for the row sum_K."""
-    folds = int(key.split("_")[1])
-    return folds, result(PLAIN, X, Y, folds * BINARY64_BITS), result(key, X, Y, BINARY64_BITS)
+def k_fold(row, folds, against=PLAIN):
+    """The result of the evaluation a remedy mends (against) at `folds`·53 bits, and the remedy's at 53."""
+    return result(against.key, X, Y, folds * BINARY64_BITS), result(row.key, X, Y, BINARY64_BITS)
 
 
-def k_fold_why(key):
-    """Why K-fold summation of the split products is the plain order at K·53 bits."""
-    folds, plain, value = k_fold(key)
+def k_fold_why(row, folds, against=PLAIN):
+    """Why a remedy (K-fold summation, compensated Horner) behaves as the evaluation it mends
+    (against) at `folds`·53 bits."""
+    plain, value = k_fold(row, folds, against)
     return (
-        f"like the plain order at {folds}·53 = {folds * BINARY64_BITS} bits, which gives {minus(str(plain))} "
-        f"({correct_digits(plain)}), it gives {minus(str(value))} ({correct_digits(value)}); {halved(key, folds)}."
+        f"like {AGAINST[against.kind][0]} at {folds}·53 = {folds * BINARY64_BITS} bits, which gives "
+        f"{minus(str(plain))} ({correct_digits(plain)}), it gives {minus(str(value))} ({correct_digits(value)}); "
+        f"{halved(row.key, folds, against)}."
     )
 
 
@@ -237,9 +242,11 @@ def rewrite_why():
 def why_block():
     """One sentence for each remedy: why it gives what it gives, from its numbers."""
     why = {"compensated": compensated_why(), "rewrite": rewrite_why()}
-    why["neumaier"] = summed_why("neumaier", "Neumaier's sum of them")
-    why["exact_sum"] = summed_why("exact_sum", "rounding their exact sum once")
-    why.update({row.key: k_fold_why(row.key) for row in REMEDIES if row.key.startswith("sum_")})
+    for row in REMEDIES:
+        if row.sum == "k_fold":
+            why[row.key] = k_fold_why(row, row.K)
+        elif row.sum:
+            why[row.key] = summed_why(row.key, SUMMING[row.sum])
     return "\n".join(f"- **{row.short}**: {why[row.key]}" for row in REMEDIES)
 
 
@@ -248,7 +255,7 @@ def summation_block():
     steps, with the error already in the rounded terms and the one each summing adds, and their
     thresholds."""
     rows = []
-    for key, label in [(PLAIN, "term by term (Double)"), ("neumaier", "Neumaier"), ("exact_sum", "exact sum")]:
+    for key, label in [(PLAIN.key, "term by term (Double)"), ("neumaier", "Neumaier"), ("exact_sum", "exact sum")]:
         in_terms, own = errors_of_sum(key)
         value = result(key, X, Y, BINARY64_BITS)
         rows.append([label, in_steps(value), in_steps(in_terms), in_steps(own), *map(width, thresholds(key, X, Y))])
@@ -259,14 +266,14 @@ def summation_block():
 def k_fold_block():
     """The answers on K-fold summation: each K at 53 bits against the plain order at K·53 bits, and
     their thresholds against the plain order's over K."""
-    plain_sign, plain_exact = thresholds(PLAIN, X, Y)
+    plain_sign, plain_exact = thresholds(PLAIN.key, X, Y)
     rows = []
     for row in REMEDIES:
-        if row.key.startswith("sum_"):
-            folds, plain, value = k_fold(row.key)
-            over = f"{decimal(Fraction(plain_sign, folds))}, {decimal(Fraction(plain_exact, folds))}"
+        if row.sum == "k_fold":
+            plain, value = k_fold(row, row.K)
+            over = f"{decimal(Fraction(plain_sign, row.K))}, {decimal(Fraction(plain_exact, row.K))}"
             widths = ", ".join(str(width(bits)) for bits in thresholds(row.key, X, Y))
-            rows.append([folds, minus(str(value)), correct_digits(value), minus(str(plain)), correct_digits(plain)])
+            rows.append([row.K, minus(str(value)), correct_digits(value), minus(str(plain)), correct_digits(plain)])
             rows[-1] += [widths, over]
     header = ["K", "K-fold at 53 bits", "right", "the plain order at K·53 bits", "right", "K-fold: sign, exact from"]
     return table(header + ["the plain order's over K"], rows)
