@@ -10,7 +10,7 @@ usage: /usr/bin/python3 docs/detectors.py   (needs mpmath: Debian's python3-mpma
 """
 import math
 
-from blocks import emit, table
+from blocks import block, emit_blocks, table
 from evaluations import KINDS, PLAIN, RUNS, SEED, bound_of, decides_sign, digits, false_claim
 from evaluations import interval_sign_from, of_kind
 from evaluations import random_runs, result, run, student_t
@@ -50,6 +50,7 @@ def claims_from(seed, n=RUNS):
     return found
 
 
+@block("detectors")
 def detectors_block():
     """What each detector concludes at 53 bits at the program's point, from which width it says
     more, and whether what it says is right."""
@@ -109,6 +110,7 @@ def seeds_row(n):
     return row, twos, equal_claims
 
 
+@block("random-seeds")
 def seeds_block():
     """Random rounding at 53 bits over SEEDS, for each count of runs; and why runs agree: each is a
     whole number of steps of binary64's spacing at the largest terms, a handful of steps from 0."""
@@ -131,6 +133,7 @@ def seeds_block():
     return counts + "\n\n" + table(["quantity", "value"], facts)
 
 
+@block("random-widths")
 def widths_block():
     """C and D of random rounding (RUNS runs from SEED) at the widths around its first claimed digit."""
     onset, _, _ = claims_from(SEED)
@@ -141,12 +144,14 @@ def widths_block():
     return table(["significand bits", "C, the digits it claims", "D, the digits that are right"], rows)
 
 
+@block("random-data")
 def student_block():
     """τ for each count of runs counted: the data of the exercise."""
     rows = [[n, n - 1, f"{student_t(n - 1):.3f}"] for n in RUN_COUNTS]
     return table(["runs N", "degrees of freedom", "τ, Student's t at 0.975"], rows)
 
 
+@block("random-onset")
 def onset_block():
     """For each of ONSET_SEEDS, the least width from which random rounding claims a digit, with its C
     and D there."""
@@ -158,8 +163,4 @@ def onset_block():
 
 
 if __name__ == "__main__":
-    emit("detectors", detectors_block())
-    emit("random-seeds", seeds_block())
-    emit("random-widths", widths_block())
-    emit("random-data", student_block())
-    emit("random-onset", onset_block())
+    emit_blocks()

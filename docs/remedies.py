@@ -13,7 +13,7 @@ from fractions import Fraction
 
 import mpmath
 
-from blocks import emit, table
+from blocks import block, emit_blocks, table
 from evaluations import NARROWEST, PLAIN, REMEDIES, result, run, sign, thresholds
 from polynomial import TERM_BY_TERM, X, Y, exact_f, execute
 from roundings import BINARY64_BITS, mpmath_numbers
@@ -36,6 +36,7 @@ def integer(value):
     return int(value)
 
 
+@block("algebra")
 def algebra_block():
     """1 − 2·x·x in binary64, step by step: every value is an integer below 2⁵³, so none rounds."""
     x = float(X)
@@ -51,6 +52,7 @@ def algebra_block():
     return table(["step", "binary64", "against the exact value"], rows)
 
 
+@block("fsum")
 def fsum_block():
     """math.fsum of the five rounded terms: the terms' sum without any further rounding error."""
     terms = [sign * term for sign, term in execute(TERM_BY_TERM, X, Y, float).terms()]
@@ -77,6 +79,7 @@ def least_width(decides):
     return least, all(decides(bits) for bits in range(least, WIDEST + 1))
 
 
+@block("widths")
 def widths_block():
     """The least significand width at which the evaluation gives f exactly, and narrower ones."""
     gives_f = lambda bits: at_width(mpmath.mp, bits) == F  # noqa: E731
@@ -102,6 +105,7 @@ def interval_text(interval):
     return f"[{scientific(low)}, {scientific(high)}]"
 
 
+@block("intervals")
 def intervals_block():
     """Interval arithmetic on the same evaluation: the enclosure, and the width that decides the sign."""
     decides_sign = lambda bits: at_width(mpmath.iv, bits).b < 0  # noqa: E731
@@ -126,6 +130,7 @@ def width(bits):
     return "none" if bits is None else bits
 
 
+@block("remedies")
 def remedies_block():
     """Each remedy at 53 bits at the program's point, exact, and the least widths from which it has
     f's sign and equals f at every width up to 1024 (none where there is none): the table the
@@ -239,6 +244,7 @@ def rewrite_why():
     )
 
 
+@block("remedies-why")
 def why_block():
     """One sentence for each remedy: why it gives what it gives, from its numbers."""
     why = {"compensated": compensated_why(), "rewrite": rewrite_why()}
@@ -250,6 +256,7 @@ def why_block():
     return "\n".join(f"- **{row.short}**: {why[row.key]}" for row in REMEDIES)
 
 
+@block("summation-answers")
 def summation_block():
     """The answers on summation: the plain order, Neumaier's sum and the exact sum at 53 bits, in
     steps, with the error already in the rounded terms and the one each summing adds, and their
@@ -263,6 +270,7 @@ def summation_block():
     return table(header + ["sign right from", "exact from"], rows)
 
 
+@block("k-fold-answers")
 def k_fold_block():
     """The answers on K-fold summation: each K at 53 bits against the plain order at K·53 bits, and
     their thresholds against the plain order's over K."""
@@ -280,11 +288,4 @@ def k_fold_block():
 
 
 if __name__ == "__main__":
-    emit("algebra", algebra_block())
-    emit("fsum", fsum_block())
-    emit("widths", widths_block())
-    emit("intervals", intervals_block())
-    emit("remedies", remedies_block())
-    emit("remedies-why", why_block())
-    emit("summation-answers", summation_block())
-    emit("k-fold-answers", k_fold_block())
+    emit_blocks()
