@@ -11,7 +11,7 @@ usage: /usr/bin/python3 docs/detectors.py   (needs mpmath: Debian's python3-mpma
 import math
 
 from blocks import block, emit_blocks, table
-from evaluations import KINDS, PLAIN, RUNS, SEED, bound_of, decides_sign, digits, false_claim
+from evaluations import CLAIM_SEEDS, KINDS, PLAIN, RUNS, SEED, bound_of, decides_sign, digits, false_claim
 from evaluations import interval_sign_from, of_kind
 from evaluations import random_runs, result, run, student_t
 from polynomial import STEP, STEP_EXPONENT, X, Y, exact_f
@@ -92,7 +92,7 @@ def detectors_block():
 
 def seeds_row(n):
     """Random rounding with n runs at 53 bits over SEEDS: how many seeds' runs are all the same (and
-    of those all 0, where C is 0), claim a digit or more (and of those falsely: D < 1), and claim
+    of those all 0, where C is 0), claim a digit or more (and of those falsely: C ≥ D + 1), and claim
     none; the largest power of two that divides every run; and the digits equal runs not 0 claim."""
     identical = zeros = claims = false = whole = 0
     equal_claims = set()
@@ -129,7 +129,7 @@ def seeds_block():
         ["C of equal runs not 0 (σ = 0): every digit binary64 has", digits_text(equal_claim)],
         [f"τ for {RUNS} runs, Student's t at 0.975 with {RUNS - 1} degrees of freedom", f"{student_t(RUNS - 1):.3f}"],
     ]
-    counts = table(header + ["of those wrongly (D < 1)", "claim none"], rows)
+    counts = table(header + ["of those falsely (C ≥ D + 1)", "claim none"], rows)
     return counts + "\n\n" + table(["quantity", "value"], facts)
 
 
@@ -142,6 +142,36 @@ def widths_block():
         claimed, correct = digits(random_runs(X, Y, bits, RUNS, SEED), F, bits)
         rows.append([bits, digits_text(claimed), digits_text(correct)])
     return table(["significand bits", "C, the digits it claims", "D, the digits that are right"], rows)
+
+
+def claims_at(bits):
+    """Random rounding (RUNS runs) at `bits` bits for each of CLAIM_SEEDS: (C − D, seed, C, D, whether
+    the runs are all equal) each."""
+    found = []
+    for seed in CLAIM_SEEDS:
+        runs = random_runs(X, Y, bits, RUNS, seed)
+        claimed, correct = digits(runs, F, bits)
+        found.append((claimed - correct, seed, claimed, correct, len(set(runs)) == 1))
+    return found
+
+
+@block("random-false")
+def false_block():
+    """At 53 bits and at the width from which SEED claims a digit, how many of CLAIM_SEEDS claim a digit,
+    how many of those claim at least one more than are right (C ≥ D + 1), how many of those had
+    equal runs, and the last seed of those that claim the most digits beyond those right."""
+    onset, _, _ = claims_from(SEED)
+    rows = []
+    for bits in (BINARY64_BITS, onset):
+        found = claims_at(bits)
+        false = [each for each in found if false_claim(each[2], each[3])]
+        assert all(each[4] for each in false), "a false claim from runs that differ: say so on the page"
+        _, seed, claimed, correct, _ = max(found)
+        seeds = f"{CLAIM_SEEDS[0]} to {CLAIM_SEEDS[-1]}"
+        rows.append([bits, seeds, sum(each[2] >= 1 for each in found), len(false), sum(each[4] for each in false)])
+        rows[-1] += [seed, digits_text(claimed), digits_text(correct)]
+    header = ["significand bits", "seeds", "claim a digit (C ≥ 1)", "falsely (C ≥ D + 1)", "of those, runs all equal"]
+    return table(header + ["the last seed that claims most beyond D", "its C", "its D"], rows)
 
 
 @block("random-data")

@@ -425,9 +425,9 @@ def digits(runs, f, bits):
 
 
 def false_claim(claimed, correct):
-    """Whether a claim of C significant digits, of which D are right, is false: it claims a digit
-    (C ≥ 1) while none is right (D < 1)."""
-    return claimed >= 1 and correct < 1
+    """Whether a claim of C significant digits, of which D are right, is false: it claims at least one
+    digit more than are right, C ≥ D + 1 (equal runs, σ = 0, claim every digit)."""
+    return claimed >= correct + 1
 
 
 def false_claims(x, y, bits, n=RUNS, seeds=CLAIM_SEEDS):
@@ -495,8 +495,8 @@ def published_running(row, x, y, p, shown):
 
 
 def published_random(row, x, y, p, shown):
-    """Random rounding for the runs N and seed the page shows: the runs, C, D, and how many of
-    CLAIM_SEEDS claim falsely with N runs."""
+    """Random rounding for the runs N and seed the page shows: the runs, C, D, whether the claim holds,
+    and how many of CLAIM_SEEDS claim falsely with N runs."""
     n, seed = (shown.get("n"), shown.get("seed")) if isinstance(shown, dict) else (None, None)
     if not (
         type(n) is int and 2 <= n <= MOST_RUNS and isinstance(seed, str) and seed.isdigit() and int(seed) < 2**64
@@ -505,7 +505,7 @@ def published_random(row, x, y, p, shown):
     runs = random_runs(x, y, p, n, int(seed))
     claimed, correct = digits(runs, exact_f(x, y), p)
     published = {"n": n, "seed": seed, "runs": [str(r) for r in runs], "digits": claimed, "correct_digits": correct}
-    return dict(published, false_claims=false_claims(x, y, p, n))
+    return dict(published, claim_holds=not false_claim(claimed, correct), false_claims=false_claims(x, y, p, n))
 
 
 def published_remedy(row, x, y, p, shown):

@@ -3,11 +3,11 @@
 of docs/evaluations.py, an independent exact model in Python's integers: f, and for each row of the
 table what its kind publishes at the page's width p (evaluations.KINDS: an order's every step, its
 result and the shares of each term's error; a fused result; the interval; the running bound and
-whether it proves the sign; random rounding's runs, digits, claim and false claims for the runs and
-seed the page shows; a remedy's or Horner's scheme's result and least widths, and whether it
-applies; what the 120 orders of summation give). And each threshold: the least width from which an
-order gives f, the interval decides the sign, the bound γₙ·κ falls below 1, at every width up to
-1024, found by trying every width from 1024 down.
+whether it proves the sign; random rounding's runs, digits, whether its claim holds and its false
+claims, for the runs and seed the page shows; a remedy's or Horner's scheme's result and least
+widths, and whether it applies; what the 120 orders of summation give). And each threshold: the
+least width from which an order gives f, the interval decides the sign, the bound γₙ·κ falls below
+1, at every width up to 1024, found by trying every width from 1024 down.
 
 usage: page-results.py SOURCE_DIR X Y P < results.json   (needs mpmath, for Student's t)
 """
