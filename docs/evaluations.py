@@ -13,7 +13,7 @@ import math
 from fractions import Fraction
 from typing import Callable, NamedTuple, Optional, Tuple
 
-from polynomial import ONE_MINUS_2X2, POWERS_REUSED, T2_SUBTRACTED, TERM_BY_TERM, X, Y
+from polynomial import HORNER, ONE_MINUS_2X2, POWERS_REUSED, SUMMATION_ORDERS, T2_SUBTRACTED, TERM_BY_TERM, X, Y
 from polynomial import chain, exact_f, exact_g, execute, execute_all, longest_chain, on_chain, shared_length
 from polynomial import signed_terms, steps_of
 from roundings import BINARY64_BITS, compensated, fused, nearest, outward, randomly, running, split_exactly
@@ -198,6 +198,32 @@ TABLE = [
         arithmetic=nearest,
         routine=Routine((), "rewrite"),
         applies=on_chain,
+    ),
+    Evaluation(
+        "horner",
+        "scheme",
+        "Horner's scheme in s = x·x, every operation rounded to nearest",
+        "Horner",
+        HORNER,
+        arithmetic=nearest,
+        routine=Routine((), "horner"),
+    ),
+    Evaluation(
+        "comp_horner",
+        "remedy",
+        "Horner's scheme in s = x·x, each value carried with its rounding errors",
+        "compensated Horner",
+        HORNER,
+        arithmetic=compensated,
+        routine=Routine((), "comp_horner"),
+    ),
+    Evaluation(
+        "summation_orders",
+        "orders",
+        "the rounded terms summed in each of the 120 orders",
+        "orders of summation",
+        programs=SUMMATION_ORDERS,
+        arithmetic=nearest,
     ),
 ]
 EVALUATIONS = {row.key: row for row in TABLE}

@@ -14,7 +14,7 @@ from fractions import Fraction
 import mpmath
 
 from blocks import block, emit_blocks, table
-from evaluations import NARROWEST, PLAIN, REMEDIES, result, run, sign, thresholds
+from evaluations import EVALUATIONS, NARROWEST, PLAIN, REMEDIES, result, run, sign, thresholds
 from polynomial import TERM_BY_TERM, X, Y, exact_f, execute
 from roundings import BINARY64_BITS, mpmath_numbers
 from text import in_steps, minus, scientific
@@ -152,7 +152,7 @@ def correct_digits(value, exact=F):
     digits = 0
     while 10 ** (digits + 1) * abs(value - exact) <= abs(exact):
         digits += 1
-    return f"{digits} correct digits" if digits else "no correct digit"
+    return f"{digits} correct digit{'s' if digits > 1 else ''}" if digits else "no correct digit"
 
 
 def errors_of_sum(key):
@@ -231,6 +231,13 @@ def k_fold_why(row, folds, against=PLAIN):
     )
 
 
+def comp_horner_why():
+    """Why compensated Horner behaves as Horner's scheme at twice the width."""
+    return "each value of Horner's scheme carries its rounding errors, as if at twice the width; " + k_fold_why(
+        EVALUATIONS["comp_horner"], 2, EVALUATIONS["horner"]
+    )
+
+
 def rewrite_why():
     """Why 1 − 2·x·x is exact from its threshold on, and what it gives off the chain."""
     sign_from, exact_from = thresholds("rewrite", X, Y)
@@ -247,7 +254,7 @@ def rewrite_why():
 @block("remedies-why")
 def why_block():
     """One sentence for each remedy: why it gives what it gives, from its numbers."""
-    why = {"compensated": compensated_why(), "rewrite": rewrite_why()}
+    why = {"compensated": compensated_why(), "rewrite": rewrite_why(), "comp_horner": comp_horner_why()}
     for row in REMEDIES:
         if row.sum == "k_fold":
             why[row.key] = k_fold_why(row, row.K)
