@@ -14,10 +14,10 @@ from fractions import Fraction
 import mpmath
 
 from blocks import block, emit_blocks, table
-from evaluations import EVALUATIONS, NARROWEST, PLAIN, REMEDIES, result, run, sign, thresholds
-from polynomial import TERM_BY_TERM, X, Y, exact_f, execute
+from evaluations import EVALUATIONS, GOLDEN_POINTS, NARROWEST, PLAIN, REMEDIES, result, results, run, sign, thresholds
+from polynomial import TERM_BY_TERM, X, Y, chain, exact_f, execute
 from roundings import BINARY64_BITS, mpmath_numbers
-from text import in_steps, minus, scientific
+from text import in_steps, minus, program_text, scientific
 
 F = exact_f(X, Y)
 WIDEST = 4 * BINARY64_BITS  # the widths searched: up to four binary64 significands
@@ -292,6 +292,87 @@ def k_fold_block():
             rows[-1] += [widths, over]
     header = ["K", "K-fold at 53 bits", "right", "the plain order at K·53 bits", "right", "K-fold: sign, exact from"]
     return table(header + ["the plain order's over K"], rows)
+
+
+ORDERS = EVALUATIONS["summation_orders"]  # the rounded terms summed in each order
+HORNER = EVALUATIONS["horner"]  # Horner's scheme, another order of the same polynomial
+
+
+def about(value):
+    """A value as d.dd·10ⁿ, or 0."""
+    return scientific(value) if value else "0"
+
+
+def closest(values, exact):
+    """The value closest to exact (the first of those)."""
+    return min(values, key=lambda value: abs(value - exact))
+
+
+@block("horner")
+def horner_block():
+    """Each step of Horner's scheme at 53 bits at the program's point, against its exact value, in
+    steps of the spacing at the largest terms."""
+    computed = run(HORNER.key, X, Y, BINARY64_BITS)
+    exact = execute(HORNER.program, X, Y, int)
+    rows = [
+        [name, minus(str(value.value)), minus(str(right)), in_steps(value.value - right)]
+        for name, value, right in zip(computed.names, computed.values, exact.values)
+    ]
+    return table(["step", "at 53 bits", "exact", "error, in steps"], rows)
+
+
+@block("orders")
+def orders_block():
+    """The program's two orders, Horner's scheme and the 120 orders of summation at 53 bits at the
+    program's point: what they give, how right, and from which widths they have f's sign and give f."""
+    rows = []
+    for row, label in [(PLAIN, "term by term (Double)"), (EVALUATIONS["powers_reused"], "powers reused (Extended2)")]:
+        value = result(row.key, X, Y, BINARY64_BITS)
+        rows.append([label, about(value), correct_digits(value), *map(width, thresholds(row.key, X, Y))])
+    value = result(HORNER.key, X, Y, BINARY64_BITS)
+    rows.append([HORNER.words, about(value), correct_digits(value), *map(width, thresholds(HORNER.key, X, Y))])
+    values = results(ORDERS.key, X, Y, BINARY64_BITS)
+    signed = sum(sign(value) == sign(F) for value in values)
+    rows.append(
+        [
+            ORDERS.words,
+            f"{len(set(values))} different values, {about(min(values))} to {about(max(values))}",
+            f"{signed} of {len(values)} with f's sign; the closest: {correct_digits(closest(values, F))}",
+            *map(width, thresholds(ORDERS.key, X, Y)),
+        ]
+    )
+    return table(["evaluation", "at 53 bits", "right", "sign right from", "exact from"], rows)
+
+
+@block("orders-answers")
+def orders_answers_block():
+    """The answer on the orders of summation: at each point of the chain at 53 bits, how many
+    different values the 120 orders give, how many have f's sign, are 0 and are f, and from which
+    widths all of them have f's sign and give f, beside the plain order's."""
+    rows = []
+    for n, (x, y) in enumerate(chain(GOLDEN_POINTS), start=1):
+        values, f = results(ORDERS.key, x, y, BINARY64_BITS), exact_f(x, y)
+        counts = [len(set(values)), sum(sign(value) == sign(f) for value in values), values.count(0), values.count(f)]
+        widths = [", ".join(str(width(bits)) for bits in thresholds(key, x, y)) for key in (ORDERS.key, PLAIN.key)]
+        assert widths[0] == widths[1], "an order of summation needs other widths than term by term: say so"
+        rows.append([n, *counts, *widths])
+    header = ["n", "different values", "with f's sign", "0", "f", "all: sign, exact from"]
+    return table(header + ["term by term: sign, exact from"], rows)
+
+
+@block("horner-answers")
+def horner_answers_block():
+    """The answer on Horner's scheme: at each point of the chain at 53 bits, what it and compensated
+    Horner give, in the program's text, and from which widths each has f's sign and gives f."""
+    rows = []
+    for n, (x, y) in enumerate(chain(GOLDEN_POINTS), start=1):
+        rows.append([n])
+        for key in (HORNER.key, "comp_horner"):
+            value = result(key, x, y, BINARY64_BITS)
+            rows[-1] += [f"{minus(program_text(value))} ({correct_digits(value, exact_f(x, y))})"]
+            rows[-1] += [", ".join(str(width(bits)) for bits in thresholds(key, x, y))]
+    header = ["n", "Horner at 53 bits", "sign, exact from", "compensated Horner at 53 bits", "sign, exact from"]
+    return table(header, rows)
 
 
 if __name__ == "__main__":
