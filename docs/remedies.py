@@ -310,12 +310,12 @@ def closest(values, exact):
 
 @block("horner")
 def horner_block():
-    """Each step of Horner's scheme at 53 bits at the program's point, against its exact value, in
-    steps of the spacing at the largest terms."""
+    """Each step of Horner's scheme at 53 bits at the program's point and its exact value, about, and
+    its error in steps of the spacing at the largest terms."""
     computed = run(HORNER.key, X, Y, BINARY64_BITS)
     exact = execute(HORNER.program, X, Y, int)
     rows = [
-        [name, minus(str(value.value)), minus(str(right)), in_steps(value.value - right)]
+        [name, about(value.value), about(right), in_steps(value.value - right)]
         for name, value, right in zip(computed.names, computed.values, exact.values)
     ]
     return table(["step", "at 53 bits", "exact", "error, in steps"], rows)
