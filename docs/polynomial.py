@@ -266,6 +266,9 @@ def execute_all(programs, x, y, number, shared):
     return [Run(program, begun.copy().run(program, shared)) for program in programs]
 
 
+TERM_BY_TERM_SIGNS = [step.sign for step in steps_of(TERM_BY_TERM) if step.role == "term"]  # f's terms' signs
+
+
 def summing(order):
     """The program that forms the five terms of f as TERM_BY_TERM forms them, then sums them in the
     given order (of their indices), each with its sign in f; the first starts the sum (a negative
@@ -279,7 +282,6 @@ def summing(order):
     return tuple(operation for chain in TERM_CHAINS for operation in chain) + tuple(sums)
 
 
-TERM_BY_TERM_SIGNS = [step.sign for step in steps_of(TERM_BY_TERM) if step.role == "term"]
 # The 120 orders of summation of the five terms, lexicographic in their indices: the first is
 # TERM_BY_TERM's.
 SUMMATION_ORDERS = tuple(summing(order) for order in itertools.permutations(range(len(TERM_CHAINS))))
