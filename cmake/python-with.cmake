@@ -13,3 +13,19 @@ function(polyeval_python_with var modules)
   endforeach()
   set(${var} "" PARENT_SCOPE)
 endfunction()
+
+# In a test script (cmake -P): sets var to a python3 that can `import modules`, as above; where none
+# can, fails with CI=true (saying why and that CI must do what the script does, `purpose`) and
+# otherwise prints the line CTest reads as a skip and leaves the script (a macro's return() leaves
+# its caller).
+macro(polyeval_python_or_skip var modules why purpose)
+  polyeval_python_with(${var} "${modules}")
+  if(NOT ${var})
+    if("$ENV{CI}" STREQUAL "true")
+      message(FATAL_ERROR "${why}: CI must ${purpose}")
+    endif()
+    # cmake -P cannot exit with 77 before CMake 3.29: CTest reads this line instead.
+    message("SKIPPED: ${why}")
+    return()
+  endif()
+endmacro()

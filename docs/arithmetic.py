@@ -18,8 +18,8 @@ usage: python3 docs/arithmetic.py   (any python3; docs/page.py puts the blocks i
 from fractions import Fraction
 
 from blocks import emit, table
-from evaluations import LINES
-from polynomial import STEP, TOP_EXPONENT, X, Y, reusing_powers, term_by_term
+from evaluations import EVALUATIONS, LINES
+from polynomial import STEP, TOP_EXPONENT, X, Y, execute
 from roundings import BINARY64_BITS, fused, nearest, registers
 from text import minus, power, program_output, program_text, scientific
 
@@ -38,10 +38,9 @@ FUSE_COMMAND = (
 
 
 def four_lines(number):
-    """The program's four results in the arithmetic whose numbers `number` makes, as rationals."""
-    double = term_by_term(X, Y, number).result.value
-    single = term_by_term(X, Y, number, t2_sign=-1).result.value
-    return [single, double, double, reusing_powers(X, Y, number).result.value]
+    """The program's four results in the arithmetic whose numbers `number` makes, as rationals: each
+    line's routine's program run in it."""
+    return [execute(EVALUATIONS[line.key].program, X, Y, number).result.value for line in LINES]
 
 
 def main():

@@ -10,9 +10,10 @@ usage: /usr/bin/python3 docs/detectors.py   (needs mpmath: Debian's python3-mpma
 """
 import math
 
-from blocks import emit, table
-from evaluations import RUNS, SEED, bound_of, decides_sign, digits, interval_sign_from, least_width, random_runs
-from evaluations import result, run, student_t
+from blocks import block, emit_blocks, table
+from evaluations import CLAIM_SEEDS, KINDS, PLAIN, RUNS, SEED, bound_of, decides_sign, digits, false_claim
+from evaluations import interval_sign_from, of_kind
+from evaluations import random_runs, result, run, student_t
 from polynomial import STEP, STEP_EXPONENT, X, Y, exact_f
 from roundings import BINARY64_BITS
 from text import minus, power, scientific
@@ -32,7 +33,7 @@ def exact_from_width():
     """The width from which no operation of the term-by-term order rounds at the program's point:
     the most bits of any of its exact steps (a product chain grows toward its term), beyond which
     every run of random rounding is f."""
-    return max(abs(value.value).bit_length() for value in run("term_by_term", X, Y, 1024).values)
+    return max(abs(value.value).bit_length() for value in run(PLAIN.key, X, Y, 1024).values)
 
 
 def claims_from(seed, n=RUNS):
@@ -49,13 +50,15 @@ def claims_from(seed, n=RUNS):
     return found
 
 
+@block("detectors")
 def detectors_block():
     """What each detector concludes at 53 bits at the program's point, from which width it says
     more, and whether what it says is right."""
     value, bound, proves = bound_of(X, Y, BINARY64_BITS)
     assert not proves
-    proves_from = least_width(lambda bits: bound_of(X, Y, bits)[2])
-    low, high = result("interval", X, Y, BINARY64_BITS)
+    running = of_kind("running")
+    proves_from = KINDS[running.kind].least_widths(running, X, Y)["proves"]
+    low, high = result(of_kind("interval").key, X, Y, BINARY64_BITS)
     assert not decides_sign((low, high))
     runs = random_runs(X, Y, BINARY64_BITS, RUNS, SEED)
     claimed, correct = digits(runs, F, BINARY64_BITS)
@@ -81,7 +84,7 @@ def detectors_block():
             f"mean {scientific(mean)}, C = {digits_text(claimed)}",
             "no significant digit" if claimed < 1 else f"{digits_text(claimed)} significant digits",
             f"claims a digit from {onset} bits",
-            ("yes" if (claimed >= 1) == (correct >= 1) else "no") + f": the mean has D = {digits_text(correct)}",
+            ("no" if false_claim(claimed, correct) else "yes") + f": the mean has D = {digits_text(correct)}",
         ],
     ]
     return table(["detector", "at 53 bits", "concludes", "says more", "right?"], rows)
@@ -89,7 +92,7 @@ def detectors_block():
 
 def seeds_row(n):
     """Random rounding with n runs at 53 bits over SEEDS: how many seeds' runs are all the same (and
-    of those all 0, where C is 0), claim a digit or more (and of those falsely: D < 1), and claim
+    of those all 0, where C is 0), claim a digit or more (and of those falsely: C ≥ D + 1), and claim
     none; the largest power of two that divides every run; and the digits equal runs not 0 claim."""
     identical = zeros = claims = false = whole = 0
     equal_claims = set()
@@ -99,7 +102,7 @@ def seeds_row(n):
         identical += len(set(runs)) == 1
         zeros += runs == [0] * n
         claims += claimed >= 1
-        false += claimed >= 1 and correct < 1
+        false += false_claim(claimed, correct)
         whole = math.gcd(whole, *runs)
         equal_claims |= {claimed} if len(set(runs)) == 1 and runs[0] != 0 else set()
     twos = (whole & -whole).bit_length() - 1
@@ -107,6 +110,7 @@ def seeds_row(n):
     return row, twos, equal_claims
 
 
+@block("random-seeds")
 def seeds_block():
     """Random rounding at 53 bits over SEEDS, for each count of runs; and why runs agree: each is a
     whole number of steps of binary64's spacing at the largest terms, a handful of steps from 0."""
@@ -125,10 +129,11 @@ def seeds_block():
         ["C of equal runs not 0 (σ = 0): every digit binary64 has", digits_text(equal_claim)],
         [f"τ for {RUNS} runs, Student's t at 0.975 with {RUNS - 1} degrees of freedom", f"{student_t(RUNS - 1):.3f}"],
     ]
-    counts = table(header + ["of those wrongly (D < 1)", "claim none"], rows)
+    counts = table(header + ["of those falsely (C ≥ D + 1)", "claim none"], rows)
     return counts + "\n\n" + table(["quantity", "value"], facts)
 
 
+@block("random-widths")
 def widths_block():
     """C and D of random rounding (RUNS runs from SEED) at the widths around its first claimed digit."""
     onset, _, _ = claims_from(SEED)
@@ -139,12 +144,44 @@ def widths_block():
     return table(["significand bits", "C, the digits it claims", "D, the digits that are right"], rows)
 
 
+def claims_at(bits):
+    """Random rounding (RUNS runs) at `bits` bits for each of CLAIM_SEEDS: (C − D, seed, C, D, whether
+    the runs are all equal) each."""
+    found = []
+    for seed in CLAIM_SEEDS:
+        runs = random_runs(X, Y, bits, RUNS, seed)
+        claimed, correct = digits(runs, F, bits)
+        found.append((claimed - correct, seed, claimed, correct, len(set(runs)) == 1))
+    return found
+
+
+@block("random-false")
+def false_block():
+    """At 53 bits and at the width from which SEED claims a digit, how many of CLAIM_SEEDS claim a digit,
+    how many of those claim at least one more than are right (C ≥ D + 1), how many of those had
+    equal runs, and the last seed of those that claim the most digits beyond those right."""
+    onset, _, _ = claims_from(SEED)
+    rows = []
+    for bits in (BINARY64_BITS, onset):
+        found = claims_at(bits)
+        false = [each for each in found if false_claim(each[2], each[3])]
+        assert all(each[4] for each in false), "a false claim from runs that differ: say so on the page"
+        _, seed, claimed, correct, _ = max(found)
+        seeds = f"{CLAIM_SEEDS[0]} to {CLAIM_SEEDS[-1]}"
+        rows.append([bits, seeds, sum(each[2] >= 1 for each in found), len(false), sum(each[4] for each in false)])
+        rows[-1] += [seed, digits_text(claimed), digits_text(correct)]
+    header = ["significand bits", "seeds", "claim a digit (C ≥ 1)", "falsely (C ≥ D + 1)", "of those, runs all equal"]
+    return table(header + ["the last seed that claims most beyond D", "its C", "its D"], rows)
+
+
+@block("random-data")
 def student_block():
     """τ for each count of runs counted: the data of the exercise."""
     rows = [[n, n - 1, f"{student_t(n - 1):.3f}"] for n in RUN_COUNTS]
     return table(["runs N", "degrees of freedom", "τ, Student's t at 0.975"], rows)
 
 
+@block("random-onset")
 def onset_block():
     """For each of ONSET_SEEDS, the least width from which random rounding claims a digit, with its C
     and D there."""
@@ -156,8 +193,4 @@ def onset_block():
 
 
 if __name__ == "__main__":
-    emit("detectors", detectors_block())
-    emit("random-seeds", seeds_block())
-    emit("random-widths", widths_block())
-    emit("random-data", student_block())
-    emit("random-onset", onset_block())
+    emit_blocks()

@@ -10,7 +10,7 @@ from fractions import Fraction
 
 from blocks import emit, table
 from evaluations import result
-from polynomial import X, Y, chain, exact_f, longest_chain, reusing_powers, signed_terms, term_by_term
+from polynomial import POWERS_REUSED, TERM_BY_TERM, X, Y, chain, exact_f, execute, longest_chain, signed_terms
 from roundings import BINARY64_BITS, U
 from text import gamma_name, in_steps, minus, program_text, scientific
 
@@ -45,7 +45,7 @@ def results_blocks():
     printed, in_spacing_steps = [], []
     for n, (x, y) in enumerate(chain(POINTS), start=1):
         f, step = exact_f(x, y), step_of(x, y)
-        double, reuse = term_by_term(x, y, float).result, reusing_powers(x, y, float).result
+        double, reuse = execute(TERM_BY_TERM, x, y, float).result, execute(POWERS_REUSED, x, y, float).result
         algebra = result("rewrite", x, y, BINARY64_BITS)
         printed.append([n, survives(double, f), survives(reuse, f), survives(algebra, f)])
         spacing = scientific(step) if step >= 1 else minus(str(step))
@@ -65,7 +65,8 @@ def prediction_rows(points):
     rows = []
     for n, (x, y) in points:
         step = step_of(x, y)
-        for label, run in [("term by term", term_by_term(x, y, float)), ("powers reused", reusing_powers(x, y, float))]:
+        for label, program in [("term by term", TERM_BY_TERM), ("powers reused", POWERS_REUSED)]:
+            run = execute(program, x, y, float)
             first, second, third, fourth, last = (Fraction(term) for term in run.of("term"))
             predicted = whole_steps(second, step) - whole_steps(third, step) + whole_steps(fourth, step)
             predicted += (first - last) / step

@@ -21,7 +21,7 @@ matplotlib.use("svg")
 import matplotlib.pyplot as plt  # noqa: E402  (after the back end is chosen)
 
 from evaluations import program_lines  # noqa: E402
-from polynomial import STEP, STEP_EXPONENT, TERM_NAMES, X, Y, exact_f, signed_terms  # noqa: E402
+from polynomial import STEP, STEP_EXPONENT, TERM_NAMES, X, Y, exact_f, exact_g, signed_terms  # noqa: E402
 from text import in_steps, minus, program_text  # noqa: E402
 
 NEUTRAL, TERM, RESULT, EXACT = "#777777", "#4a78b5", "#c0504d", "#3a9a4a"
@@ -39,7 +39,7 @@ def rows():
     result = [(label.replace("−+", "−"), v, c, a) for label, v, c, a in result]
     f = exact_f(X, Y)
     result.append(("exact f", f, EXACT, f"{minus(f'{float(f):.2e}')} = {in_steps(f)} steps"))
-    g = exact_f(X, Y, t2_sign=-1)
+    g = exact_g(X, Y)
     result.append(("g (Single's polynomial)", g, EXACT, f"{minus(f'{float(g):.2e}')} = {in_steps(g)} steps"))
     for label, run in program_lines():
         value = run.result

@@ -12,8 +12,9 @@ every block on the pages is what its script prints now, and every block printed 
 every number in the prose around the blocks is one the scripts print; every `$ python3` command
 on the pages prints what the page shows below it; every script prints the same bytes with either of
 mpmath's integer back ends (gmpy2's, where python3-gmpy2 is installed, and its own); the figure
-redraws to the committed bytes; and tests/golden-remedies.txt holds each remedy at 53 bits at the
-chain's first six points as the table of evaluations (docs/evaluations.py) computes it.
+redraws to the committed bytes; and tests/golden-remedies.txt holds each remedy (and Horner's
+scheme) at 53 bits at the chain's first six points as the table of evaluations
+(docs/evaluations.py) computes it.
 
 --check-installed DIR, where DIR is the folder of an installed or unpacked README (share/doc/polyeval,
 or an archive's top folder), fails unless every script, the drawing and the modules they share are in
@@ -78,7 +79,7 @@ NUMBER = re.compile(
     rf"(?<![\w.-])(?<!IEEE )(?!\d*-bit)[-−+]?\d+(?:\.\d+)?(?:e[-+]\d+)?{SUPERSCRIPT}*(?:·10{SUPERSCRIPT}+)?"
 )
 HEXFLOAT = re.compile(r"-?0x[0-9a-f.]+p[-+]\d+")
-GOLDEN_REMEDIES = "tests/golden-remedies.txt"  # the remedies at 53 bits, as the table computes them
+GOLDEN_REMEDIES = "tests/golden-remedies.txt"  # the remedies (and Horner) at 53 bits, as the table computes them
 
 
 def run(command, python, where=ROOT, **settings):

@@ -2,28 +2,305 @@
 shared by the scripts that write the explanation's numbers and by the page's test. Not a program of
 its own.
 
-Each order is written once, over any arithmetic (docs/roundings.py): a number type whose + - *
-round as that arithmetic rounds, and a function that turns an integer into such a number. Each
-evaluation records its steps, with their names and roles, in a Run.
+An order of evaluation is a straight-line program: a tuple of Operations, each assigning to a
+variable the product, sum or difference of two operands (x, y, an integer literal, or a variable
+assigned before it). One interpreter, execute(), runs any program in any arithmetic
+(docs/roundings.py: a number type whose + − × round as that arithmetic rounds, and a conversion
+that turns an integer into such a number) and records the steps, with their names, roles and signs,
+in a Run.
 """
+import functools
+import itertools
 from fractions import Fraction
+from typing import NamedTuple, Optional
 
-from roundings import BINARY64_BITS, Chain
+from roundings import BINARY64_BITS, EXACT, Chain
 
 X, Y = 9478657, 2298912  # the program's point, a solution of x^2 - 17 y^2 = 1
-C1, C2, C3, C4 = 83521, 578, 2, 2  # the coefficients of y^8, x^2 y^4, x^4 and x^6 (17^4, 2*17^2)
-TERM_NAMES = ["83521·y⁸", "578·x²·y⁴", "2·x⁴", "2·x⁶", "x⁸"]
+TERM_NAMES = ["83521·y⁸", "578·x²·y⁴", "2·x⁴", "2·x⁶", "x⁸"]  # 83521 = 17⁴, 578 = 2·17²
+TIMES, PLUS, MINUS = "×", "+", "−"  # an operation's op: U+00D7, the plus sign, U+2212
+SYMBOLS = {TIMES: "·", PLUS: " + ", MINUS: " − "}  # how a step's expression writes each op
 
 
-def signed_terms(x, y, t2_sign=1):
-    """The five terms of f at integers x, y, exact, each with the sign it has in f; with t2_sign −1,
-    those of g, the polynomial the Single line evaluates (its 578·x²·y⁴ subtracted)."""
-    return [C1 * y**8, t2_sign * C2 * x**2 * y**4, -C3 * x**4, C4 * x**6, -(x**8)]
+class Operation(NamedTuple):
+    """One operation of a program: name = a op b. step is its value's role where it is a step of the
+    evaluation (power: held in a variable and reused; term: a term of the polynomial; sum: the
+    running value), None for a partial result inside the next step's chain; label is the step's own
+    name where its variable's is not (Extended2's first term, held in S, is U1)."""
+
+    name: str
+    a: str
+    op: str
+    b: str
+    step: Optional[str] = None
+    label: Optional[str] = None
 
 
-def exact_f(x, y, t2_sign=1):
-    """f at integers x, y, exactly; with t2_sign −1, g."""
-    return sum(signed_terms(x, y, t2_sign))
+def product(name, *factors, step="term", label=None):
+    """The operations that form name = factors[0]·factors[1]·… left to right, the program's way to
+    form a power or a term: the last of them is the step."""
+    first, *rest = factors
+    operations = [Operation(name, name if k else first, TIMES, factor) for k, factor in enumerate(rest)]
+    return operations[:-1] + [operations[-1]._replace(step=step, label=label)]
+
+
+def taken(a, op, b):
+    """The running sum S = a op b, a step."""
+    return Operation("S", a, op, b, "sum")
+
+
+# The five terms of f = 83521·y⁸ + 578·x²·y⁴ − 2·x⁴ + 2·x⁶ − x⁸, each formed left to right as the
+# program forms it.
+TERM_CHAINS = (
+    product("T1", "83521", *"yyyyyyyy"),
+    product("T2", "578", *"xxyyyy"),
+    product("T3", "2", *"xxxx"),
+    product("T4", "2", *"xxxxxx"),
+    product("T5", *"xxxxxxxx"),
+)
+
+
+def term_by_term(second):
+    """The terms one by one, each taken into the sum S as soon as it is formed, T2 by `second` (+
+    for f, − for g)."""
+    t1, t2, t3, t4, t5 = TERM_CHAINS
+    return (
+        *t1,
+        *t2,
+        taken("T1", second, "T2"),
+        *t3,
+        taken("S", MINUS, "T3"),
+        *t4,
+        taken("S", PLUS, "T4"),
+        *t5,
+        taken("S", MINUS, "T5"),
+    )
+
+
+# Double's and Extended's order, and Single's, which evaluates g: f with its 578·x²·y⁴ subtracted.
+TERM_BY_TERM, T2_SUBTRACTED = term_by_term(PLUS), term_by_term(MINUS)
+# Extended2's order: x⁴ and y⁴ formed once, held in variables and reused; S starts as its first term.
+POWERS_REUSED = (
+    *product("X4", *"xxxx", step="power"),
+    *product("Y4", *"yyyy", step="power"),
+    *product("S", "83521", "Y4", "Y4", label="U1"),
+    *product("U2", "578", "x", "x", "Y4"),
+    taken("S", PLUS, "U2"),
+    *product("U3", "2", "X4"),
+    taken("S", MINUS, "U3"),
+    *product("U4", "2", "x", "x", "X4"),
+    taken("S", PLUS, "U4"),
+    *product("U5", "X4", "X4"),
+    taken("S", MINUS, "U5"),
+)
+# 1 − 2·x·x, which is f where x² − 17y² = 1 (and nothing else elsewhere).
+ONE_MINUS_2X2 = (*product("R2", "2", "x", "x"), taken("1", MINUS, "R2"))
+# Horner's scheme in s = x·x: f = (((−s + 2)·s − 2)·s + 578·y⁴)·s + 83521·y⁸.
+HORNER = (
+    *product("s", "x", "x", step="power"),
+    *product("c1", "578", *"yyyy", step="power"),
+    *product("c0", "83521", *"yyyyyyyy", step="power"),
+    Operation("h", "-1", TIMES, "s"),
+    Operation("h", "h", PLUS, "2", "sum"),
+    Operation("h", "h", TIMES, "s"),
+    Operation("h", "h", MINUS, "2", "sum"),
+    Operation("h", "h", TIMES, "s"),
+    Operation("h", "h", PLUS, "c1", "sum"),
+    Operation("h", "h", TIMES, "s"),
+    Operation("h", "h", PLUS, "c0", "sum"),
+)
+
+
+def is_literal(operand):
+    """Whether an operand is a decimal integer literal, not a variable's name."""
+    return operand.lstrip("-").isdigit()
+
+
+def written(operand):
+    """An operand as a step's expression writes it: a literal's minus as U+2212."""
+    return operand.replace("-", "−") if is_literal(operand) else operand
+
+
+def sign_taken(program, i):
+    """The sign in the polynomial of the term that the operation at i forms: that of the operation
+    that takes it, the first after it to read its variable: −1 where it is the b of a −, else +1."""
+    name = program[i].name
+    for later in program[i + 1 :]:
+        if name in (later.a, later.b):
+            return -1 if later.op == MINUS and later.b == name else 1
+    return 1
+
+
+class Step(NamedTuple):
+    """A step of a program: its operation's index, its name (name = [label = ]its chain's expression),
+    its role, its sign (a term's in the polynomial; +1 for any other step) and its chain's first
+    operation's index (the operations after the step before it)."""
+
+    index: int
+    name: str
+    role: str
+    sign: int
+    start: int
+
+
+@functools.lru_cache(maxsize=None)
+def steps_of(program):
+    """The steps of a program, in order."""
+    steps, start = [], 0
+    for i, operation in enumerate(program):
+        if operation.step is None:
+            continue
+        chain = program[start : i + 1]
+        expression = written(chain[0].a) + "".join(SYMBOLS[each.op] + written(each.b) for each in chain)
+        label = f"{operation.label} = " if operation.label else ""
+        sign = sign_taken(program, i) if operation.step == "term" else 1
+        steps.append(Step(i, f"{operation.name} = {label}{expression}", operation.step, sign, start))
+        start = i + 1
+    return steps
+
+
+def stored(value):
+    """value as the program holds it in a variable: unchanged, but where the arithmetic keeps
+    intermediate results wider than its variables (registers)."""
+    return value.stored() if hasattr(value, "stored") else value
+
+
+class Execution:
+    """A program being run at integers x, y in the arithmetic whose numbers `number` makes: each
+    variable's latest value and each input converted (x and y at once, a literal at its first use,
+    each once, as the program holds them in variables), and each operation's operands and value."""
+
+    def __init__(self, x, y, number):
+        self.number = number
+        self.variables = {"x": number(x), "y": number(y)}
+        self.operands, self.values = [], []
+
+    def operand(self, name):
+        """The number an operand names: its variable's latest value, or a literal converted."""
+        if name not in self.variables:
+            self.variables[name] = self.number(int(name))
+        return self.variables[name]
+
+    def run(self, program, start=0, stop=None):
+        """Runs the program's operations from start up to stop (its end): self. Each is rounded as
+        the arithmetic rounds; a power step and the result are stored as the program holds them."""
+        last = len(program) - 1
+        for i in range(start, len(program) if stop is None else stop):
+            operation = program[i]
+            a, b = self.operand(operation.a), self.operand(operation.b)
+            value = a * b if operation.op == TIMES else a + b if operation.op == PLUS else a - b
+            if operation.step == "power" or i == last:
+                value = stored(value)
+            self.variables[operation.name] = value
+            self.operands.append((a, b))
+            self.values.append(value)
+        return self
+
+    def copy(self):
+        """Another execution that goes on from here."""
+        other = Execution.__new__(Execution)
+        other.number, other.variables = self.number, dict(self.variables)
+        other.operands, other.values = list(self.operands), list(self.values)
+        return other
+
+
+class Run:
+    """The steps of one run of a program in the order they arise, each with its name, its role (a
+    power, a term of the polynomial or a sum), its sign (a term's in the polynomial; +1 for any
+    other step) and its value; and every operation's operands and value. The last step is the
+    result."""
+
+    def __init__(self, program, execution):
+        self.program, self.steps = program, steps_of(program)
+        self.operands, self.operations = execution.operands, execution.values
+
+    @property
+    def names(self):
+        return [step.name for step in self.steps]
+
+    @property
+    def roles(self):
+        return [step.role for step in self.steps]
+
+    @property
+    def signs(self):
+        return [step.sign for step in self.steps]
+
+    @property
+    def values(self):
+        return [self.operations[step.index] for step in self.steps]
+
+    def of(self, role):
+        """The values of the steps of one role, in order."""
+        return [self.operations[step.index] for step in self.steps if step.role == role]
+
+    def terms(self):
+        """(sign, value) of each term step, in order."""
+        return [(step.sign, self.operations[step.index]) for step in self.steps if step.role == "term"]
+
+    def named(self):
+        """(name, value) of every step, in order."""
+        return list(zip(self.names, self.values))
+
+    @property
+    def result(self):
+        return self.operations[-1]
+
+
+def execute(program, x, y, number):
+    """The program run at integers x, y in the arithmetic whose numbers `number` makes: its Run."""
+    return Run(program, Execution(x, y, number).run(program))
+
+
+def shared_length(programs):
+    """How many operations all the programs begin with, the same ones."""
+    first = programs[0]
+    length = min(len(program) for program in programs)
+    return next((k for k in range(length) if any(program[k] != first[k] for program in programs)), length)
+
+
+def execute_all(programs, x, y, number, shared):
+    """Each program run at integers x, y in the arithmetic: their Runs. The `shared` operations all
+    of them begin with (shared_length) run once, and each goes on from there."""
+    begun = Execution(x, y, number).run(programs[0], 0, shared)
+    return [Run(program, begun.copy().run(program, shared)) for program in programs]
+
+
+TERM_BY_TERM_SIGNS = [step.sign for step in steps_of(TERM_BY_TERM) if step.role == "term"]  # f's terms' signs
+
+
+def summing(order):
+    """The program that forms the five terms of f as TERM_BY_TERM forms them, then sums them in the
+    given order (of their indices), each with its sign in f; the first starts the sum (a negative
+    one subtracted from 0)."""
+    signs = [TERM_BY_TERM_SIGNS[i] for i in order]
+    names = [TERM_CHAINS[i][-1].name for i in order]
+    op = [PLUS if sign > 0 else MINUS for sign in signs]
+    sums = [taken(names[0], op[1], names[1])] if signs[0] > 0 else [taken("0", MINUS, names[0])]
+    start = 2 if signs[0] > 0 else 1
+    sums += [taken("S", op[k], names[k]) for k in range(start, len(order))]
+    return tuple(operation for chain in TERM_CHAINS for operation in chain) + tuple(sums)
+
+
+# The 120 orders of summation of the five terms, lexicographic in their indices: the first is
+# TERM_BY_TERM's.
+SUMMATION_ORDERS = tuple(summing(order) for order in itertools.permutations(range(len(TERM_CHAINS))))
+
+
+def signed_terms(x, y, program=TERM_BY_TERM):
+    """The terms of the polynomial the program evaluates, at integers x, y, exact, each with its sign
+    there: f's for TERM_BY_TERM, g's (its 578·x²·y⁴ subtracted) for T2_SUBTRACTED."""
+    return [sign * value for sign, value in execute(program, x, y, EXACT).terms()]
+
+
+def exact_f(x, y):
+    """f at integers x, y, exactly."""
+    return sum(signed_terms(x, y))
+
+
+def exact_g(x, y):
+    """g, the polynomial the Single line evaluates, at integers x, y, exactly."""
+    return sum(signed_terms(x, y, T2_SUBTRACTED))
 
 
 def on_chain(x, y):
@@ -48,111 +325,14 @@ STEP_EXPONENT = TOP_EXPONENT - (BINARY64_BITS - 1)
 STEP = Fraction(2) ** STEP_EXPONENT
 
 
-class Run:
-    """The steps of one evaluation in the order they arise, each with its name and its role: a
-    power (x⁴ or y⁴, which later terms are built from), a term of the polynomial, or a sum (the
-    running sum once it has taken a term; the first term starts it). The last step is the result."""
-
-    def __init__(self):
-        self.names, self.roles, self.values = [], [], []
-
-    def _record(self, role, name, value):
-        self.names.append(name)
-        self.roles.append(role)
-        self.values.append(value)
-        return value
-
-    def power(self, name, value):
-        return self._record("power", name, value)
-
-    def term(self, name, value):
-        return self._record("term", name, value)
-
-    def sum(self, name, value):
-        return self._record("sum", name, value)
-
-    def of(self, role):
-        """The values of the steps of one role, in order."""
-        return [value for each, value in zip(self.roles, self.values) if each == role]
-
-    def named(self):
-        """(name, value) of every step, in order."""
-        return list(zip(self.names, self.values))
-
-    @property
-    def result(self):
-        return self.values[-1]
-
-
-def multiply(first, factor, count):
-    """first times factor, count times, left to right: the program's way to form a power."""
-    for _ in range(count):
-        first = first * factor
-    return first
-
-
-def stored(value):
-    """value as the program holds it in a variable: unchanged, but where the arithmetic keeps
-    intermediate results wider than its variables (registers)."""
-    return value.stored() if hasattr(value, "stored") else value
-
-
-def term_by_term(x, y, number, t2_sign=1):
-    """The term-by-term order (Double, Extended; Single with t2_sign −1) at integers x, y, in the
-    arithmetic whose numbers `number` makes: its Run."""
-    run = Run()
-    x, y = number(x), number(y)
-    t1 = run.term("T1 = 83521·y·y·y·y·y·y·y·y", multiply(number(C1), y, 8))
-    t2 = run.term("T2 = 578·x·x·y·y·y·y", multiply(multiply(number(C2), x, 2), y, 4))
-    s = run.sum(f"S = T1 {'+' if t2_sign > 0 else '−'} T2", t1 + t2 if t2_sign > 0 else t1 - t2)
-    t3 = run.term("T3 = 2·x·x·x·x", multiply(number(C3), x, 4))
-    s = run.sum("S = S − T3", s - t3)
-    t4 = run.term("T4 = 2·x·x·x·x·x·x", multiply(number(C4), x, 6))
-    s = run.sum("S = S + T4", s + t4)
-    t5 = run.term("T5 = x·x·x·x·x·x·x·x", multiply(x, x, 7))
-    run.sum("S = S − T5", stored(s - t5))
-    return run
-
-
-def reusing_powers(x, y, number, t2_sign=1):
-    """The power-reuse order (Extended2) at integers x, y, in the arithmetic whose numbers `number`
-    makes: its Run. X4 and Y4 are held in variables. Only f: t2_sign must be +1."""
-    assert t2_sign == 1, "the power-reuse order evaluates f alone"
-    run = Run()
-    x, y = number(x), number(y)
-    x4 = run.power("X4 = x·x·x·x", stored(multiply(x, x, 3)))
-    y4 = run.power("Y4 = y·y·y·y", stored(multiply(y, y, 3)))
-    s = run.term("S = U1 = 83521·Y4·Y4", number(C1) * y4 * y4)
-    u2 = run.term("U2 = 578·x·x·Y4", number(C2) * x * x * y4)
-    s = run.sum("S = S + U2", s + u2)
-    u3 = run.term("U3 = 2·X4", number(C3) * x4)
-    s = run.sum("S = S − U3", s - u3)
-    u4 = run.term("U4 = 2·x·x·X4", number(C4) * x * x * x4)
-    s = run.sum("S = S + U4", s + u4)
-    u5 = run.term("U5 = X4·X4", x4 * x4)
-    run.sum("S = S − U5", stored(s - u5))
-    return run
-
-
-def rewritten(x, y, number, t2_sign=1):
-    """1 − 2·x·x, which is f where x² − 17y² = 1 (and nothing else elsewhere), at integers x, y in
-    the arithmetic whose numbers `number` makes: its Run. Only f: t2_sign must be +1."""
-    assert t2_sign == 1, "1 − 2·x·x rewrites f alone"
-    run = Run()
-    x = number(x)
-    twice = run.term("2·x·x", number(2) * x * x)
-    run.sum("1 − 2·x·x", number(1) - twice)
-    return run
-
-
-def chain_lengths(order):
-    """The roundings each term of an order goes through on its way to the result, in order: those
+def chain_lengths(program):
+    """The roundings each term of a program goes through on its way to the result, in order: those
     that form it (counted by Chain) and one for each sum after it."""
-    run = order(X, Y, lambda value: Chain())
+    run = execute(program, X, Y, lambda value: Chain())
     later_sums = [run.roles[i + 1 :].count("sum") for i, role in enumerate(run.roles) if role == "term"]
     return [term.chain + later for term, later in zip(run.of("term"), later_sums)]
 
 
 def longest_chain():
     """n, the most roundings any term goes through on its way to the result, in either order."""
-    return max(chain_lengths(term_by_term) + chain_lengths(reusing_powers))
+    return max(chain_lengths(TERM_BY_TERM) + chain_lengths(POWERS_REUSED))

@@ -13,16 +13,16 @@ from fractions import Fraction
 
 import mpmath
 
-from blocks import emit, table
-from evaluations import NARROWEST, REMEDIES, result, run, sign, thresholds
-from polynomial import X, Y, exact_f, signed_terms, term_by_term
+from blocks import block, emit_blocks, table
+from evaluations import EVALUATIONS, GOLDEN_POINTS, NARROWEST, PLAIN, REMEDIES, result, results, run, sign, thresholds
+from polynomial import TERM_BY_TERM, X, Y, chain, exact_f, execute
 from roundings import BINARY64_BITS, mpmath_numbers
-from text import in_steps, minus, scientific
+from text import in_steps, minus, program_text, scientific
 
 F = exact_f(X, Y)
 WIDEST = 4 * BINARY64_BITS  # the widths searched: up to four binary64 significands
-PLAIN = "term_by_term"  # the program's order, which the remedies mend
 OFF_CHAIN = (1000, 300)  # a point that does not solve x² − 17y² = 1, where 1 − 2·x·x is not f
+SUMMING = {"neumaier": "Neumaier's sum of them", "exact": "rounding their exact sum once"}  # in words
 
 
 def against(value, exact):
@@ -36,6 +36,7 @@ def integer(value):
     return int(value)
 
 
+@block("algebra")
 def algebra_block():
     """1 − 2·x·x in binary64, step by step: every value is an integer below 2⁵³, so none rounds."""
     x = float(X)
@@ -51,10 +52,10 @@ def algebra_block():
     return table(["step", "binary64", "against the exact value"], rows)
 
 
+@block("fsum")
 def fsum_block():
     """math.fsum of the five rounded terms: the terms' sum without any further rounding error."""
-    signs = [1 if term > 0 else -1 for term in signed_terms(X, Y)]
-    terms = [sign * term for sign, term in zip(signs, term_by_term(X, Y, float).of("term"))]
+    terms = [sign * term for sign, term in execute(TERM_BY_TERM, X, Y, float).terms()]
     total = math.fsum(terms)
     step = Fraction(math.ulp(terms[0]))
     rows = [
@@ -68,7 +69,7 @@ def fsum_block():
 def at_width(context, bits):
     """The term-by-term evaluation (Double's order) with every operation rounded to `bits` bits in
     mpmath's context (mpmath.mp: round to nearest; mpmath.iv: outward)."""
-    return term_by_term(X, Y, mpmath_numbers(context, bits)).result
+    return execute(TERM_BY_TERM, X, Y, mpmath_numbers(context, bits)).result
 
 
 def least_width(decides):
@@ -78,6 +79,7 @@ def least_width(decides):
     return least, all(decides(bits) for bits in range(least, WIDEST + 1))
 
 
+@block("widths")
 def widths_block():
     """The least significand width at which the evaluation gives f exactly, and narrower ones."""
     gives_f = lambda bits: at_width(mpmath.mp, bits) == F  # noqa: E731
@@ -103,6 +105,7 @@ def interval_text(interval):
     return f"[{scientific(low)}, {scientific(high)}]"
 
 
+@block("intervals")
 def intervals_block():
     """Interval arithmetic on the same evaluation: the enclosure, and the width that decides the sign."""
     decides_sign = lambda bits: at_width(mpmath.iv, bits).b < 0  # noqa: E731
@@ -127,6 +130,7 @@ def width(bits):
     return "none" if bits is None else bits
 
 
+@block("remedies")
 def remedies_block():
     """Each remedy at 53 bits at the program's point, exact, and the least widths from which it has
     f's sign and equals f at every width up to 1024 (none where there is none): the table the
@@ -148,16 +152,15 @@ def correct_digits(value, exact=F):
     digits = 0
     while 10 ** (digits + 1) * abs(value - exact) <= abs(exact):
         digits += 1
-    return f"{digits} correct digits" if digits else "no correct digit"
+    return f"{digits} correct digit{'s' if digits > 1 else ''}" if digits else "no correct digit"
 
 
 def errors_of_sum(key):
     """(the error already in the five rounded terms, the error the evaluation's summation of them
     adds) at 53 bits at the program's point: the rounded terms' exact sum less f, and the result
-    less that sum."""
-    terms = run(key, X, Y, BINARY64_BITS).of("term")
-    signs = [1 if term > 0 else -1 for term in signed_terms(X, Y)]
-    in_terms = sum(sign * term.value for sign, term in zip(signs, terms)) - F
+    less that sum. The terms are rounded as the plain order rounds them, in every row that sums
+    them."""
+    in_terms = sum(sign * term.value for sign, term in run(PLAIN.key, X, Y, BINARY64_BITS).terms()) - F
     return in_terms, result(key, X, Y, BINARY64_BITS) - F - in_terms
 
 
@@ -171,7 +174,7 @@ def summed_why(key, summing):
     """Why a sum of the rounded terms stays wrong: the error in the terms against the one its
     summing (in words) adds."""
     in_terms, own = errors_of_sum(key)
-    plain = widths_text(PLAIN)
+    plain = widths_text(PLAIN.key)
     return (
         f"the rounded terms already carry an error of {in_steps(in_terms)} steps ({scientific(in_terms)}), "
         f"and {summing} adds {in_steps(own)} steps; it needs {widths_text(key)}"
@@ -184,15 +187,21 @@ def decimal(value):
     return str(value) if value.denominator == 1 else f"{float(value):.1f}"
 
 
-def halved(key, folds):
-    """A remedy's thresholds against the plain order's over `folds`, 'exactly' those where they are."""
-    (sign_from, exact_from), (plain_sign, plain_exact) = thresholds(key, X, Y), thresholds(PLAIN, X, Y)
+# The evaluations a remedy is held against: the plain order, and Horner's scheme for its compensated
+# form; each with its name in words and its name's possessive.
+AGAINST = {"order": ("the plain order", "the plain order's"), "scheme": ("Horner's scheme", "Horner's")}
+
+
+def halved(key, folds, against=PLAIN):
+    """A remedy's thresholds against those of the evaluation it mends (against) over `folds`,
+    'exactly' those where they are."""
+    (sign_from, exact_from), (plain_sign, plain_exact) = thresholds(key, X, Y), thresholds(against.key, X, Y)
     over = [Fraction(plain_sign, folds), Fraction(plain_exact, folds)]
-    needs = f"it needs {sign_from} and {exact_from} bits"
+    needs, its = f"it needs {sign_from} and {exact_from} bits", AGAINST[against.kind][1]
     if over == [sign_from, exact_from]:
-        return f"{needs}, exactly the plain order's {plain_sign} and {plain_exact} over {folds}"
+        return f"{needs}, exactly {its} {plain_sign} and {plain_exact} over {folds}"
     over_text = f"{decimal(over[0])} and {decimal(over[1])}"
-    return f"{needs}, where the plain order's {plain_sign} and {plain_exact} over {folds} are {over_text}"
+    return f"{needs}, where {its} {plain_sign} and {plain_exact} over {folds} are {over_text}"
 
 
 def compensated_why():
@@ -206,18 +215,26 @@ def compensated_why():
     )
 
 
-def k_fold(key):
-    """K, the plain order's result at K·53 bits and K-fold summation's at 53, for the row sum_K."""
-    folds = int(key.split("_")[1])
-    return folds, result(PLAIN, X, Y, folds * BINARY64_BITS), result(key, X, Y, BINARY64_BITS)
+def k_fold(row, folds, against=PLAIN):
+    """The result of the evaluation a remedy mends (against) at `folds`·53 bits, and the remedy's at 53."""
+    return result(against.key, X, Y, folds * BINARY64_BITS), result(row.key, X, Y, BINARY64_BITS)
 
 
-def k_fold_why(key):
-    """Why K-fold summation of the split products is the plain order at K·53 bits."""
-    folds, plain, value = k_fold(key)
+def k_fold_why(row, folds, against=PLAIN):
+    """Why a remedy (K-fold summation, compensated Horner) behaves as the evaluation it mends
+    (against) at `folds`·53 bits."""
+    plain, value = k_fold(row, folds, against)
     return (
-        f"like the plain order at {folds}·53 = {folds * BINARY64_BITS} bits, which gives {minus(str(plain))} "
-        f"({correct_digits(plain)}), it gives {minus(str(value))} ({correct_digits(value)}); {halved(key, folds)}."
+        f"like {AGAINST[against.kind][0]} at {folds}·53 = {folds * BINARY64_BITS} bits, which gives "
+        f"{minus(str(plain))} ({correct_digits(plain)}), it gives {minus(str(value))} ({correct_digits(value)}); "
+        f"{halved(row.key, folds, against)}."
+    )
+
+
+def comp_horner_why():
+    """Why compensated Horner behaves as Horner's scheme at twice the width."""
+    return "each value of Horner's scheme carries its rounding errors, as if at twice the width; " + k_fold_why(
+        EVALUATIONS["comp_horner"], 2, EVALUATIONS["horner"]
     )
 
 
@@ -234,21 +251,25 @@ def rewrite_why():
     )
 
 
+@block("remedies-why")
 def why_block():
     """One sentence for each remedy: why it gives what it gives, from its numbers."""
-    why = {"compensated": compensated_why(), "rewrite": rewrite_why()}
-    why["neumaier"] = summed_why("neumaier", "Neumaier's sum of them")
-    why["exact_sum"] = summed_why("exact_sum", "rounding their exact sum once")
-    why.update({row.key: k_fold_why(row.key) for row in REMEDIES if row.key.startswith("sum_")})
+    why = {"compensated": compensated_why(), "rewrite": rewrite_why(), "comp_horner": comp_horner_why()}
+    for row in REMEDIES:
+        if row.sum == "k_fold":
+            why[row.key] = k_fold_why(row, row.K)
+        elif row.sum:
+            why[row.key] = summed_why(row.key, SUMMING[row.sum])
     return "\n".join(f"- **{row.short}**: {why[row.key]}" for row in REMEDIES)
 
 
+@block("summation-answers")
 def summation_block():
     """The answers on summation: the plain order, Neumaier's sum and the exact sum at 53 bits, in
     steps, with the error already in the rounded terms and the one each summing adds, and their
     thresholds."""
     rows = []
-    for key, label in [(PLAIN, "term by term (Double)"), ("neumaier", "Neumaier"), ("exact_sum", "exact sum")]:
+    for key, label in [(PLAIN.key, "term by term (Double)"), ("neumaier", "Neumaier"), ("exact_sum", "exact sum")]:
         in_terms, own = errors_of_sum(key)
         value = result(key, X, Y, BINARY64_BITS)
         rows.append([label, in_steps(value), in_steps(in_terms), in_steps(own), *map(width, thresholds(key, X, Y))])
@@ -256,28 +277,103 @@ def summation_block():
     return table(header + ["sign right from", "exact from"], rows)
 
 
+@block("k-fold-answers")
 def k_fold_block():
     """The answers on K-fold summation: each K at 53 bits against the plain order at K·53 bits, and
     their thresholds against the plain order's over K."""
-    plain_sign, plain_exact = thresholds(PLAIN, X, Y)
+    plain_sign, plain_exact = thresholds(PLAIN.key, X, Y)
     rows = []
     for row in REMEDIES:
-        if row.key.startswith("sum_"):
-            folds, plain, value = k_fold(row.key)
-            over = f"{decimal(Fraction(plain_sign, folds))}, {decimal(Fraction(plain_exact, folds))}"
+        if row.sum == "k_fold":
+            plain, value = k_fold(row, row.K)
+            over = f"{decimal(Fraction(plain_sign, row.K))}, {decimal(Fraction(plain_exact, row.K))}"
             widths = ", ".join(str(width(bits)) for bits in thresholds(row.key, X, Y))
-            rows.append([folds, minus(str(value)), correct_digits(value), minus(str(plain)), correct_digits(plain)])
+            rows.append([row.K, minus(str(value)), correct_digits(value), minus(str(plain)), correct_digits(plain)])
             rows[-1] += [widths, over]
     header = ["K", "K-fold at 53 bits", "right", "the plain order at K·53 bits", "right", "K-fold: sign, exact from"]
     return table(header + ["the plain order's over K"], rows)
 
 
+ORDERS = EVALUATIONS["summation_orders"]  # the rounded terms summed in each order
+HORNER = EVALUATIONS["horner"]  # Horner's scheme, another order of the same polynomial
+
+
+def about(value):
+    """A value as d.dd·10ⁿ, or 0."""
+    return scientific(value) if value else "0"
+
+
+def closest(values, exact):
+    """The value closest to exact (the first of those)."""
+    return min(values, key=lambda value: abs(value - exact))
+
+
+@block("horner")
+def horner_block():
+    """Each step of Horner's scheme at 53 bits at the program's point and its exact value, about, and
+    its error in steps of the spacing at the largest terms."""
+    computed = run(HORNER.key, X, Y, BINARY64_BITS)
+    exact = execute(HORNER.program, X, Y, int)
+    rows = [
+        [name, about(value.value), about(right), in_steps(value.value - right)]
+        for name, value, right in zip(computed.names, computed.values, exact.values)
+    ]
+    return table(["step", "at 53 bits", "exact", "error, in steps"], rows)
+
+
+@block("orders")
+def orders_block():
+    """The program's two orders, Horner's scheme and the 120 orders of summation at 53 bits at the
+    program's point: what they give, how right, and from which widths they have f's sign and give f."""
+    rows = []
+    for row, label in [(PLAIN, "term by term (Double)"), (EVALUATIONS["powers_reused"], "powers reused (Extended2)")]:
+        value = result(row.key, X, Y, BINARY64_BITS)
+        rows.append([label, about(value), correct_digits(value), *map(width, thresholds(row.key, X, Y))])
+    value = result(HORNER.key, X, Y, BINARY64_BITS)
+    rows.append([HORNER.words, about(value), correct_digits(value), *map(width, thresholds(HORNER.key, X, Y))])
+    values = results(ORDERS.key, X, Y, BINARY64_BITS)
+    signed = sum(sign(value) == sign(F) for value in values)
+    rows.append(
+        [
+            ORDERS.words,
+            f"{len(set(values))} different values, {about(min(values))} to {about(max(values))}",
+            f"{signed} of {len(values)} with f's sign; the closest: {correct_digits(closest(values, F))}",
+            *map(width, thresholds(ORDERS.key, X, Y)),
+        ]
+    )
+    return table(["evaluation", "at 53 bits", "right", "sign right from", "exact from"], rows)
+
+
+@block("orders-answers")
+def orders_answers_block():
+    """The answer on the orders of summation: at each point of the chain at 53 bits, how many
+    different values the 120 orders give, how many have f's sign, are 0 and are f, and from which
+    widths all of them have f's sign and give f, beside the plain order's."""
+    rows = []
+    for n, (x, y) in enumerate(chain(GOLDEN_POINTS), start=1):
+        values, f = results(ORDERS.key, x, y, BINARY64_BITS), exact_f(x, y)
+        counts = [len(set(values)), sum(sign(value) == sign(f) for value in values), values.count(0), values.count(f)]
+        widths = [", ".join(str(width(bits)) for bits in thresholds(key, x, y)) for key in (ORDERS.key, PLAIN.key)]
+        assert widths[0] == widths[1], "an order of summation needs other widths than term by term: say so"
+        rows.append([n, *counts, *widths])
+    header = ["n", "different values", "with f's sign", "0", "f", "all: sign, exact from"]
+    return table(header + ["term by term: sign, exact from"], rows)
+
+
+@block("horner-answers")
+def horner_answers_block():
+    """The answer on Horner's scheme: at each point of the chain at 53 bits, what it and compensated
+    Horner give, in the program's text, and from which widths each has f's sign and gives f."""
+    rows = []
+    for n, (x, y) in enumerate(chain(GOLDEN_POINTS), start=1):
+        rows.append([n])
+        for key in (HORNER.key, "comp_horner"):
+            value = result(key, x, y, BINARY64_BITS)
+            rows[-1] += [f"{minus(program_text(value))} ({correct_digits(value, exact_f(x, y))})"]
+            rows[-1] += [", ".join(str(width(bits)) for bits in thresholds(key, x, y))]
+    header = ["n", "Horner at 53 bits", "sign, exact from", "compensated Horner at 53 bits", "sign, exact from"]
+    return table(header, rows)
+
+
 if __name__ == "__main__":
-    emit("algebra", algebra_block())
-    emit("fsum", fsum_block())
-    emit("widths", widths_block())
-    emit("intervals", intervals_block())
-    emit("remedies", remedies_block())
-    emit("remedies-why", why_block())
-    emit("summation-answers", summation_block())
-    emit("k-fold-answers", k_fold_block())
+    emit_blocks()

@@ -2,7 +2,7 @@
 and by the page's test. Not a program of its own.
 
 An arithmetic is a number type whose + - * round as that arithmetic rounds, and a conversion that
-turns an integer into such a number; the orders of docs/polynomial.py run over any of them. The
+turns an integer into such a number; the programs of docs/polynomial.py run in any of them. The
 point and the coefficients are integers, and an integer rounded to a significand of p >= 2 bits is
 an integer again (a multiple of a power of two), so every arithmetic here is integer arithmetic,
 exact at any width, with an exponent as wide as it needs.
@@ -12,21 +12,23 @@ exact at any width, with an exponent as wide as it needs.
                         x87 unit's 64-bit registers and 53-bit variables)
   fused(bits)           each sum fused with the last product of a term, as a compiler contracts them
   outward(bits)         intervals, each end rounded outward
-  traced(bits)          nearest, each number with its exact value and the operands of its product
+  traced(bits)          nearest, each number with its exact value
   mpmath_numbers(c, b)  mpmath's numbers in its context c (mp: nearest, iv: outward) at b bits
+  EXACT                 Python's integers: nothing rounded
   Chain()               counts the roundings a term collects
-  running_bound(bits)   nearest, each number with a bound on its error from computed values alone
-  random_rounding(bits, draws)  each operation rounded up or down as a bit of `draws` says
-  products_rounded(bits, rule)  the terms formed to nearest, then summed by `rule` (neumaier_sum,
-                        exact_sum)
-  error_free_products(bits)     each product chain carried with its error into a compensated sum
-  expansion(bits, k)    every product split exactly into parts, summed by k-fold summation
+  running(bits)         nearest, each number with a bound on its error from computed values alone
+  randomly(bits, draws) each operation rounded up or down as a bit of `draws` says
+  terms_kept(bits)      the terms formed to nearest, their sums kept as the list of signed terms,
+                        which a summation sums (summed(): neumaier, exact or k_fold)
+  split_exactly(bits)   every product split exactly into parts, the sums kept as the list of parts
+  compensated(bits)     each number carried with the rounded sum of its errors, worth rnd(v + e)
 """
 from fractions import Fraction
 
 BINARY64_BITS = 53  # significand width of binary64, the hidden bit included
 BINARY32_MAX = (2 - Fraction(2) ** -23) * Fraction(2) ** 127  # the largest finite binary32
 U = Fraction(1, 2**BINARY64_BITS)  # the unit roundoff of binary64, round to nearest
+EXACT = int  # the exact arithmetic's conversion: Python's integers, whose + − × round nothing
 
 
 def rounded(value, bits):
@@ -167,14 +169,14 @@ def outward(bits):
 
 
 class Traced:
-    """A number of p-bit arithmetic to nearest with its history: its rounded and exact values, and for
-    a product its two operands."""
+    """A number of p-bit arithmetic to nearest with its exact value: what the same operations give
+    without any rounding, from the exact inputs."""
 
-    def __init__(self, value, exact, bits, left=None, right=None):
-        self.value, self.exact, self.bits, self.left, self.right = value, exact, bits, left, right
+    def __init__(self, value, exact, bits):
+        self.value, self.exact, self.bits = value, exact, bits
 
     def __mul__(self, other):
-        return Traced(rounded(self.value * other.value, self.bits), self.exact * other.exact, self.bits, self, other)
+        return Traced(rounded(self.value * other.value, self.bits), self.exact * other.exact, self.bits)
 
     def __add__(self, other):
         return Traced(rounded(self.value + other.value, self.bits), self.exact + other.exact, self.bits)
@@ -184,7 +186,7 @@ class Traced:
 
 
 def traced(bits):
-    """The arithmetic of p bits to nearest that keeps each number's history: its conversion."""
+    """The arithmetic of p bits to nearest that keeps each number's exact value: its conversion."""
     return lambda value: Traced(rounded(value, bits), value, bits)
 
 
@@ -247,7 +249,7 @@ class Bounded:
         return self._of(self.value - other.value, self.bound + other.bound)
 
 
-def running_bound(bits):
+def running(bits):
     """The arithmetic of p bits to nearest that carries a running error bound: its conversion."""
 
     def number(value):
@@ -285,139 +287,129 @@ class RandomlyRounded(Rounded):
         return RandomlyRounded(directed(value, self.bits, next(self.draws) == 1), self.bits, self.draws)
 
 
-def random_rounding(bits, draws):
+def randomly(bits, draws):
     """The arithmetic of p bits rounded at random by the bits `draws` yields: its conversion (an
     operand is converted to nearest and draws nothing)."""
     return lambda value: RandomlyRounded(rounded(value, bits), bits, draws)
 
 
-# The remedies' arithmetics form the terms first, each in its own way, and sum them at the end by a
-# rule of their own: a sum is the list of the signed terms taken so far, its value their sum by the
-# rule. A term's rule is set by its arithmetic.
+# The remedies' arithmetics. Two defer their sums: a number is a list of parts, `bits`-bit numbers
+# whose exact sum it stands for, and a sum or difference joins the lists; the row that runs in one
+# names how its last list is summed (summed()). The compensated arithmetic carries each number's
+# error beside it.
 
 
-class Summed:
-    """The running sum of such an arithmetic: the signed terms (sign, term) taken so far, in order."""
+class Parts:
+    """A number of an arithmetic that defers its sums: its parts, in order. A product takes one
+    factor of one part (an operand) and rounds the product to nearest, as the program forms a term,
+    or, where split, splits each part's product exactly into its rounded value and its error
+    (TwoProduct), dropping parts that are 0."""
 
-    def __init__(self, rule, terms):
-        self.rule, self.terms = rule, terms
+    def __init__(self, parts, bits, split):
+        self.parts, self.bits, self.split = parts, bits, split
+
+    def __mul__(self, factor):
+        [v] = factor.parts  # a product is multiplied by an operand, one part
+        if not self.split:
+            [a] = self.parts  # a term formed to nearest is one part
+            return Parts([rounded(a * v, self.bits)], self.bits, False)
+        pairs = [two_product(a, v, self.bits) for a in self.parts]
+        parts = [h for h, _ in pairs if h != 0] + [error for _, error in pairs if error != 0]
+        return Parts(parts, self.bits, True)
 
     def __add__(self, other):
-        return Summed(self.rule, self.terms + [(1, other)])
+        return Parts(self.parts + other.parts, self.bits, self.split)
 
     def __sub__(self, other):
-        return Summed(self.rule, self.terms + [(-1, other)])
+        return Parts(self.parts + [-part for part in other.parts], self.bits, self.split)
+
+
+def terms_kept(bits):
+    """The arithmetic whose terms are rounded to nearest as the program rounds them and whose sums
+    keep the list of the signed terms: its conversion."""
+    return lambda value: Parts([rounded(value, bits)], bits, False)
+
+
+def split_exactly(bits):
+    """The arithmetic whose products are split exactly into parts and whose sums keep the list of the
+    signed parts, in term order: its conversion."""
+    return lambda value: Parts([rounded(value, bits)], bits, True)
+
+
+def neumaier_sum(values, bits):
+    """Neumaier's compensated sum of the values at `bits` bits: the running sum s and, in c, the sum
+    of each addition's error; the result s + c, rounded."""
+    s = c = 0
+    for a in values:
+        t = rounded(s + a, bits)
+        if abs(s) >= abs(a):
+            e = rounded(rounded(s - t, bits) + a, bits)
+        else:
+            e = rounded(rounded(a - t, bits) + s, bits)
+        c = rounded(c + e, bits)
+        s = t
+    return rounded(s + c, bits)
+
+
+def exact_sum(values, bits):
+    """The values summed exactly and rounded once to `bits` bits."""
+    return rounded(sum(values), bits)
+
+
+def k_fold_sum(values, bits, folds):
+    """K-fold summation of the values at `bits` bits (K = folds): K − 1 passes of error-free sums that
+    carry each sum forward and leave its error behind, then a plain sum."""
+    v = list(values)
+    for _ in range(folds - 1):
+        for i in range(1, len(v)):
+            v[i], v[i - 1] = two_sum(v[i], v[i - 1], bits)
+    s = 0
+    for part in v:
+        s = rounded(s + part, bits)
+    return s
+
+
+def summed(values, how, bits, folds=None):
+    """The values summed at `bits` bits as `how` names the summation: neumaier, exact (rounded once)
+    or k_fold (K = folds)."""
+    if how == "k_fold":
+        return k_fold_sum(values, bits, folds)
+    return {"neumaier": neumaier_sum, "exact": exact_sum}[how](values, bits)
+
+
+class Compensated:
+    """A number of the compensated arithmetic at `bits` bits: v, what plain arithmetic to nearest
+    computes, and e, the rounded sum of the exact errors of the operations on the way to it (TwoProduct
+    and TwoSum give each) and of the errors its operands carried; what it stands for is rnd(v + e).
+    Where an operand carries no error (an input), this is a compensated product chain, and the sums
+    a compensated sum."""
+
+    def __init__(self, v, e, bits):
+        self.v, self.e, self.bits = v, e, bits
+
+    def _rounded(self, value):
+        return rounded(value, self.bits)
+
+    def __mul__(self, other):
+        h, error = two_product(self.v, other.v, self.bits)
+        carried = self._rounded(self._rounded(self.e * other.v) + self._rounded(self.v * other.e))
+        return Compensated(h, self._rounded(carried + error), self.bits)
+
+    def _sum(self, other, sign):
+        s, error = two_sum(self.v, sign * other.v, self.bits)
+        return Compensated(s, self._rounded(self.e + self._rounded(error + sign * other.e)), self.bits)
+
+    def __add__(self, other):
+        return self._sum(other, 1)
+
+    def __sub__(self, other):
+        return self._sum(other, -1)
 
     @property
     def value(self):
-        return self.rule(self.terms)
+        return self._rounded(self.v + self.e)
 
 
-class Term:
-    """A term of such an arithmetic (rule: how its sums are summed): a sum with it starts the list."""
-
-    def __add__(self, other):
-        return Summed(self.rule, [(1, self), (1, other)])
-
-    def __sub__(self, other):
-        return Summed(self.rule, [(1, self), (-1, other)])
-
-
-class RoundedTerm(Term):
-    """A term formed to nearest at `bits` bits, product by product, as the program forms it."""
-
-    def __init__(self, value, bits, rule):
-        self.value, self.bits, self.rule = value, bits, rule
-
-    def __mul__(self, other):
-        return RoundedTerm(rounded(self.value * other.value, self.bits), self.bits, self.rule)
-
-
-def products_rounded(bits, rule):
-    """The arithmetic whose terms are rounded to nearest as the program rounds them and whose sums
-    are deferred to `rule` (a function of the signed terms): its conversion."""
-    return lambda value: RoundedTerm(rounded(value, bits), bits, rule)
-
-
-def neumaier_sum(bits):
-    """Neumaier's compensated sum at `bits` bits of the signed terms: the running sum s and, in c,
-    the sum of each addition's error; the result s + c, rounded."""
-
-    def rule(terms):
-        s = c = 0
-        for sign, term in terms:
-            a = sign * term.value
-            t = rounded(s + a, bits)
-            if abs(s) >= abs(a):
-                e = rounded(rounded(s - t, bits) + a, bits)
-            else:
-                e = rounded(rounded(a - t, bits) + s, bits)
-            c = rounded(c + e, bits)
-            s = t
-        return rounded(s + c, bits)
-
-    return rule
-
-
-def exact_sum(bits):
-    """The signed terms summed exactly and rounded once to `bits` bits."""
-    return lambda terms: rounded(sum(sign * term.value for sign, term in terms), bits)
-
-
-class ErrorFreeTerm(Term):
-    """A product chain at `bits` bits carried with its error: value, the chain's rounded product, and
-    error, the rounded sum of each product's exact error and the error before it carried along."""
-
-    def __init__(self, value, error, bits):
-        self.value, self.error, self.bits = value, error, bits
-
-    def __mul__(self, factor):
-        assert factor.error == 0, "a chain is multiplied by an operand, which carries no error"
-        h, error = two_product(self.value, factor.value, self.bits)
-        carried = rounded(rounded(self.error * factor.value, self.bits) + error, self.bits)
-        return ErrorFreeTerm(h, carried, self.bits)
-
-    def rule(self, terms):
-        """The compensated sum of the signed chains: S by error-free sums, E the rounded sum of each
-        sum's error and each chain's own; the result S + E, rounded."""
-        s = e = 0
-        for sign, term in terms:
-            s, error = two_sum(s, sign * term.value, self.bits)
-            e = rounded(e + rounded(error + sign * term.error, self.bits), self.bits)
-        return rounded(s + e, self.bits)
-
-
-def error_free_products(bits):
-    """The arithmetic of compensated products summed by a compensated sum: its conversion."""
-    return lambda value: ErrorFreeTerm(rounded(value, bits), 0, bits)
-
-
-class Expansion(Term):
-    """A product chain at `bits` bits split exactly: parts whose sum is the exact product of the chain's
-    operands, each a `bits`-bit number; summed by K-fold summation (folds = K)."""
-
-    def __init__(self, parts, bits, folds):
-        self.parts, self.bits, self.folds = parts, bits, folds
-
-    def __mul__(self, factor):
-        [v] = factor.parts  # a chain is multiplied by an operand, one part
-        split = [two_product(a, v, self.bits) for a in self.parts]
-        parts = [h for h, _ in split if h != 0] + [error for _, error in split if error != 0]
-        return Expansion(parts, self.bits, self.folds)
-
-    def rule(self, terms):
-        """K-fold summation of the signed chains' parts, concatenated in term order: K − 1 passes of
-        error-free sums that carry each sum forward and leave its error behind, then a plain sum."""
-        v = [sign * part for sign, term in terms for part in term.parts]
-        for _ in range(self.folds - 1):
-            for i in range(1, len(v)):
-                v[i], v[i - 1] = two_sum(v[i], v[i - 1], self.bits)
-        s = 0
-        for part in v:
-            s = rounded(s + part, self.bits)
-        return s
-
-
-def expansion(bits, folds):
-    """The arithmetic of exact expansions summed K-fold (K = folds): its conversion."""
-    return lambda value: Expansion([rounded(value, bits)], bits, folds)
+def compensated(bits):
+    """The compensated arithmetic at `bits` bits: its conversion (an operand carries no error)."""
+    return lambda value: Compensated(rounded(value, bits), 0, bits)

@@ -13,8 +13,8 @@ from fractions import Fraction
 
 from blocks import emit, table
 from evaluations import LINES, operand_words, program_lines, what_line_computes
-from polynomial import STEP, STEP_EXPONENT, TERM_NAMES, TOP_EXPONENT, X, Y, chain_lengths, exact_f
-from polynomial import reusing_powers, signed_terms, term_by_term
+from polynomial import POWERS_REUSED, STEP, STEP_EXPONENT, T2_SUBTRACTED, TERM_BY_TERM, TERM_NAMES, TOP_EXPONENT, X, Y
+from polynomial import chain_lengths, exact_f, exact_g, signed_terms
 from roundings import BINARY32_MAX, BINARY64_BITS, U
 from text import PLAIN_DIGITS, SUPERSCRIPT_DIGITS, gamma_name, in_steps, minus, power, program_output, program_text
 from text import hexadecimal, scientific, significant_digits
@@ -120,8 +120,8 @@ def spacing_block():
 def condition_block(results):
     """The condition number, the forward error bound, and the observed error of the results beside
     them."""
-    term_by_term_chains = chain_lengths(term_by_term)
-    reuse_chains = chain_lengths(reusing_powers)
+    term_by_term_chains = chain_lengths(TERM_BY_TERM)
+    reuse_chains = chain_lengths(POWERS_REUSED)
     chains = table(
         ["term", "roundings, term by term", "roundings, powers reused"],
         [
@@ -190,7 +190,7 @@ def accounting_block(run, exact_terms):
 
 def single_block(result):
     """g, the Single line's result, and how far apart they are."""
-    g = exact_f(X, Y, t2_sign=-1)
+    g = exact_g(X, Y)
     rows = [
         ["exact g", minus(str(g))],
         ["exact g, about", scientific(g, 6)],
@@ -287,7 +287,7 @@ def main():
     emit("steps-reuse", accounting_block(reuse, TERMS))
     emit("reuse-facts", reuse_facts_block(double, reuse))
     emit("single", single_block(single.result))
-    emit("steps-single", accounting_block(single, signed_terms(X, Y, t2_sign=-1)))
+    emit("steps-single", accounting_block(single, signed_terms(X, Y, T2_SUBTRACTED)))
     emit("printed", printed_block(lines))
     for name, run in [("single", single), ("double", double), ("reuse", reuse)]:
         emit(f"appendix-{name}", appendix_block(run))
