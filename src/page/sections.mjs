@@ -123,22 +123,26 @@ function routinePart(part, i, point, exponent) {
 // each beside the page's own 53-bit arithmetic.
 function routinesSection({ point }) {
   const { exponent, parts } = point.routines;
-  const remedies = parts.filter(part => part.row.kind === 'remedy');
-  const routines = parts
-    .filter(part => part.row.kind !== 'remedy')
-    .map((part, i) => routinePart(part, i, point, exponent));
+  const printing = part => part.row.routine.labels.length > 0; // a routine of the program's lines
+  const remedies = parts.filter(part => !printing(part));
+  const routines = parts.filter(printing).map((part, i) => routinePart(part, i, point, exponent));
   const same = part => {
     if (part.differs === undefined) return 'overflow';
     return part.differs < 0 ? 'the same, bit for bit' : h('strong', { class: 'error' }, 'differs: one is wrong');
   };
   const code = part => h('code', { class: 'hex remedy' }, hexfloat(part.values[0]));
   const shown = remedies.filter(part => !part.unheld.length).map(part => [part.row.short, code(part), same(part)]);
-  const title = 'The remedies in the program’s C++, in binary64, beside the page’s 53-bit arithmetic';
-  const table = scrolling('remedy-routines-title', title, ['remedy', 'the module’s result', 'the page’s'], shown);
+  const title = 'The program’s other evaluations, in its C++ in binary64, beside the page’s 53-bit arithmetic';
+  const table = scrolling('remedy-routines-title', title, ['evaluation', 'the module’s result', 'the page’s'], shown);
   const spacing = ['the spacing of binary64 numbers at the largest term, ', spacingText(exponent), '.'];
   const counted = exponent === null ? 'every term is 0.' : spacing;
   const unit = para('Each operation’s rounding error is counted in steps: ', counted);
-  return [unit, routines, h('h3', {}, 'The remedies'), shown.length ? table : para(unheldText(remedies[0], point))];
+  return [
+    unit,
+    routines,
+    h('h3', {}, 'Its other evaluations'),
+    shown.length ? table : para(unheldText(remedies[0], point)),
+  ];
 }
 
 // The error against width: the chart, or why there is none.
@@ -186,7 +190,8 @@ function widthSection(model, act) {
     const shares = sharesTable(`${id}-shares`, `${name}: what made each term’s error`, at[row.key].shares, exponent);
     return [accountTable(id, `${name}, step by step`, at[row.key].account, exponent), i ? null : para(SHARES), shares];
   });
-  const binary64 = p === BINARY64 && point.routines.parts.every(part => part.row.kind === 'remedy' || part.account);
+  const binary64 =
+    p === BINARY64 && point.routines.parts.every(part => !part.row.routine.labels.length || part.account);
   const heading = h('h2', { id: 'width-heading', tabindex: -1 }, `At ${widthName(p)}`);
   const steps = binary64 ? there : accounts;
   return [heading, cardsOf(cards), held, para(exactWidthText(point)), widthsTable(model, act), steps];
