@@ -253,5 +253,6 @@ export function results(point, { at, p }) {
   out.running_bound = { bound: text(at.running_bound.bound), proves_sign: at.running_bound.proves };
   const { n, seed, runs, digits, correctDigits, falseClaims } = at.random_rounding;
   const random = { n, seed: text(seed), runs: runs.map(text), digits, correct_digits: correctDigits };
+  random.claim_holds = !at.random_rounding.falseClaim;
   return { ...out, random_rounding: { ...random, false_claims: falseClaims } };
 }

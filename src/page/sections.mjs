@@ -8,7 +8,7 @@ import { SEEDS, digitsOf } from './detectors.mjs';
 import { rows } from './evaluations.mjs';
 import { BINARY64, PRESETS } from './model.mjs';
 import { chartFigure } from './chart.mjs';
-import { grouped, hexfloat, power, scientific } from './text.mjs';
+import { digitCount, grouped, hexfloat, power, scientific } from './text.mjs';
 import { SHARES, TONES, accountTable, card, fromWidth, h, integer, nonFiniteCard, quantities } from './views.mjs';
 import { relativeText, scrolling, sharesTable, spacingText, stepName, summary, verdictCard } from './views.mjs';
 
@@ -205,24 +205,43 @@ export function boundWords({ value, proves, holds }, f) {
   return [said, [within, proves ? '' : `; the sign is in fact ${luck}`]];
 }
 
-// What random rounding concludes at p, and beside it whether that is so.
-export function randomWords({ digits, correctDigits, n, falseClaims, identicalClaims }, p) {
-  const said = digits < 1 ? 'it claims no significant digit' : `it claims ${digits.toFixed(1)} significant digits`;
-  const truth =
-    correctDigits < 1 ? 'the mean has no digit right' : `the mean has ${correctDigits.toFixed(1)} digits right`;
+// What random rounding concludes at p, and beside it whether that is so: a claim is false where it
+// claims at least one digit more than the mean has right (C ≥ D + 1).
+export function randomWords({ digits, correctDigits, falseClaim, n, falseClaims, identicalClaims }, p) {
+  const right = correctDigits < 0.05 ? 'none is right' : `${digitCount(correctDigits)} are right`;
+  let said = digits < 1 ? 'it claims no significant digit' : `it claims ${digitCount(digits)} digits, and ${right}`;
+  if (falseClaim) said = `it claims ${digitCount(digits)} digits; ${right}`;
+  let truth =
+    correctDigits < 1 ? 'the mean has no digit right' : `the mean has ${digitCount(correctDigits)} digits right`;
+  if (digits >= 1) truth = falseClaim ? 'a false claim, C ≥ D + 1' : 'the claim holds, C < D + 1';
   const why = falseClaims
     ? `, ${identicalClaims} of them as their runs came out identical (σ = 0 claims every digit)`
     : '';
-  const seeds = `; at ${p} bits with ${n} runs, ${falseClaims} of seeds 1 to ${SEEDS} claim a digit not there${why}`;
-  return [said, [digits >= 1 && correctDigits < 1 ? 'falsely: ' : '', truth, seeds]];
+  const claims = `${falseClaims} of seeds 1 to ${SEEDS} claim a digit more than are right${why}`;
+  return [said, [truth, `; at ${p} bits with ${n} runs, `, claims]];
+}
+
+// The detectors' tones and words by kind: green where the interval decides the sign, the running
+// bound proves it or random rounding's claim holds.
+const DETECTORS = {
+  interval: at => [at.decides ? 'good' : 'lost', intervalWords(at)],
+  running: (at, f) => [at.proves ? 'good' : 'lost', boundWords(at, f)],
+  random: (at, f, p) => [at.falseClaim ? 'bad' : 'good', randomWords(at, p)],
+};
+
+// What each detector concludes at p (a widthModel) and whether that is so: { row, tone, said, truth }.
+export function detectorVerdicts({ at, p }, f) {
+  return rows(...Object.keys(DETECTORS)).map(row => {
+    const [tone, [said, truth]] = DETECTORS[row.kind](at[row.key], f, p);
+    return { row, tone, said, truth };
+  });
 }
 
 // The detectors at p: the interval, the running bound and random rounding, each with what it
-// concludes and whether that is so.
+// concludes and whether that is so, and the numbers it concludes from.
 function detectSection({ point, width }) {
   const { at, p } = width;
-  const [interval, bounded, random] = rows('interval', 'running', 'random');
-  const { value, bound, proves } = at.running_bound;
+  const { value, bound } = at.running_bound;
   const r = at.random_rounding;
   const ends = [['lower end', integer(at.interval.low)]];
   ends.push(['upper end', integer(at.interval.high)]);
@@ -230,13 +249,11 @@ function detectSection({ point, width }) {
   checked.push(['bound on its error', integer(bound)]);
   checked.push(['its error in fact', integer(abs(value - point.f))]);
   const runs = r.runs.map((run, i) => [`run ${i + 1}`, integer(run)]);
-  runs.push(['significant digits claimed, C', r.digits.toFixed(1)]);
-  runs.push(['digits right, D', `${r.correctDigits.toFixed(1)} of ${digitsOf(p).toFixed(1)}`]);
-  const words = [intervalWords(at.interval), boundWords(at.running_bound, point.f), randomWords(r, p)];
-  const tones = [at.interval.decides ? 'good' : 'lost', proves ? 'good' : 'lost', r.falseClaim ? 'bad' : 'good'];
-  const facts = [ends, checked, runs];
-  const shown = [interval, bounded, random].map((row, i) =>
-    card(tones[i], titled(row.words), words[i], row.about, facts[i]),
+  runs.push(['significant digits claimed, C', digitCount(r.digits)]);
+  runs.push(['digits right, D', `${digitCount(r.correctDigits)} of ${digitCount(digitsOf(p))}`]);
+  const facts = { interval: ends, running: checked, random: runs };
+  const shown = detectorVerdicts(width, point.f).map(({ row, tone, said, truth }) =>
+    card(tone, titled(row.words), [said, truth], row.about, facts[row.kind]),
   );
   return cardsOf(shown);
 }
