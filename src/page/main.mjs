@@ -3,7 +3,7 @@
 // models and writes #results, and go(state, how), which alone touches the address, the scrolling
 // and the focus.
 import { instantiate, runProgram } from './wasi.mjs';
-import { NARROWEST, WIDEST, decidesSign } from './arithmetic.mjs';
+import { NARROWEST, WIDEST } from './arithmetic.mjs';
 import { rows } from './evaluations.mjs';
 import { LECTURE, lectureStep } from './lecture.mjs';
 import { BINARY64, PRESETS, PROGRAM_POINT, Point, pointModel, results, routinesModel } from './model.mjs';
@@ -287,10 +287,7 @@ async function main() {
   const printed = run.stdout.split('\n').filter(line => line !== '');
   const lines = runModel(home.routines);
   page.run = { lines, printed, f: home.f };
-  const proven = decidesSign(home.value(rows('interval')[0], BINARY64));
-  document
-    .getElementById('run-verdicts')
-    .replaceChildren(...runVerdicts(lines, printed, home.routines.exponent, proven));
+  document.getElementById('run-verdicts').replaceChildren(...runVerdicts(lines, printed, home.routines.exponent));
   follow(page);
   page.go(fromAddress(SHOWN), { focus: location.hash.length > 1 ? decodeURIComponent(location.hash.slice(1)) : null });
 }

@@ -153,7 +153,8 @@ function remedyFacts(point, row, p) {
 
 // What p bits give at the point (a pointModel): each row's result and verdict, the accounts of the
 // orders, what the detectors conclude (with N runs of random rounding from the seed), the operands p
-// cannot hold, and the results of the value rows at the preset widths, the least exact width and p.
+// cannot hold, and the results of the value rows at the preset widths, the least exact width and p;
+// for each row also whether its own rigorous bound proves its sign (proves: the K-fold sums').
 export function widthModel(point, p, { n, seed }) {
   const { f } = point;
   const at = {};
@@ -162,6 +163,7 @@ export function widthModel(point, p, { n, seed }) {
     at[row.key] = {
       value,
       verdict: value === null ? null : verdict(value, f),
+      proves: Boolean(value !== null && row.surelySigned?.(p, point.convertedTerms(p), f)),
       ...(value !== null && remedyFacts(point, row, p)),
     };
     const run = row.kind === 'order' && point.run(row, p);

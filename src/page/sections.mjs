@@ -32,11 +32,10 @@ export function lineWords(label, row) {
   return `${row.routine.format} operands, ${row.words}${row.t2 ? ': it evaluates another polynomial, g' : ''}`;
 }
 
-// The verdict cards of the program's lines at its own point (runModel), under the lines it printed;
-// proven: whether the interval at 53 bits decides the sign there.
-export function runVerdicts(lines, printed, exponent, proven) {
+// The verdict cards of the program's lines at its own point (runModel), under the lines it printed.
+export function runVerdicts(lines, printed, exponent) {
   const cards = lines.map(({ label, row, verdict, againstF = null }, i) => {
-    const how = { of: row.t2 ? 'g' : 'f', exponent, proven, againstF };
+    const how = { of: row.t2 ? 'g' : 'f', exponent, againstF };
     return verdictCard(printed[i] ?? '(no line)', lineWords(label, row), verdict, how);
   });
   return [para(TONES), cardsOf(cards)];
@@ -170,8 +169,8 @@ function exactWidthText({ exactFrom, belowExact }) {
 function widthSection(model, act) {
   const { point, width } = model;
   const { p, exponent, at } = width;
-  const how = { exponent, proven: at.interval.decides };
-  const cards = rows('order', 'value').map(row => verdictCard(titled(row.words), row.about, at[row.key].verdict, how));
+  const judged = row => verdictCard(titled(row.words), row.about, at[row.key].verdict, { exponent });
+  const cards = rows('order', 'value').map(judged);
   const operands = width.operands.map(({ name, value }, i) => [i ? '; ' : '', `${name} enters as `, integer(value)]);
   const held = operands.length ? para(`${p} bits cannot hold every operand: `, operands, '.') : null;
   const routines = h('a', { href: '#routines' }, 'the program’s routines above');
@@ -200,9 +199,9 @@ export function boundWords({ value, proves, holds }, f) {
   let said = 'not even the sign can be trusted';
   if (proves)
     said = value === 0n ? 'it proves f = 0' : `it proves the sign: f is ${value > 0n ? 'positive' : 'negative'}`;
-  const luck = value !== 0n && f !== 0n && value < 0n === f < 0n ? 'right, by luck' : 'not right';
+  const right = value !== 0n && f !== 0n && value < 0n === f < 0n ? 'right' : 'not right';
   const within = holds ? 'f is within the bound, as it must be' : 'f is outside the bound: a fault';
-  return [said, [within, proves ? '' : `; the sign is in fact ${luck}`]];
+  return [said, [within, proves ? '' : `; its sign is in fact ${right}`]];
 }
 
 // What random rounding concludes at p, and beside it whether that is so: a claim is false where it
@@ -283,13 +282,12 @@ function remedyWhy(row, { point, width }) {
 // What fixes the evaluation: each remedy's result at p, its least widths, and why.
 function fixSection(model) {
   const { point, width } = model;
-  const how = { exponent: width.exponent, proven: width.at.interval.decides };
   return cardsOf(
     rows('remedy').map(row => {
-      const [mark, why] = [point.marks[row.key], para(remedyWhy(row, model))];
+      const [mark, why, { verdict, proves }] = [point.marks[row.key], para(remedyWhy(row, model)), width.at[row.key]];
       if (!mark) return card('neutral', titled(row.words), ['does not apply here'], null, [], why);
       const marks = para(`The sign right ${fromWidth(mark.sign)}; f itself ${fromWidth(mark.exact)}.`);
-      return verdictCard(titled(row.words), null, width.at[row.key].verdict, { ...how, more: [marks, why] });
+      return verdictCard(titled(row.words), null, verdict, { exponent: width.exponent, proves, more: [marks, why] });
     }),
   );
 }

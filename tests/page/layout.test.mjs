@@ -13,6 +13,8 @@ import { createRequire } from 'node:module';
 import { test } from 'node:test';
 
 import { browser, open as openFile } from './browser.mjs';
+import { rows } from '../../src/page/evaluations.mjs';
+import { pointModel, widthModel } from '../../src/page/model.mjs';
 
 const PAGE = `file://${process.argv[2]}`;
 const axe = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
@@ -328,3 +330,43 @@ test(
     }
   },
 );
+
+// Each verdict card's title and its sign's words, and the random rounding card's tone and summary.
+const cardSigns = () =>
+  [...document.querySelectorAll('main .card')].map(card => ({
+    title: card.querySelector('h3').textContent,
+    tone: card.className,
+    summary: [...card.querySelectorAll('.summary')].map(line => line.textContent).join(' '),
+    sign: [...card.querySelectorAll('dl div')]
+      .filter(pair => pair.querySelector('dt').textContent.startsWith('sign against'))
+      .map(pair => pair.querySelector('dd').textContent),
+  }));
+
+test('a sign is judged from its own evidence, and random rounding’s claim as it is', { timeout: 120000 }, async () => {
+  const titled = words => words[0].toUpperCase() + words.slice(1);
+  for (const query of ['', '?p=64', '?p=145&n=3&seed=80', '?x=2177&y=528&p=30&n=5&seed=3', '?x=100&y=3&p=12']) {
+    const page = await open(query, 1280, 800);
+    const shown = await results(page);
+    const cards = await page.evaluate(cardSigns);
+    for (const { title, sign } of cards)
+      for (const words of sign) assert.doesNotMatch(words, /luck|interval/, `${query}: ${title} says “${words}”`);
+    const point = pointModel(BigInt(shown.x), BigInt(shown.y));
+    const { at } = widthModel(point, shown.p, { n: shown.random_rounding.n, seed: BigInt(shown.random_rounding.seed) });
+    for (const row of rows('remedy').filter(each => point.marks[each.key])) {
+      const { value, proves } = at[row.key];
+      const [card] = cards.filter(each => each.title === titled(row.words));
+      let want = { wrong: /^wrong$/, lost: /^lost/ }[at[row.key].verdict.sign] ?? /^right$/;
+      if (proves) want = /^proven/;
+      if (value === point.f) want = /^exact/;
+      assert.match(card.sign[0], want, `${query}: ${row.key}`);
+      assert.equal(String(value), shown[row.key].result, `${query}: ${row.key}'s result`);
+    }
+    const { digits, correct_digits: right, claim_holds: holds } = shown.random_rounding;
+    assert.equal(holds, digits < right + 1, `${query}: the claim holds where C < D + 1`);
+    const [random] = cards.filter(each => each.title === titled(rows('random')[0].words));
+    assert.equal(random.tone.includes('good'), holds, `${query}: ${random.tone}`);
+    if (!holds)
+      assert.match(random.summary, new RegExp(`claims ${digits.toFixed(1)} digits; ${right.toFixed(1)} are right`));
+    await page.close();
+  }
+});
