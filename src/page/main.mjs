@@ -140,6 +140,7 @@ class Page {
     fill('input-error', problems.length ? problems.map(problem => h('span', {}, problem.text, ' ')) : null);
     document.body.classList.toggle('lecturing', !problems.length && state.lecture !== null);
     const least = document.getElementById('least-exact');
+    const act = this.actions();
     if (problems.length) {
       for (const id of ['lecture', ...SECTIONS.map(section => section.id)]) fill(id, null);
       this.shown.clear();
@@ -150,7 +151,6 @@ class Page {
     const started = performance.now();
     const point = this.point(state.x, state.y);
     const model = { point, width: widthModel(point, state.p, state), state: { ...state, chartSize: chartSize() } };
-    const act = this.actions(state);
     const lecture = size => lectureStep(state.lecture, { ...model, run: this.run, lectureChart: size }, act);
     fill('lecture', null);
     if (state.lecture !== null) fitLecture(lecture);
@@ -162,30 +162,40 @@ class Page {
     document.getElementById('timing').textContent = `Computed and drawn in ${took} ms.`;
   }
 
-  // Draws each section whose point or width, runs, seed, series or chart size changed.
+  // Draws each section whose point or width, runs, seed, series or chart size changed, or moves it to
+  // the width in place where it can (the chart, whose slider may be in use).
   sections(model, act) {
     const { x, y, p, n, seed, series } = model.state;
-    const keys = { point: `${x},${y}` };
-    keys.width = `${x},${y},${p},${n},${seed},${[...series]},${model.state.chartSize.width}`;
-    for (const { id, draw, of } of SECTIONS) {
-      if (this.shown.get(id) === keys[of]) continue;
-      fill(id, draw(model, act));
-      this.shown.set(id, keys[of]);
+    const keys = { point: `${x},${y}`, chart: `${x},${y} ${[...series]} ${model.state.chartSize.width}` };
+    keys.width = `${keys.chart} ${p},${n},${seed}`;
+    for (const { id, draw, of, at } of SECTIONS) {
+      const [drawn, moved] = this.shown.get(id) ?? [];
+      if (drawn !== keys[of]) fill(id, draw(model, act));
+      else if (at && moved !== keys.width) at(document.getElementById(id), model, act);
+      this.shown.set(id, [keys[of], keys.width]);
     }
   }
 
-  // What the controls drawn for a state do: choose a width, show or hide a series, move through the
-  // lecture or leave it; each goes to a new state.
-  actions(state) {
-    const view = { lecture: state.lecture, series: state.series };
-    const again = (texts, changed, how) => this.go(read({ ...state.texts, ...texts }, { ...view, ...changed }), how);
-    const toggled = key => new Set([...state.series].filter(k => k !== key).concat(state.series.has(key) ? [] : [key]));
-    const kept = state.lecture === null ? 'chart-figure' : null;
+  // What the controls do, whenever they are used, from the state shown then: choose a width (slide to
+  // one, nudge it by bits), show or hide a series, move through the lecture or leave it; each goes to
+  // a new state.
+  actions() {
+    const again = (texts, changed, how) => {
+      const { state } = this;
+      const view = { lecture: state.lecture, series: state.series, ...changed };
+      this.go(read({ ...state.texts, ...texts }, view), how);
+    };
+    const toggled = ({ series }, key) =>
+      new Set([...series].filter(k => k !== key).concat(series.has(key) ? [] : [key]));
+    const kept = () => (this.state.lecture === null ? 'chart-figure' : null);
+    const nudged = d => String(Math.min(Math.max(this.state.p + d, NARROWEST), WIDEST));
     return {
-      choose: p => again({ p: String(p) }, {}, { address: 'push', keep: kept }),
-      toggle: key => again({}, { series: toggled(key) }, { keep: 'chart-figure' }),
+      choose: p => again({ p: String(p) }, {}, { address: 'push', keep: kept() }),
+      slide: p => again({ p: String(p) }, {}, { address: 'replace', keep: kept() }),
+      nudge: d => this.state.p && again({ p: nudged(d) }, {}, { address: 'replace', keep: kept() }),
+      toggle: key => again({}, { series: toggled(this.state, key) }, { keep: 'chart-figure' }),
       step: k => k >= 1 && k <= LECTURE.length && again({}, { lecture: k }, { address: 'replace' }),
-      leave: () => again({}, { lecture: null }, { address: 'push', focus: LECTURE[state.lecture - 1].section }),
+      leave: () => again({}, { lecture: null }, { address: 'push', focus: LECTURE[this.state.lecture - 1].section }),
     };
   }
 

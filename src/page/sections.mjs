@@ -7,10 +7,11 @@ import { NARROWEST, WIDEST, abs } from './arithmetic.mjs';
 import { SEEDS, digitsOf } from './detectors.mjs';
 import { rows } from './evaluations.mjs';
 import { BINARY64, PRESETS } from './model.mjs';
-import { chartFigure } from './chart.mjs';
+import { chartAtWidth, chartFigure } from './chart.mjs';
 import { digitCount, grouped, hexfloat, power, scientific } from './text.mjs';
 import { SHARES, TONES, accountTable, card, fromWidth, h, integer, nonFiniteCard, quantities } from './views.mjs';
-import { relativeText, scrolling, sharesTable, spacingText, stepName, summary, verdictCard } from './views.mjs';
+import { relativeText, scrolling, sharesTable, signAndExact, spacingText, stepName, summary } from './views.mjs';
+import { verdictCard } from './views.mjs';
 
 // γₙ with n in subscript digits: γ₁₂.
 const gammaName = n => `γ${[...String(n)].map(d => '₀₁₂₃₄₅₆₇₈₉'[d]).join('')}`;
@@ -139,6 +140,12 @@ function routinesSection({ point }) {
 function chartSection(model, act) {
   if (model.point.chart === null) return para('f = 0 here: no error can be measured as a fraction of it.');
   return chartFigure(model, act);
+}
+
+// The chart moved to another width in place (its slider kept), where there is one.
+function chartSectionAt(section, model, act) {
+  const figure = section.querySelector('#chart-figure');
+  if (figure) chartAtWidth(figure, model, act);
 }
 
 // The table of what the preset widths, the least exact one and p give at the point; act.choose(w)
@@ -275,8 +282,7 @@ function remedyWhy(row, { point, width }) {
   if (row.K) return `Like the plain order at ${row.K}·${width.p} bits, beyond the ${WIDEST} this page evaluates.`;
   if (row.applies)
     return `On the chain f = 1 − 2·x², three operations: exact ${fromWidth(mark.exact)}, where 2·x² and f fit.`;
-  const [sign, exact] = [mark.sign ?? 'none', mark.exact ?? 'none'];
-  return `As if in twice the precision: the sign right from ${sign} and exact from ${exact} bits, where the plain order needs ${plain.sign ?? 'none'} and ${plain.exact ?? 'none'}.`;
+  return `As if in twice the precision: ${signAndExact(mark)}, where the plain order has ${signAndExact(plain)}.`;
 }
 
 // What fixes the evaluation: each remedy's result at p, its least widths, and why.
@@ -286,19 +292,20 @@ function fixSection(model) {
     rows('remedy').map(row => {
       const [mark, why, { verdict, proves }] = [point.marks[row.key], para(remedyWhy(row, model)), width.at[row.key]];
       if (!mark) return card('neutral', titled(row.words), ['does not apply here'], null, [], why);
-      const marks = para(`The sign right ${fromWidth(mark.sign)}; f itself ${fromWidth(mark.exact)}.`);
+      const marks = para(titled(signAndExact(mark)), '.');
       return verdictCard(titled(row.words), null, verdict, { exponent: width.exponent, proves, more: [marks, why] });
     }),
   );
 }
 
 // The sections, in the order the page shows them: each element's id and how what follows its fixed
-// heading is drawn, from the point alone (drawn once a point) or from the width too.
+// heading is drawn, from the point alone (drawn once a point), from the chart's series and size too,
+// or from the width too; where given, at(section, model, act) moves it to another width in place.
 export const SECTIONS = [
   { id: 'point', draw: pointSection, of: 'point' },
   { id: 'why', draw: whySection, of: 'width' },
   { id: 'routines', draw: routinesSection, of: 'point' },
-  { id: 'chart', draw: chartSection, of: 'width' },
+  { id: 'chart', draw: chartSection, of: 'chart', at: chartSectionAt },
   { id: 'width', draw: widthSection, of: 'width' },
   { id: 'detect', draw: detectSection, of: 'width' },
   { id: 'fix', draw: fixSection, of: 'width' },

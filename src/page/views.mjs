@@ -67,6 +67,9 @@ export function spacingText(exponent) {
 
 // The least width of a mark in words: from p bits on, or at no width up to the widest.
 export const fromWidth = w => (w === null ? `at no width up to ${WIDEST} bits` : `from ${w} bits on`);
+// A row's least widths of its sign and of f in the words every view uses: sign from 36 bits on, exact
+// from 48 bits on.
+export const signAndExact = ({ sign, exact }) => `sign ${fromWidth(sign)}, exact ${fromWidth(exact)}`;
 
 // An error counted in steps of 2^exponent, or a dash where every term is 0.
 export const steps = (error, exponent) => (exponent === null ? '—' : inSteps(error, exponent));

@@ -248,6 +248,70 @@ test(
   },
 );
 
+// Switches every series of the page's chart on, one at a time, as each switch redraws the legend (at
+// most 50, so that a switch that fails cannot hold the test).
+const switchAllOn = () => {
+  for (let i = 0, box; i < 50 && (box = document.querySelector('.legend input:not(:checked)')); ++i) box.click();
+};
+
+// Whether every text of the charts lies across the window: [its text, left, right] of each that does not.
+const outside = () =>
+  [...document.querySelectorAll('svg.chart text')]
+    .map(t => [t.textContent, t.getBoundingClientRect()])
+    .filter(([, box]) => box.width && (box.left < -0.5 || box.right > document.documentElement.clientWidth + 0.5))
+    .map(([words, box]) => [words, Math.round(box.left), Math.round(box.right)]);
+
+test('on a phone no chart text leaves the screen, on the page or in the lecture', { timeout: 120000 }, async () => {
+  const queries = ['', '?x=2177&y=528&p=64', '?view=lecture&step=4', '?view=lecture&step=7', '?p=500'];
+  for (const query of queries) {
+    const page = await open(query, 375, 812);
+    await page.evaluate(switchAllOn);
+    assert.deepEqual(await page.evaluate(outside), [], `${query} at 375 px`);
+    await page.close();
+  }
+});
+
+test('a width beyond the chart’s axis is marked at its edge', { timeout: 60000 }, async () => {
+  const page = await open('?p=500', 1280, 800);
+  const shown = await page.evaluate(() => {
+    const chosen = document.querySelector('svg.chart .chosen');
+    const ends = [...document.querySelectorAll('svg.chart path.series')].map(path => {
+      const box = path.getBBox();
+      return box.x + box.width;
+    });
+    return { x: Number(chosen?.querySelector('line').getAttribute('x1')), words: chosen?.textContent, ends };
+  });
+  assert.match(shown.words ?? '', /p = 500/);
+  assert.ok(Math.abs(shown.x - Math.max(...shown.ends)) < 10, `marked at ${shown.x}, the axis ends at ${shown.ends}`);
+  await page.close();
+});
+
+test('the chart’s slider follows a drag and the arrow keys, and keeps the focus', { timeout: 120000 }, async () => {
+  const page = await open('', 1280, 800);
+  const slider = '.stepper input[type="range"]';
+  await (await page.$(slider)).scrollIntoView();
+  const { left, width, top, height, min, max } = await page.$eval(slider, input => {
+    const box = input.getBoundingClientRect();
+    return { left: box.left, width: box.width, top: box.top, height: box.height, min: +input.min, max: +input.max };
+  });
+  const at = share => left + share * width;
+  await page.mouse.move(at(0.25), top + height / 2);
+  await page.mouse.down();
+  for (let share = 0.25; share <= 0.9 + 1e-9; share += 0.05) await page.mouse.move(at(share), top + height / 2);
+  await page.mouse.up();
+  const dragged = (await results(page)).p;
+  // the thumb's width takes a little of the track, so that 90 % of the box is not 90 % of the range
+  const expected = min + 0.9 * (max - min);
+  assert.ok(Math.abs(dragged - expected) <= 0.04 * (max - min), `dragged to 90 %: p = ${dragged}, about ${expected}`);
+  assert.equal(await page.$eval(slider, input => Number(input.value)), dragged, 'the slider shows p');
+  assert.ok(await page.$eval(slider, input => document.activeElement === input), 'the focus stays after a drag');
+  for (let i = 0; i < 5; ++i) await page.keyboard.press('ArrowRight');
+  assert.equal((await results(page)).p, dragged + 5, 'five presses of the right arrow');
+  assert.ok(await page.$eval(slider, input => document.activeElement === input), 'the focus stays on the keys');
+  assert.match(await page.evaluate(() => location.search), new RegExp(`[?&]p=${dragged + 5}(&|$)`), 'the address');
+  await page.close();
+});
+
 test('the fields take leading zeros alike, and mark what they refuse', { timeout: 120000 }, async () => {
   // address, what #results holds: the point and width, or the fields refused
   const rows = [
@@ -313,7 +377,7 @@ test(
       for (const w of Object.values(shown.thresholds)) assert.match(shown.label, new RegExp(`from ${w} bits`));
       for (const w of Object.values(shown.thresholds))
         assert.ok(
-          shown.marks.some(m => m.endsWith(`: ${w}`)),
+          shown.marks.some(m => m.endsWith(`from ${w}`)),
           `no mark names ${w}`,
         );
       assert.equal(shown.listed.length, 6, 'all six least widths listed');
