@@ -182,56 +182,62 @@ test('what a change changed is in view, and a link to a section lands on it', { 
   }
 });
 
-// The sizes of the lecture view's text on screen, in px: the numbers (.big), the exponents, and
-// everything else that is text; an SVG text's size is in its drawing's units, times its scale.
+// The sizes of the lecture view's text on screen, in px: the type the view is set in, its heading's,
+// the exponents, every other text that holds a digit, and every text that holds none; an SVG text's
+// size is in its drawing's units, times its scale.
 const lectureSizes = () => {
   const size = e => parseFloat(getComputedStyle(e).fontSize) * (e.ownerSVGElement?.getScreenCTM().a ?? 1);
   const shown = e => e.getClientRects().length && e.textContent.trim();
-  const all = [...document.querySelectorAll('#lecture *')].filter(
-    e => shown(e) && [...e.childNodes].some(n => n.nodeType === 3 && n.textContent.trim()),
-  );
+  const own = e =>
+    [...e.childNodes]
+      .filter(n => n.nodeType === 3)
+      .map(n => n.textContent.trim())
+      .join('');
+  const all = [...document.querySelectorAll('#lecture *')].filter(e => shown(e) && own(e));
+  const words = all.filter(e => !e.closest('.exponent'));
   return {
     search: location.search,
     tall: document.documentElement.scrollHeight - window.innerHeight,
     wide: document.documentElement.scrollWidth - document.documentElement.clientWidth,
-    empty:
-      window.innerHeight - document.querySelector('#lecture .slide').lastElementChild.getBoundingClientRect().bottom,
-    numbers: [...document.querySelectorAll('#lecture .big')].filter(shown).map(size),
+    type: size(document.getElementById('lecture')),
+    heading: size(document.querySelector('#lecture h2')),
     exponents: [...document.querySelectorAll('#lecture .exponent')].filter(shown).map(size),
-    text: all.filter(e => !e.closest('.big, .exponent')).map(e => [size(e), e.textContent.trim().slice(0, 30)]),
+    numbers: words.filter(e => /\d/.test(own(e))).map(e => [size(e), own(e).slice(0, 30)]),
+    text: words.filter(e => !/\d/.test(own(e))).map(e => [size(e), own(e).slice(0, 30)]),
   };
 };
 
 test(
-  'each lecture step fills a 16:9 and a 4:3 screen in large type, and the keys move through them',
+  'each lecture step fits a 16:9 and a 4:3 screen in one type large enough, and the keys move through them',
   { timeout: 300000 },
   async () => {
-    // window, the least size of a number, of an exponent, of any other text
+    // window, the least size of a text with a digit (the chart's included), of an exponent, of any
+    // other text
     for (const [width, height, number, exponent, other] of [
       [1920, 1080, 32, 20, 20],
       [1024, 768, 24, 16, 16],
     ]) {
       const page = await open('?view=lecture&step=1', width, height);
       const steps = await page.$eval('#lecture .lecture-nav span', span => Number(span.textContent.split(' of ')[1]));
-      assert.equal(steps, 6, 'six steps');
+      assert.equal(steps, 7, 'seven steps');
+      const types = [];
       for (let step = 1; step <= steps; ++step) {
         const shown = await page.evaluate(lectureSizes);
         const where = `step ${step} at ${width} × ${height}`;
         assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `${where}: in the address`);
         assert.ok(shown.tall <= 0 && shown.wide <= 0, `${where} scrolls: ${shown.tall}, ${shown.wide}`);
-        assert.ok(
-          shown.numbers.length > 0 && Math.min(...shown.numbers) >= number,
-          `${where}: numbers of ${Math.min(...shown.numbers)} px`,
+        const small = (list, least) => list.filter(([size]) => size < least - 0.01);
+        assert.ok(shown.numbers.length > 0, `${where}: no number`);
+        assert.deepEqual(small(shown.numbers, number), [], `${where}: text with a digit below ${number} px`);
+        assert.ok(Math.min(...shown.exponents, exponent) >= exponent, `${where}: exponents below ${exponent} px`);
+        assert.deepEqual(small(shown.text, other), [], `${where}: text below ${other} px`);
+        types.push([shown.type, shown.heading]);
+        await page.keyboard.press(
+          ['ArrowRight', 'PageDown', ' ', 'ArrowRight', 'ArrowDown', 'ArrowRight', 'End'][step - 1],
         );
-        assert.ok(
-          Math.min(...shown.exponents, exponent) >= exponent,
-          `${where}: exponents of ${Math.min(...shown.exponents)} px`,
-        );
-        const small = shown.text.filter(([size]) => size < other - 0.01);
-        assert.deepEqual(small, [], `${where}: text below ${other} px`);
-        await page.keyboard.press(['ArrowRight', 'PageDown', ' ', 'ArrowRight', 'ArrowDown', 'ArrowRight'][step - 1]);
       }
-      assert.match(await page.evaluate(() => location.search), /[?&]step=6(&|$)/, 'the last step stays');
+      assert.equal(new Set(types.map(String)).size, 1, `one type at ${width} × ${height}: ${types.join('; ')}`);
+      assert.match(await page.evaluate(() => location.search), /[?&]step=7(&|$)/, 'the last step stays');
       await page.keyboard.press('Home');
       await page.keyboard.press('ArrowRight');
       await page.keyboard.press('ArrowRight');
@@ -244,6 +250,56 @@ test(
       assert.deepEqual(left, ['?x=9478657&y=2298912&p=11', true], 'Escape leaves the lecture view');
       assert.ok(await inView(page, '#chart-heading'), 'Escape returns to the section of the step shown');
       await page.close();
+    }
+  },
+);
+
+// What the lecture shows: its step in words ("3 of 7"), its text, and its address.
+const lectureShown = page =>
+  page.evaluate(() => ({
+    where: document.querySelector('#lecture .lecture-nav span')?.textContent,
+    text: document.getElementById('lecture').innerText,
+    shown: !document.getElementById('lecture').hidden && document.body.classList.contains('lecturing'),
+    search: location.search,
+  }));
+
+test(
+  'the lecture’s keys change the width, and its address is corrected or refused in the lecture',
+  {
+    timeout: 120000,
+  },
+  async () => {
+    const page = await open('?view=lecture&step=4&p=60', 1280, 800);
+    // key, the width it leaves
+    for (const [key, p] of [
+      ['+', 61],
+      ['=', 62],
+      ['-', 61],
+      ['-', 60],
+    ]) {
+      await page.keyboard.press(key);
+      assert.equal((await results(page)).p, p, `${key} leaves p = ${p}`);
+      const shown = await lectureShown(page);
+      assert.match(shown.search, new RegExp(`[?&]p=${p}&.*step=4`), `${key}: the address follows`);
+      assert.equal(shown.where, '4 of 7', `${key}: the step stays`);
+    }
+    await page.close();
+    // address, the step shown, the field named (none: the address corrected)
+    for (const [query, step, field] of [
+      ['?view=lecture&step=99', 7, null],
+      ['?view=lecture&step=0&p=24', 1, null],
+      ['?view=lecture&step=2&n=1', 2, 'n'],
+      ['?view=lecture&step=5&p=2000&seed=x', 5, 'p'],
+    ]) {
+      const tab = await open(query, 1280, 800);
+      const shown = await lectureShown(tab);
+      assert.ok(shown.shown, `${query}: the lecture is on screen`);
+      assert.equal(shown.where, `${step} of 7`, `${query}: the step shown`);
+      assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `${query}: the address`);
+      const error = (await results(tab)).error ?? [];
+      assert.deepEqual(error.map(problem => problem.field).slice(0, 1), field ? [field] : [], query);
+      for (const { text } of error) assert.ok(shown.text.includes(text), `${query}: the lecture names ${text}`);
+      await tab.close();
     }
   },
 );
@@ -431,6 +487,18 @@ test('a sign is judged from its own evidence, and random rounding’s claim as i
     assert.equal(random.tone.includes('good'), holds, `${query}: ${random.tone}`);
     if (!holds)
       assert.match(random.summary, new RegExp(`claims ${digits.toFixed(1)} digits; ${right.toFixed(1)} are right`));
+    await page.close();
+  }
+});
+
+test('the lecture says a result of 0 as such, and what |f| is in steps', { timeout: 60000 }, async () => {
+  for (const query of ['?view=lecture&step=3&p=40', '?view=lecture&step=3&p=64']) {
+    const page = await open(query, 1920, 1080);
+    const zero = (await results(page)).term_by_term.result === '0';
+    const { text } = await lectureShown(page);
+    if (zero) assert.match(text, /The result is 0: off by all of \|f\|, and \|f\| is \S+ steps/, query);
+    else assert.match(text, /All together: \S+ steps, the result less f/, query);
+    assert.equal(/All together/.test(text), !zero, `${query}: a total only where the result is not 0`);
     await page.close();
   }
 });
