@@ -160,7 +160,7 @@ function widthsTable({ point, width }, act) {
     const named = [button, format && h('span', { class: 'format' }, ' ', format)];
     return [named, ...values.map(value)];
   });
-  const title = 'The results at other widths (choose one to see its steps)';
+  const title = ['The results at other widths', h('span', { class: 'hint' }, ' (choose one to see its steps)')];
   return scrolling('widths-title', title, ['p, bits', ...rows('order', 'value').map(row => row.words)], shown);
 }
 

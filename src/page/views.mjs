@@ -15,9 +15,9 @@ export function drawnLarge(draw) {
   }
 }
 
-// A number's parts as the page shows them.
+// A number's parts as the page shows them, one element that a line never breaks on paper.
 function numberNode({ mantissa, base, exponent }) {
-  if (!large) return text({ mantissa, base, exponent });
+  if (!large) return h('span', { class: 'num' }, text({ mantissa, base, exponent }));
   const lead = exponent === null ? mantissa : `${mantissa === null ? '' : `${mantissa}·`}${base}`;
   return h('span', { class: 'big' }, lead, exponent === null ? null : h('sup', { class: 'exponent' }, minus(exponent)));
 }

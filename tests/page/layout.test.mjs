@@ -451,6 +451,25 @@ test(
   },
 );
 
+test('every link of the sections’ list lands with its heading below the width bar', { timeout: 120000 }, async () => {
+  const page = await open('', 1280, 800);
+  const links = await page.$$eval('main > nav a[href^="#"]', all => all.map(a => a.getAttribute('href')));
+  assert.ok(links.length >= 8, `${links.length} links`);
+  for (const href of links) {
+    await page.evaluate(() => window.scrollTo(0, 0));
+    await page.click(`main > nav a[href="${href}"]`);
+    await page.waitForFunction(h => location.hash === h, { timeout: 10000 }, href);
+    const [heading, bar] = await page.$eval(href, target => {
+      const heading = /^H\d$/.test(target.tagName) ? target : target.querySelector('h2');
+      const box = element => element.getBoundingClientRect();
+      return [box(heading), box(document.getElementById('width-bar'))].map(({ top, bottom }) => ({ top, bottom }));
+    });
+    const clear = heading.top >= bar.bottom - 0.5 || heading.bottom <= bar.top + 0.5;
+    assert.ok(clear && heading.bottom <= 800, `${href}: heading at ${heading.top}, the bar down to ${bar.bottom}`);
+  }
+  await page.close();
+});
+
 // Each verdict card's title and its sign's words, and the random rounding card's tone and summary.
 const cardSigns = () =>
   [...document.querySelectorAll('main .card')].map(card => ({
