@@ -13,6 +13,7 @@ import { createRequire } from 'node:module';
 import { test } from 'node:test';
 
 import { browser, open as openFile } from './browser.mjs';
+import { channels, ciede2000, lab } from './colour.mjs';
 import { rows } from '../../src/page/evaluations.mjs';
 import { pointModel, widthModel } from '../../src/page/model.mjs';
 
@@ -468,6 +469,99 @@ test('every link of the sections’ list lands with its heading below the width 
     assert.ok(clear && heading.bottom <= 800, `${href}: heading at ${heading.top}, the bar down to ${bar.bottom}`);
   }
   await page.close();
+});
+
+// CIEDE2000 against the test data of Sharma, Wu and Dalal (2005), table 1: L*, a*, b* of two colours and
+// ΔE₀₀ to four decimals.
+// prettier-ignore
+const SHARMA = [
+  [50, 2.6772, -79.7751, 50, 0, -82.7485, 2.0425], [50, 3.1571, -77.2803, 50, 0, -82.7485, 2.8615],
+  [50, 2.8361, -74.02, 50, 0, -82.7485, 3.4412], [50, -1.3802, -84.2814, 50, 0, -82.7485, 1],
+  [50, -1.1848, -84.8006, 50, 0, -82.7485, 1], [50, -0.9009, -85.5211, 50, 0, -82.7485, 1],
+  [50, 0, 0, 50, -1, 2, 2.3669], [50, -1, 2, 50, 0, 0, 2.3669],
+  [50, 2.49, -0.001, 50, -2.49, 0.0009, 7.1792], [50, 2.49, -0.001, 50, -2.49, 0.001, 7.1792],
+  [50, 2.49, -0.001, 50, -2.49, 0.0011, 7.2195], [50, 2.49, -0.001, 50, -2.49, 0.0012, 7.2195],
+  [50, -0.001, 2.49, 50, 0.0009, -2.49, 4.8045], [50, -0.001, 2.49, 50, 0.001, -2.49, 4.8045],
+  [50, -0.001, 2.49, 50, 0.0011, -2.49, 4.7461], [50, 2.5, 0, 50, 0, -2.5, 4.3065],
+  [50, 2.5, 0, 73, 25, -18, 27.1492], [50, 2.5, 0, 61, -5, 29, 22.8977],
+  [50, 2.5, 0, 56, -27, -3, 31.903], [50, 2.5, 0, 58, 24, 15, 19.4535],
+  [50, 2.5, 0, 50, 3.1736, 0.5854, 1], [50, 2.5, 0, 50, 3.2972, 0, 1],
+  [50, 2.5, 0, 50, 1.8634, 0.5757, 1], [50, 2.5, 0, 50, 3.2592, 0.335, 1],
+  [60.2574, -34.0099, 36.2677, 60.4626, -34.1751, 39.4387, 1.2644],
+  [63.0109, -31.0961, -5.8663, 62.8187, -29.7946, -4.0864, 1.263],
+  [61.2901, 3.7196, -5.3901, 61.4292, 2.248, -4.962, 1.8731],
+  [35.0831, -44.1164, 3.7933, 35.0232, -40.0716, 1.5901, 1.8645],
+  [22.7233, 20.0904, -46.694, 23.0331, 14.973, -42.5619, 2.0373],
+  [36.4612, 47.858, 18.3852, 36.2715, 50.5065, 21.2231, 1.4146],
+  [90.8027, -2.0831, 1.441, 91.1528, -1.6435, 0.0447, 1.4441],
+  [90.9257, -0.5406, -0.9208, 88.6381, -0.8985, -0.7239, 1.5381],
+  [6.7747, -0.2908, -2.4247, 5.8714, -0.0985, -2.2286, 0.6377],
+  [2.0776, 0.0795, -1.135, 0.9033, -0.0636, -0.5514, 0.9082],
+];
+
+// sRGB colours in CIELAB under D65, as published with the sRGB and CIELAB definitions: white, mid-grey
+// (which the transfer curve decides), red and blue.
+// prettier-ignore
+const SRGB = [
+  [[255, 255, 255], [100, 0, 0]],
+  [[128, 128, 128], [53.585, 0, 0]],
+  [[255, 0, 0], [53.24, 80.09, 67.2]],
+  [[0, 0, 255], [32.3, 79.19, -107.86]],
+];
+
+test('CIEDE2000 gives the published differences, either way round, from sRGB as published', () => {
+  for (const [L1, a1, b1, L2, a2, b2, want] of SHARMA) {
+    const [one, two] = [
+      [L1, a1, b1],
+      [L2, a2, b2],
+    ];
+    for (const difference of [ciede2000(one, two), ciede2000(two, one)])
+      assert.ok(Math.abs(difference - want) < 5e-5, `${one} against ${two}: ${difference}, not ${want}`);
+  }
+  for (const [rgb, want] of SRGB)
+    assert.ok(
+      lab(rgb).every((v, i) => Math.abs(v - want[i]) < 0.01),
+      `${rgb}: ${lab(rgb)}`,
+    );
+});
+
+// Each series of the charts shown, as drawn: [its style, the colour the page computes for its stroke].
+const seriesColours = () => {
+  const drawn = [...document.querySelectorAll('svg.chart path.series')].map(path => [
+    path.getAttribute('style'),
+    getComputedStyle(path).stroke,
+  ]);
+  return drawn;
+};
+
+test('no two series shown together are closer in colour than ΔE₀₀ 20, light or dark', { timeout: 180000 }, async () => {
+  const LEAST = 20;
+  // the charts: the page's as it opens and with every series on, and the lecture's
+  const charts = [
+    ['', null],
+    ['', switchAllOn],
+    ['?view=lecture&step=4', null],
+    ['?view=lecture&step=7', null],
+  ];
+  const schemes = browser.name === 'chromium' ? ['light', 'dark'] : ['light'];
+  for (const scheme of schemes) {
+    for (const [query, before] of charts) {
+      const page = await open(query, 1280, 800);
+      if (scheme === 'dark') await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+      if (before) await page.evaluate(before);
+      const drawn = await page.evaluate(seriesColours);
+      assert.ok(drawn.length >= 6, `${query}: ${drawn.length} series`);
+      for (const [i, [one, first]] of drawn.entries())
+        for (const [two, second] of drawn.slice(i + 1)) {
+          const difference = ciede2000(lab(channels(first)), lab(channels(second)));
+          assert.ok(
+            difference >= LEAST,
+            `${scheme}, ${query || 'the page'}: ${one} and ${two} ΔE₀₀ ${difference.toFixed(1)}`,
+          );
+        }
+      await page.close();
+    }
+  }
 });
 
 // Each verdict card's title and its sign's words, and the random rounding card's tone and summary.
