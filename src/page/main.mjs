@@ -80,9 +80,10 @@ function chartSize() {
 }
 
 // The lecture's type size for the screen, in px: 24 on a screen 768 px high, 32 on one 1080 px high,
-// in proportion above, and never less than 24, the least the back of a room can read; one size for
-// every step, so that nothing changes size from one step to the next.
-const lectureType = () => Math.max(24, window.innerHeight / 33.75);
+// in proportion above, and never less than 24, the least the back of a room can read; on a screen
+// too narrow for a projector's (a phone's), small enough for a step's table to fit its width. One
+// size for every step, so that nothing changes size from one step to the next.
+const lectureType = () => Math.min(Math.max(24, window.innerHeight / 33.75), window.innerWidth / 26);
 
 // Draws the lecture's step in the screen's type (draw(size) makes it with its chart drawn at size:
 // its width, its plot's height and its text's size, in px), its chart as high as the screen leaves
