@@ -545,14 +545,14 @@ def published_remedy(row, x, y, p, shown):
 
 
 def published_orders(row, x, y, p, shown):
-    """What the orders give: how many, how many differ, have f's sign (none where f = 0), are 0, are f;
+    """What the orders give: how many, how many differ, have f's sign (are 0 where f = 0), are 0, are f;
     the least and the largest; and their least widths."""
     values, f = results(row.key, x, y, p), target(row, x, y)
     least = sign_and_exact(row, x, y)
     return {
         "count": len(values),
         "distinct": len(set(values)),
-        "right_sign": sum(sign(value) == sign(f) != 0 for value in values),
+        "right_sign": sum(sign(value) == sign(f) for value in values),
         "zero": values.count(0),
         "exact": values.count(f),
         "least": str(min(values)),

@@ -60,7 +60,9 @@ export const digitsOf = p => p * Math.log10(2);
 
 // The N runs at p bits from a seed (runs(bits) evaluates once with the bits given), and what they
 // say: C, the significant digits the runs claim (log₁₀(√N·|m| / (σ·τ)), m their mean, σ their sample
-// deviation), and D, the digits the mean has right against f; both clamped to [0, p·log₁₀ 2].
+// deviation), and D, the digits the mean has right against f; both clamped to [0, p·log₁₀ 2]. The
+// claim is false where it claims at least one digit more than are right, C ≥ D + 1: identical runs
+// (σ = 0) claim every digit, and are judged alike.
 export function randomRounding(run, N, seed, f, p) {
   const bits = randomBits(seed);
   const runs = Array.from({ length: N }, () => run(bits));
@@ -84,7 +86,7 @@ export function randomRounding(run, N, seed, f, p) {
     digits: claimed,
     correctDigits: right,
     identical: Q === 0n,
-    falseClaim: claimed >= 1 && right < 1,
+    falseClaim: claimed >= right + 1,
   };
 }
 
@@ -92,7 +94,7 @@ export function randomRounding(run, N, seed, f, p) {
 export const SEEDS = 100;
 
 // What random rounding says at p bits: the runs of the chosen seed, and of seeds 1 to SEEDS how many
-// claim a digit (C ≥ 1) that the mean does not have (D < 1), and how many of those ran identically.
+// claim falsely (C ≥ D + 1), and how many of those ran identically.
 export function randomVerdict(run, N, seed, f, p) {
   const chosen = randomRounding(run, N, seed, f, p);
   const tried = Array.from({ length: SEEDS }, (_, i) => randomRounding(run, N, BigInt(i + 1), f, p));

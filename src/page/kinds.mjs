@@ -9,7 +9,7 @@ import { verdict } from './account.mjs';
 import { EVALUATIONS, plainOf, rows } from './evaluations.mjs';
 import { boundVerdict, randomVerdict } from './detectors.mjs';
 import { compact } from './text.mjs';
-import { fromWidth, summary } from './words.mjs';
+import { fromWidth, signAndExact, summary } from './words.mjs';
 
 // n, the most roundings an input's error goes through on its way to the result, in either of the
 // program's orders, which the bound γₙ·κ counts.
@@ -59,10 +59,11 @@ function valueMarks(point, row, withSign) {
   return { sign: from(p => point.proves(row, p) || signOf(point.value(row, p), point.f)), exact };
 }
 
-// The value row's result and verdict at p, from the point (null where it does not apply).
+// The value row's result and verdict at p, from the point (null where it does not apply), and
+// whether its own rigorous bound proves its sign there (proves: the K-fold sums').
 function valueAt(point, row, p) {
   const value = point.value(row, p);
-  return { value, verdict: value === null ? null : verdict(value, point.f) };
+  return { value, verdict: value === null ? null : verdict(value, point.f), proves: point.proves(row, p) };
 }
 
 // The readout of a value: its verdict in words.
@@ -110,18 +111,14 @@ function remedyWhy(row, { point, width }) {
   if (row.K) return `Like the plain order at ${row.K}·${width.p} bits, beyond the ${WIDEST} this page evaluates.`;
   if (row.applies)
     return `On the chain f = 1 − 2·x², three operations: exact ${fromWidth(mark.exact)}, where 2·x² and f fit.`;
-  const [own, its] = [mark, point.marks[plain.key]];
-  const widths = m => `the sign right from ${m.sign ?? 'none'} and exact from ${m.exact ?? 'none'} bits`;
-  return `As if in twice the precision: ${widths(own)}, where ${plain.words} has ${widths(its)}.`;
+  return `As if in twice the precision: ${signAndExact(mark)}, where ${plain.words} has ${signAndExact(point.marks[plain.key])}.`;
 }
 
 // Why another order gives what it gives: its least widths beside the program's plain order's.
 function schemeWhy(row, { point }) {
   const plain = rows('order')[0];
   const [own, its] = [point.marks[row.key], point.marks[plain.key]];
-  const sign = own.sign === null ? 'at no width' : `from ${own.sign} bits`;
-  const widths = `the sign right ${sign} and f ${fromWidth(own.exact)}`;
-  return `Another order, the same cancellation: ${row.short} has ${widths}; ${plain.words} gives f ${fromWidth(its.exact)}.`;
+  return `Another order, the same cancellation: ${row.short} has ${signAndExact(own)}; ${plain.words} is exact ${fromWidth(its.exact)}.`;
 }
 
 // The 120 orders' results at p, and what they say together: how many, how many differ, have f's
@@ -179,7 +176,7 @@ export const KINDS = {
     publish: (out, { at }, row) => placed(out, row.place, decimal(at.value)),
   },
   remedy: {
-    marks: { sign: 'sign right', exact: 'exact' },
+    marks: { sign: 'sign', exact: 'exact' },
     leastWidths: (point, row) => (row.applies && !row.applies(point) ? null : valueMarks(point, row, true)),
     drawn: errorDrawn,
     at: (point, row, p) => ({ ...valueAt(point, row, p), ...(point.applies(row) && remedyFacts(point, row, p)) }),
@@ -192,7 +189,7 @@ export const KINDS = {
     },
   },
   orders: {
-    marks: { sign: 'sign right', exact: 'exact' },
+    marks: { sign: 'sign', exact: 'exact' },
     leastWidths(point, row) {
       const from = holds => leastWidthFrom(holds, point.still);
       const all = holds => p => point.value(row, p).every(holds);
@@ -258,7 +255,7 @@ export const KINDS = {
     publish(out, { at }, row) {
       const { n, seed, runs, digits, correctDigits, falseClaims } = at;
       const random = { n, seed: decimal(seed), runs: runs.map(decimal), digits, correct_digits: correctDigits };
-      out[row.key] = { ...random, false_claims: falseClaims };
+      out[row.key] = { ...random, claim_holds: !at.falseClaim, false_claims: falseClaims };
     },
   },
 };

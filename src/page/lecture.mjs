@@ -1,13 +1,13 @@
 // The lecture view: the page's story one projector screen at a time, drawn from the same models and
 // in the same words as the page, its numbers large: the four results; why, and what a step is; what
-// made the error; the error against the width; fused and interval; how a program could know, and
-// what fixes it.
+// made the error; the error against the width; fused and interval; how a program could know; what
+// fixes it.
 import { abs } from './arithmetic.mjs';
 import { rows } from './evaluations.mjs';
 import { chartFigure, swatch } from './chart.mjs';
 import { PRESETS } from './model.mjs';
-import { boundWords, intervalWords, lineWords, randomWords, widthName } from './sections.mjs';
-import { compact, inSteps, scientific } from './text.mjs';
+import { detectorVerdicts, intervalWords, lineWords, widthName } from './sections.mjs';
+import { compact, digitCount, inSteps, scientific } from './text.mjs';
 import { drawnLarge, h, ordinal, spacingText, stepName } from './views.mjs';
 import { summary } from './words.mjs';
 
@@ -69,8 +69,8 @@ function whyStep({ point, width }) {
   );
 }
 
-// Step 3: each term's and sum's effect on the result in steps, the largest marked, and why the
-// power-reuse order gives what it gives.
+// Step 3: each term's and sum's effect on the result in steps, the largest marked, what they come to
+// (a result of 0 said as such: off by all of |f|), and why the power-reuse order gives what it gives.
 function madeBy({ width }) {
   const [plain, reused] = rows('order').map(row => width.at[row.key]);
   const effects = plain.account.rows.filter(row => row.effect !== null);
@@ -88,34 +88,33 @@ function madeBy({ width }) {
   let reuse = ['Extended2’s order: ', summary(reused.verdict), '.'];
   if (reused.value === 0n)
     reuse = `Extended2’s order gives exactly 0: before its last subtraction S equals ${last} to the last bit.`;
-  const total = facts(
-    'All together: ',
-    inSteps(plain.account.total, width.exponent),
-    ' steps, the result less f. ',
-    reuse,
-  );
+  let total = ['All together: ', inSteps(plain.account.total, width.exponent), ' steps, the result less f. '];
+  if (plain.value === 0n && plain.account.exact !== 0n) {
+    const size = inSteps(abs(plain.account.exact), width.exponent, false);
+    total = ['The result is 0: off by all of |f|, and |f| is ', size, ' steps. '];
+  }
   const title = `What made the error, term by term at ${widthName(width.p)}`;
-  return slide(title, table(['step', 'effect, in steps', 'made by'], body), total);
+  return slide(title, table(['step', 'effect, in steps', 'made by'], body), facts(total, reuse));
 }
 
-// The preset widths as buttons that choose them.
+// The preset widths as buttons that choose them, each named by its width alone.
 function presetChoices(p, act) {
   const pressed = w => ({ type: 'button', 'aria-pressed': String(w === p), onclick: () => act.choose(w) });
-  const buttons = [...PRESETS.keys()].map(w => h('button', pressed(w), widthName(w)));
+  const buttons = [...PRESETS].map(([w, format]) => h('button', { ...pressed(w), title: format }, `${w} bits`));
   return h('div', { class: 'presets', role: 'group', 'aria-label': 'Significand widths' }, buttons);
 }
 
-// The chart at a lecture's size, with the given rows shown and their least widths of the given kinds;
-// its legend unless named is false.
-function lectureChart(model, act, shown, kinds = null, named = true) {
+// The chart at a lecture's size (model.lectureChart), with the given rows shown, their least widths
+// of the given kinds marked (by their widths alone where terse) and its legend.
+function lectureChart(model, act, shown, kinds = null, terse = false) {
   if (model.point.chart === null) return h('p', {}, 'f = 0 here: no error can be measured as a fraction of it.');
-  const state = { ...model.state, series: new Set(shown) };
-  return chartFigure({ ...model, state }, act, { size: model.lectureChart, kinds, lecture: true, named });
+  const state = { ...model.state, series: new Set(shown.map(row => row.key)) };
+  return chartFigure({ ...model, state }, act, { size: model.lectureChart, kinds, lecture: true, terse });
 }
 
 // Step 4: the chart, every least width named at its line, and the presets.
 function chartStep(model, act) {
-  const shown = rows('order', 'value', 'interval', 'bound').map(row => row.key);
+  const shown = rows('order', 'value', 'interval', 'bound');
   return slide('The error against the width', lectureChart(model, act, shown), presetChoices(model.width.p, act));
 }
 
@@ -129,24 +128,46 @@ function decidesStep({ width }, act) {
   return slide(`Fused and interval at ${widthName(width.p)}`, list([...fused, interval]), presetChoices(width.p, act));
 }
 
-// Step 6: what the detectors conclude at p beside whether it is so, the remedies' least widths on the
-// chart, and 1 − 2·x² on the chain.
+// What each kind of detector concludes from, as the lecture shows it: the interval's ends, the running
+// bound's value and bound, the digits random rounding claims (C) and has right (D).
+const CONCLUDED = {
+  interval: ({ low, high }) => ['[', compact(low), ', ', compact(high), ']'],
+  running: ({ value, bound }) => [compact(value), ' ± ', compact(bound)],
+  random: ({ digits, correctDigits }) => `C = ${digitCount(digits)}, D = ${digitCount(correctDigits)}`,
+};
+
+// Step 6: what each detector concludes at p, from what, beside whether it is so.
+function knowStep({ point, width }) {
+  const lines = detectorVerdicts(width, point.f).map(({ row, tone, said, truth }) => {
+    const from = h('span', { class: 'value' }, CONCLUDED[row.kind](width.at[row.key]));
+    return line(`${tone} detector`, [row.short, ': ', from], null, said, truth);
+  });
+  return slide(`How would you know? At ${widthName(width.p)}`, list(lines));
+}
+
+// A verdict's correct digits in a word or a number: exact, 15, or none (and why).
+function digitsWord(v) {
+  if (v.tone === 'exact') return 'exact';
+  if (v.tone === 'good') return String(v.digits);
+  return { wrong: 'none, sign wrong', lost: 'none, it is 0' }[v.sign] ?? 'none';
+}
+
+// Step 7: each remedy at p (its value, its correct digits, the least widths of its sign and of f), and
+// their errors against the width beside the plain order's.
 function fixesStep(model, act) {
   const { point, width } = model;
-  const { interval, running_bound: bounded, random_rounding: random } = width.at;
-  const remedies = rows('remedy').filter(row => point.marks[row.key]);
-  const sign = row => `${row.short} ${point.marks[row.key].sign ?? 'none'}`;
-  const signs = remedies.map((row, i) => [i ? ', ' : '', swatch(row), sign(row)]);
-  const rewrite = width.at[rows('remedy').find(row => row.applies).key];
-  let algebra = ['On the chain f = 1 − 2·x², at ', width.p, ' bits ', rewrite.verdict && summary(rewrite.verdict), '.'];
-  if (rewrite.value === null) algebra = 'Off the chain (x² − 17·y² ≠ 1) 1 − 2·x² is not f.';
-  const detector = (tone, label, [said, truth]) => line(`${tone} detector`, label, null, said, truth);
-  const detectors = [detector(interval.decides ? 'good' : 'lost', 'interval', intervalWords(interval))];
-  detectors.push(detector(bounded.proves ? 'good' : 'lost', 'running bound', boundWords(bounded, point.f)));
-  detectors.push(detector(random.falseClaim ? 'bad' : 'good', 'random rounding', randomWords(random, width.p)));
-  const chart = lectureChart(model, act, ['term_by_term', ...remedies.map(row => row.key)], ['exact'], false);
-  const fixed = facts('The sign right from: ', signs, '. ', algebra);
-  return slide('How would you know, and what fixes it', list(detectors), chart, fixed);
+  const remedies = rows('remedy');
+  const body = remedies.map(row => {
+    const [mark, { value, verdict }] = [point.marks[row.key], width.at[row.key]];
+    const name = [swatch(row), row.short];
+    if (!mark) return [name, 'does not apply here', '', '', ''];
+    const judged = h('span', { class: `tone ${verdict.tone}` }, digitsWord(verdict));
+    return [name, scientific(value, 1n, 2), judged, String(mark.sign ?? 'none'), String(mark.exact ?? 'none')];
+  });
+  const head = ['remedy', `at ${width.p} bits`, 'correct digits', 'sign from', 'exact from'];
+  const shown = [rows('order')[0], ...remedies.filter(row => point.marks[row.key])];
+  const chart = lectureChart(model, act, shown, ['sign', 'exact'], true);
+  return slide(`What fixes it, at ${width.p} bits`, table(head, body), chart);
 }
 
 // The lecture's steps, each one screen, and the page's section each belongs to (where Esc returns).
@@ -156,19 +177,34 @@ export const LECTURE = [
   { draw: madeBy, section: 'width' },
   { draw: chartStep, section: 'chart' },
   { draw: decidesStep, section: 'width' },
+  { draw: knowStep, section: 'detect' },
   { draw: fixesStep, section: 'fix' },
 ];
 
-// The lecture's step `step` (1 to LECTURE.length) from the models, with its navigation: act.step(k)
-// goes to step k, act.leave() back to the page, act.choose(p) draws the width p.
-export function lectureStep(step, model, act) {
+// The lecture's navigation at step `step`: back, where it is, next, and leave.
+function navigation(step, act) {
   const to = (k, words) =>
     h('button', { type: 'button', onclick: () => act.step(k), disabled: k < 1 || k > LECTURE.length }, words);
   const leave = h('button', { type: 'button', onclick: act.leave }, 'leave (Esc)');
   const where = [to(step - 1, '← back'), h('span', {}, `${step} of ${LECTURE.length}`), to(step + 1, 'next →'), leave];
+  return h('nav', { class: 'lecture-nav', 'aria-label': 'Lecture steps' }, where);
+}
+
+// The lecture's step `step` (1 to LECTURE.length) from the models, with its navigation: act.step(k)
+// goes to step k, act.leave() back to the page, act.choose(p) draws the width p.
+export function lectureStep(step, model, act) {
   const shown = drawnLarge(() => LECTURE[step - 1].draw(model, act));
-  return [
-    h('div', { class: 'slide' }, shown),
-    h('nav', { class: 'lecture-nav', 'aria-label': 'Lecture steps' }, where),
-  ];
+  return [h('div', { class: 'slide' }, shown), navigation(step, act)];
+}
+
+// The lecture's screen at step `step` for an address with fields it cannot take: each named, in the
+// page's words, and the way out to the form.
+export function lectureRefusal(step, problems, act) {
+  const named = problems.map(problem => h('li', { class: 'lecture-line bad refused' }, problem.text));
+  const said = slide(
+    'This address cannot be shown',
+    h('ul', { class: 'lecture-results', role: 'alert' }, named),
+    facts('Leave (Esc) to correct it in the form.'),
+  );
+  return [h('div', { class: 'slide' }, said), navigation(step, act)];
 }

@@ -3,9 +3,9 @@
 // models and writes #results, and go(state, how), which alone touches the address, the scrolling
 // and the focus.
 import { instantiate, runProgram } from './wasi.mjs';
-import { NARROWEST, WIDEST, decidesSign } from './arithmetic.mjs';
+import { NARROWEST, WIDEST } from './arithmetic.mjs';
 import { rows } from './evaluations.mjs';
-import { LECTURE, lectureStep } from './lecture.mjs';
+import { LECTURE, lectureRefusal, lectureStep } from './lecture.mjs';
 import { BINARY64, PRESETS, PROGRAM_POINT, Point, pointModel, results, routinesModel } from './model.mjs';
 import { pellChain } from './orders.mjs';
 import { runModel, widthModel } from './model.mjs';
@@ -58,6 +58,10 @@ function fromAddress(series) {
   return read(texts, { lecture: query.get('view') === 'lecture' ? step : null, series });
 }
 
+// Whether the address names another lecture step than the state shows (one beyond the last, or none).
+const stepCorrected = state =>
+  state.lecture !== null && new URLSearchParams(location.search).get('step') !== String(state.lecture);
+
 // Puts the children into the element id (below its fixed words, in its part .drawn, where it has
 // one) and shows it; with null, empties and hides it.
 function fill(id, children) {
@@ -75,25 +79,27 @@ function chartSize() {
   return { width, plot: Math.max(200, Math.min(340, width / 2)), text: Math.max(15, Math.min(17, width / 50)) };
 }
 
-// Draws the lecture's step (draw(size, lines) makes it for type of size px and a chart `lines` lines
-// of it high, its labels smaller) in the largest type that fits the screen, from the least a room
-// needs, 24 px on a screen 768 px high to 32 px from 1024 px, up to half as large again; where even
-// the least does not fit, with a lower chart.
+// The lecture's type size for the screen, in px: 24 on a screen 768 px high, 32 on one 1080 px high,
+// in proportion above, and never less than 24, the least the back of a room can read; on a screen
+// too narrow for a projector's (a phone's), small enough for a step's table to fit its width. One
+// size for every step, so that nothing changes size from one step to the next.
+const lectureType = () => Math.min(Math.max(24, window.innerHeight / 33.75), window.innerWidth / 26);
+
+// Draws the lecture's step in the screen's type (draw(size) makes it with its chart drawn at size:
+// its width, its plot's height and its text's size, in px), its chart as high as the screen leaves
+// room for: drawn once low, then again with the room left below it.
 function fitLecture(draw) {
-  const root = document.documentElement;
-  const fits = (size, lines = 6) => {
-    document.getElementById('lecture').style.fontSize = `${size}px`;
-    fill('lecture', draw({ width: Math.floor(window.innerWidth * 0.94), plot: lines * size, text: size, marks: 0.7 }));
-    return root.scrollHeight <= window.innerHeight && root.scrollWidth <= root.clientWidth;
-  };
-  let low = Math.min(32, Math.max(24, window.innerHeight / 32));
-  if (!fits(low)) return [5, 4, 3].some(lines => fits(low, lines));
-  for (let high = 1.5 * low; high - low > 0.5;) {
-    const middle = (low + high) / 2;
-    if (fits(middle)) low = middle;
-    else high = middle;
-  }
-  return fits(low);
+  const [text, lecture] = [lectureType(), document.getElementById('lecture')];
+  lecture.style.fontSize = `${text}px`;
+  const size = plot => ({ width: Math.floor(window.innerWidth * 0.94), plot, text, marks: 1 });
+  const least = 2 * text;
+  fill('lecture', draw(size(least)));
+  if (!lecture.querySelector('svg.chart')) return;
+  const slide = lecture.querySelector('.slide');
+  const below = slide.getBoundingClientRect().bottom - slide.lastElementChild.getBoundingClientRect().bottom;
+  const over = document.documentElement.scrollHeight - window.innerHeight;
+  const room = Math.floor(over > 0 ? -over : below - text / 2);
+  fill('lecture', draw(size(Math.max(text, least + room))));
 }
 
 // Puts what the page shows into #results, for scripts.
@@ -138,10 +144,13 @@ class Page {
       else field.removeAttribute('aria-invalid');
     }
     fill('input-error', problems.length ? problems.map(problem => h('span', {}, problem.text, ' ')) : null);
-    document.body.classList.toggle('lecturing', !problems.length && state.lecture !== null);
+    document.body.classList.toggle('lecturing', state.lecture !== null);
     const least = document.getElementById('least-exact');
+    const act = this.actions();
     if (problems.length) {
-      for (const id of ['lecture', ...SECTIONS.map(section => section.id)]) fill(id, null);
+      for (const id of SECTIONS.map(section => section.id)) fill(id, null);
+      fill('lecture', null);
+      if (state.lecture !== null) fitLecture(() => lectureRefusal(state.lecture, problems, act));
       this.shown.clear();
       Object.assign(least, { disabled: true, textContent: 'least exact width' });
       document.getElementById('timing').textContent = '';
@@ -150,7 +159,6 @@ class Page {
     const started = performance.now();
     const point = this.point(state.x, state.y);
     const model = { point, width: widthModel(point, state.p, state), state: { ...state, chartSize: chartSize() } };
-    const act = this.actions(state);
     const lecture = size => lectureStep(state.lecture, { ...model, run: this.run, lectureChart: size }, act);
     fill('lecture', null);
     if (state.lecture !== null) fitLecture(lecture);
@@ -162,30 +170,40 @@ class Page {
     document.getElementById('timing').textContent = `Computed and drawn in ${took} ms.`;
   }
 
-  // Draws each section whose point or width, runs, seed, series or chart size changed.
+  // Draws each section whose point or width, runs, seed, series or chart size changed, or moves it to
+  // the width in place where it can (the chart, whose slider may be in use).
   sections(model, act) {
     const { x, y, p, n, seed, series } = model.state;
-    const keys = { point: `${x},${y}` };
-    keys.width = `${x},${y},${p},${n},${seed},${[...series]},${model.state.chartSize.width}`;
-    for (const { id, draw, of } of SECTIONS) {
-      if (this.shown.get(id) === keys[of]) continue;
-      fill(id, draw(model, act));
-      this.shown.set(id, keys[of]);
+    const keys = { point: `${x},${y}`, chart: `${x},${y} ${[...series]} ${model.state.chartSize.width}` };
+    keys.width = `${keys.chart} ${p},${n},${seed}`;
+    for (const { id, draw, of, at } of SECTIONS) {
+      const [drawn, moved] = this.shown.get(id) ?? [];
+      if (drawn !== keys[of]) fill(id, draw(model, act));
+      else if (at && moved !== keys.width) at(document.getElementById(id), model, act);
+      this.shown.set(id, [keys[of], keys.width]);
     }
   }
 
-  // What the controls drawn for a state do: choose a width, show or hide a series, move through the
-  // lecture or leave it; each goes to a new state.
-  actions(state) {
-    const view = { lecture: state.lecture, series: state.series };
-    const again = (texts, changed, how) => this.go(read({ ...state.texts, ...texts }, { ...view, ...changed }), how);
-    const toggled = key => new Set([...state.series].filter(k => k !== key).concat(state.series.has(key) ? [] : [key]));
-    const kept = state.lecture === null ? 'chart-figure' : null;
+  // What the controls do, whenever they are used, from the state shown then: choose a width (slide to
+  // one, nudge it by bits), show or hide a series, move through the lecture or leave it; each goes to
+  // a new state.
+  actions() {
+    const again = (texts, changed, how) => {
+      const { state } = this;
+      const view = { lecture: state.lecture, series: state.series, ...changed };
+      this.go(read({ ...state.texts, ...texts }, view), how);
+    };
+    const toggled = ({ series }, key) =>
+      new Set([...series].filter(k => k !== key).concat(series.has(key) ? [] : [key]));
+    const kept = () => (this.state.lecture === null ? 'chart-figure' : null);
+    const nudged = d => String(Math.min(Math.max(this.state.p + d, NARROWEST), WIDEST));
     return {
-      choose: p => again({ p: String(p) }, {}, { address: 'push', keep: kept }),
-      toggle: key => again({}, { series: toggled(key) }, { keep: 'chart-figure' }),
+      choose: p => again({ p: String(p) }, {}, { address: 'push', keep: kept() }),
+      slide: p => again({ p: String(p) }, {}, { address: 'replace', keep: kept() }),
+      nudge: d => this.state.p && again({ p: nudged(d) }, {}, { address: 'replace', keep: kept() }),
+      toggle: key => again({}, { series: toggled(this.state, key) }, { keep: 'chart-figure' }),
       step: k => k >= 1 && k <= LECTURE.length && again({}, { lecture: k }, { address: 'replace' }),
-      leave: () => again({}, { lecture: null }, { address: 'push', focus: LECTURE[state.lecture - 1].section }),
+      leave: () => again({}, { lecture: null }, { address: 'push', focus: LECTURE[this.state.lecture - 1].section }),
     };
   }
 
@@ -199,7 +217,7 @@ class Page {
     if (address === 'push' || address === 'replace') {
       const named = ([name, text]) => ['x', 'y', 'p'].includes(name) || text !== FIELDS[name][3];
       const query = Object.entries(state.texts).filter(named);
-      if (state.lecture !== null && !state.problems) query.push(['view', 'lecture'], ['step', state.lecture]);
+      if (state.lecture !== null) query.push(['view', 'lecture'], ['step', state.lecture]);
       try {
         history[`${address}State`](null, '', `?${new URLSearchParams(query)}${location.hash}`);
       } catch {
@@ -221,6 +239,8 @@ const FORWARD = k => k + 1;
 const BACK = k => k - 1;
 const LECTURE_KEYS = { ArrowRight: FORWARD, ArrowDown: FORWARD, PageDown: FORWARD, ' ': FORWARD };
 Object.assign(LECTURE_KEYS, { ArrowLeft: BACK, ArrowUp: BACK, PageUp: BACK, Home: () => 1, End: () => LECTURE.length });
+// The keys that change the width in the lecture, by the bits they add: = is + unshifted.
+const WIDTH_KEYS = { '+': 1, '=': 1, '-': -1 };
 
 // Whether a click asks for a new tab or window, which a link then opens itself.
 const elsewhere = event => event.ctrlKey || event.metaKey || event.shiftKey;
@@ -254,17 +274,21 @@ function follow(page) {
     h('a', { href: `?x=${x}&y=${y}`, onclick: event => open(event, () => to({ x, y })) }, `(${x}, ${y})`);
   document.getElementById('chain').append(...pellChain().flatMap(point => [link(point), ' ']));
   on('lecture-link', 'click', event => open(event, () => page.go({ ...page.state, lecture: 1 }, { address: 'push' })));
-  window.addEventListener('popstate', () => page.go(fromAddress(page.state.series)));
+  window.addEventListener('popstate', () => {
+    const state = fromAddress(page.state.series);
+    page.go(state, { address: stepCorrected(state) ? 'replace' : null });
+  });
   document.querySelector('main').addEventListener('click', toggleDigits);
   document.addEventListener('keydown', event => {
     const k = page.state.lecture;
     if (k === null || event.altKey || event.ctrlKey || event.metaKey || event.target.closest('input, textarea, select'))
       return;
-    const to = LECTURE_KEYS[event.key];
-    if ((!to && event.key !== 'Escape') || (event.key === ' ' && event.target.closest('button, a'))) return;
+    const [to, wider] = [LECTURE_KEYS[event.key], WIDTH_KEYS[event.key]];
+    if ((!to && !wider && event.key !== 'Escape') || (event.key === ' ' && event.target.closest('button, a'))) return;
     event.preventDefault();
-    if (to) page.actions(page.state).step(to(k));
-    else page.actions(page.state).leave();
+    if (to) page.actions().step(to(k));
+    else if (wider) page.actions().nudge(wider);
+    else page.actions().leave();
   });
   let resized = null;
   window.addEventListener('resize', () => {
@@ -287,12 +311,11 @@ async function main() {
   const printed = run.stdout.split('\n').filter(line => line !== '');
   const lines = runModel(home.routines);
   page.run = { lines, printed, f: home.f };
-  const proven = decidesSign(home.value(rows('interval')[0], BINARY64));
-  document
-    .getElementById('run-verdicts')
-    .replaceChildren(...runVerdicts(lines, printed, home.routines.exponent, proven));
+  document.getElementById('run-verdicts').replaceChildren(...runVerdicts(lines, printed, home.routines.exponent));
   follow(page);
-  page.go(fromAddress(SHOWN), { focus: location.hash.length > 1 ? decodeURIComponent(location.hash.slice(1)) : null });
+  const state = fromAddress(SHOWN);
+  const focus = location.hash.length > 1 ? decodeURIComponent(location.hash.slice(1)) : null;
+  page.go(state, { focus, address: stepCorrected(state) ? 'replace' : null });
 }
 
 main().catch(error => {

@@ -7,12 +7,12 @@ import { NARROWEST, WIDEST, abs } from './arithmetic.mjs';
 import { SEEDS, digitsOf } from './detectors.mjs';
 import { rows } from './evaluations.mjs';
 import { BINARY64, PRESETS } from './model.mjs';
-import { chartFigure } from './chart.mjs';
-import { grouped, hexfloat, power, scientific } from './text.mjs';
+import { chartAtWidth, chartFigure } from './chart.mjs';
+import { digitCount, grouped, hexfloat, power, scientific } from './text.mjs';
 import { SHARES, TONES, accountTable, card, h, integer, nonFiniteCard, quantities } from './views.mjs';
 import { scrolling, sharesTable, spacingText, stepName, verdictCard } from './views.mjs';
 import { KINDS } from './kinds.mjs';
-import { fromWidth, relativeText } from './words.mjs';
+import { relativeText, signAndExact } from './words.mjs';
 
 // γₙ with n in subscript digits: γ₁₂.
 const gammaName = n => `γ${[...String(n)].map(d => '₀₁₂₃₄₅₆₇₈₉'[d]).join('')}`;
@@ -34,11 +34,10 @@ export function lineWords(label, row) {
   return `${row.routine.format} operands, ${row.words}${row.evaluates ? `: it evaluates another polynomial, ${row.evaluates}` : ''}`;
 }
 
-// The verdict cards of the program's lines at its own point (runModel), under the lines it printed;
-// proven: whether the interval at 53 bits decides the sign there.
-export function runVerdicts(lines, printed, exponent, proven) {
+// The verdict cards of the program's lines at its own point (runModel), under the lines it printed.
+export function runVerdicts(lines, printed, exponent) {
   const cards = lines.map(({ label, row, verdict, againstF = null }, i) => {
-    const how = { of: row.evaluates ?? 'f', exponent, proven, againstF };
+    const how = { of: row.evaluates ?? 'f', exponent, againstF };
     return verdictCard(printed[i] ?? '(no line)', lineWords(label, row), verdict, how);
   });
   return [para(TONES), cardsOf(cards)];
@@ -151,6 +150,12 @@ function chartSection(model, act) {
   return chartFigure(model, act);
 }
 
+// The chart moved to another width in place (its slider kept), where there is one.
+function chartSectionAt(section, model, act) {
+  const figure = section.querySelector('#chart-figure');
+  if (figure) chartAtWidth(figure, model, act);
+}
+
 // The table of what the preset widths, the least exact one and p give at the point; act.choose(w)
 // draws the width w.
 function widthsTable({ point, width }, act) {
@@ -163,7 +168,7 @@ function widthsTable({ point, width }, act) {
     const named = [button, format && h('span', { class: 'format' }, ' ', format)];
     return [named, ...values.map(value)];
   });
-  const title = 'The results at other widths (choose one to see its steps)';
+  const title = ['The results at other widths', h('span', { class: 'hint' }, ' (choose one to see its steps)')];
   return scrolling('widths-title', title, ['p, bits', ...rows('order', 'value').map(row => row.words)], shown);
 }
 
@@ -179,8 +184,8 @@ function exactWidthText({ exactFrom, belowExact }) {
 function widthSection(model, act) {
   const { point, width } = model;
   const { p, exponent, at } = width;
-  const how = { exponent, proven: at.interval.decides };
-  const cards = rows('order', 'value').map(row => verdictCard(titled(row.words), row.about, at[row.key].verdict, how));
+  const judged = row => verdictCard(titled(row.words), row.about, at[row.key].verdict, { exponent });
+  const cards = rows('order', 'value').map(judged);
   const operands = width.operands.map(({ name, value }, i) => [i ? '; ' : '', `${name} enters as `, integer(value)]);
   const held = operands.length ? para(`${p} bits cannot hold every operand: `, operands, '.') : null;
   const routines = h('a', { href: '#routines' }, 'the program’s routines above');
@@ -210,29 +215,48 @@ export function boundWords({ value, proves, holds }, f) {
   let said = 'not even the sign can be trusted';
   if (proves)
     said = value === 0n ? 'it proves f = 0' : `it proves the sign: f is ${value > 0n ? 'positive' : 'negative'}`;
-  const luck = value !== 0n && f !== 0n && value < 0n === f < 0n ? 'right, by luck' : 'not right';
+  const right = value !== 0n && f !== 0n && value < 0n === f < 0n ? 'right' : 'not right';
   const within = holds ? 'f is within the bound, as it must be' : 'f is outside the bound: a fault';
-  return [said, [within, proves ? '' : `; the sign is in fact ${luck}`]];
+  return [said, [within, proves ? '' : `; its sign is in fact ${right}`]];
 }
 
-// What random rounding concludes at p, and beside it whether that is so.
-export function randomWords({ digits, correctDigits, n, falseClaims, identicalClaims }, p) {
-  const said = digits < 1 ? 'it claims no significant digit' : `it claims ${digits.toFixed(1)} significant digits`;
-  const truth =
-    correctDigits < 1 ? 'the mean has no digit right' : `the mean has ${correctDigits.toFixed(1)} digits right`;
+// What random rounding concludes at p, and beside it whether that is so: a claim is false where it
+// claims at least one digit more than the mean has right (C ≥ D + 1).
+export function randomWords({ digits, correctDigits, falseClaim, n, falseClaims, identicalClaims }, p) {
+  const right = correctDigits < 0.05 ? 'none is right' : `${digitCount(correctDigits)} are right`;
+  let said = digits < 1 ? 'it claims no significant digit' : `it claims ${digitCount(digits)} digits, and ${right}`;
+  if (falseClaim) said = `it claims ${digitCount(digits)} digits; ${right}`;
+  let truth =
+    correctDigits < 1 ? 'the mean has no digit right' : `the mean has ${digitCount(correctDigits)} digits right`;
+  if (digits >= 1) truth = falseClaim ? 'a false claim, C ≥ D + 1' : 'the claim holds, C < D + 1';
   const why = falseClaims
     ? `, ${identicalClaims} of them as their runs came out identical (σ = 0 claims every digit)`
     : '';
-  const seeds = `; at ${p} bits with ${n} runs, ${falseClaims} of seeds 1 to ${SEEDS} claim a digit not there${why}`;
-  return [said, [digits >= 1 && correctDigits < 1 ? 'falsely: ' : '', truth, seeds]];
+  const claims = `${falseClaims} of seeds 1 to ${SEEDS} claim a digit more than are right${why}`;
+  return [said, [truth, `; at ${p} bits with ${n} runs, `, claims]];
+}
+
+// The detectors' tones and words by kind: green where the interval decides the sign, the running
+// bound proves it or random rounding's claim holds.
+const DETECTORS = {
+  interval: at => [at.decides ? 'good' : 'lost', intervalWords(at)],
+  running: (at, f) => [at.proves ? 'good' : 'lost', boundWords(at, f)],
+  random: (at, f, p) => [at.falseClaim ? 'bad' : 'good', randomWords(at, p)],
+};
+
+// What each detector concludes at p (a widthModel) and whether that is so: { row, tone, said, truth }.
+export function detectorVerdicts({ at, p }, f) {
+  return rows(...Object.keys(DETECTORS)).map(row => {
+    const [tone, [said, truth]] = DETECTORS[row.kind](at[row.key], f, p);
+    return { row, tone, said, truth };
+  });
 }
 
 // The detectors at p: the interval, the running bound and random rounding, each with what it
-// concludes and whether that is so.
+// concludes and whether that is so, and the numbers it concludes from.
 function detectSection({ point, width }) {
   const { at, p } = width;
-  const [interval, bounded, random] = rows('interval', 'running', 'random');
-  const { value, bound, proves } = at.running_bound;
+  const { value, bound } = at.running_bound;
   const r = at.random_rounding;
   const ends = [['lower end', integer(at.interval.low)]];
   ends.push(['upper end', integer(at.interval.high)]);
@@ -240,13 +264,11 @@ function detectSection({ point, width }) {
   checked.push(['bound on its error', integer(bound)]);
   checked.push(['its error in fact', integer(abs(value - point.f))]);
   const runs = r.runs.map((run, i) => [`run ${i + 1}`, integer(run)]);
-  runs.push(['significant digits claimed, C', r.digits.toFixed(1)]);
-  runs.push(['digits right, D', `${r.correctDigits.toFixed(1)} of ${digitsOf(p).toFixed(1)}`]);
-  const words = [intervalWords(at.interval), boundWords(at.running_bound, point.f), randomWords(r, p)];
-  const tones = [at.interval.decides ? 'good' : 'lost', proves ? 'good' : 'lost', r.falseClaim ? 'bad' : 'good'];
-  const facts = [ends, checked, runs];
-  const shown = [interval, bounded, random].map((row, i) =>
-    card(tones[i], titled(row.words), words[i], row.about, facts[i]),
+  runs.push(['significant digits claimed, C', digitCount(r.digits)]);
+  runs.push(['digits right, D', `${digitCount(r.correctDigits)} of ${digitCount(digitsOf(p))}`]);
+  const facts = { interval: ends, running: checked, random: runs };
+  const shown = detectorVerdicts(width, point.f).map(({ row, tone, said, truth }) =>
+    card(tone, titled(row.words), [said, truth], row.about, facts[row.kind]),
   );
   return cardsOf(shown);
 }
@@ -254,24 +276,28 @@ function detectSection({ point, width }) {
 // What fixes the evaluation: each remedy's result at p, its least widths, and why.
 function fixSection(model) {
   const { point, width } = model;
-  const how = { exponent: width.exponent, proven: width.at.interval.decides };
   return cardsOf(
     rows('remedy').map(row => {
-      const [mark, why] = [point.marks[row.key], para(KINDS[row.kind].why(row, model))];
+      const [mark, why, { verdict, proves }] = [
+        point.marks[row.key],
+        para(KINDS[row.kind].why(row, model)),
+        width.at[row.key],
+      ];
       if (!mark) return card('neutral', titled(row.words), ['does not apply here'], null, [], why);
-      const marks = para(`The sign right ${fromWidth(mark.sign)}; f itself ${fromWidth(mark.exact)}.`);
-      return verdictCard(titled(row.words), null, width.at[row.key].verdict, { ...how, more: [marks, why] });
+      const marks = para(titled(signAndExact(mark)), '.');
+      return verdictCard(titled(row.words), null, verdict, { exponent: width.exponent, proves, more: [marks, why] });
     }),
   );
 }
 
 // The sections, in the order the page shows them: each element's id and how what follows its fixed
-// heading is drawn, from the point alone (drawn once a point) or from the width too.
+// heading is drawn, from the point alone (drawn once a point), from the chart's series and size too,
+// or from the width too; where given, at(section, model, act) moves it to another width in place.
 export const SECTIONS = [
   { id: 'point', draw: pointSection, of: 'point' },
   { id: 'why', draw: whySection, of: 'width' },
   { id: 'routines', draw: routinesSection, of: 'point' },
-  { id: 'chart', draw: chartSection, of: 'width' },
+  { id: 'chart', draw: chartSection, of: 'chart', at: chartSectionAt },
   { id: 'width', draw: widthSection, of: 'width' },
   { id: 'detect', draw: detectSection, of: 'width' },
   { id: 'fix', draw: fixSection, of: 'width' },

@@ -81,11 +81,12 @@ export function overPowerOfTwo(value, exponent) {
 }
 
 // An error of `error` counted in steps of 2^stepExponent: the whole number when it is one, two
-// significant digits when smaller than a thousandth, else three decimals with an explicit sign.
-export function inSteps(error, stepExponent) {
+// significant digits when smaller than a thousandth, else three decimals, with an explicit sign
+// (unless signed is false: a size, such as |f|).
+export function inSteps(error, stepExponent, signed = true) {
   const [num, den] = overPowerOfTwo(error, stepExponent);
   if (num % den === 0n) return { mantissa: minus(num / den), exponent: null };
-  const sign = num < 0n ? MINUS : '+';
+  const sign = num < 0n ? MINUS : signed ? '+' : '';
   if (abs(num) * 1000n < den)
     return { ...scientific(num, den, 2), mantissa: sign + scientific(abs(num), den).mantissa };
   const digits = roundedQuotient(abs(num) * 1000n, den)

@@ -15,9 +15,9 @@ export function drawnLarge(draw) {
   }
 }
 
-// A number's parts as the page shows them.
+// A number's parts as the page shows them, one element that a line never breaks on paper.
 function numberNode({ mantissa, base, exponent }) {
-  if (!large) return text({ mantissa, base, exponent });
+  if (!large) return h('span', { class: 'num' }, text({ mantissa, base, exponent }));
   const lead = exponent === null ? mantissa : `${mantissa === null ? '' : `${mantissa}·`}${base}`;
   return h('span', { class: 'big' }, lead, exponent === null ? null : h('sup', { class: 'exponent' }, minus(exponent)));
 }
@@ -92,11 +92,12 @@ export const TONES =
   '10⁻¹), amber for the sign alone, orange for 0 (all of |f| lost), red for a wrong sign or an error ' +
   'of |f| or more, and dark red from 10³ times |f|.';
 
-// A sign's verdict in words; a right one proven where the interval at the same width decides it.
-function signText(v, proven) {
+// A result's sign in words, from its own evidence alone: exact where the result is the exact value,
+// proven where its own rigorous bound proves it (proves), else right or wrong as it is; of: f or g.
+function signText(v, of, proves) {
+  if (v.tone === 'exact') return `exact: the result is ${of}`;
   if (v.sign !== 'right') return { wrong: 'wrong', lost: 'lost: the result is 0', none: 'none: f is 0' }[v.sign];
-  if (proven === undefined) return 'right';
-  return proven ? 'right, and proven: the interval decides it' : 'right, by luck: the interval holds 0';
+  return proves ? 'proven: its own error bound is below |f|' : 'right';
 }
 
 // The cards made so far, for ids of their own.
@@ -114,21 +115,21 @@ export function card(tone, title, lines, description, rows, more = null) {
 }
 
 // The rows of a card on one verdict against the exact value named of, its error also in steps of
-// 2^exponent (none where exponent is null); proven: whether the interval decides the sign there.
-function verdictRows(v, of, exponent, proven) {
+// 2^exponent (none where exponent is null); proves: whether the result's own bound proves its sign.
+function verdictRows(v, of, exponent, proves) {
   const rows = [[`exact ${of}`, integer(v.exact)]];
   rows.push([`error against ${of}`, integer(v.error)], [`relative error against ${of}`, relativeText(v.relative, of)]);
-  rows.push([`sign against ${of}`, signText(v, proven)]);
+  rows.push([`sign against ${of}`, signText(v, of, proves)]);
   if (exponent !== null) rows.push(['error in steps', [steps(v.error, exponent), ', each ', spacingText(exponent)]]);
   return rows;
 }
 
 // The verdict on one result as a card. A result of g has its verdict against f too (againstF): then
 // the card is neutral, as its digits are g's and not f's.
-export function verdictCard(title, description, v, { of = 'f', exponent = null, proven, againstF = null, more } = {}) {
+export function verdictCard(title, description, v, { of = 'f', exponent = null, proves, againstF = null, more } = {}) {
   const computed = ['computed', integer(v.result)];
   if (againstF === null) {
-    const rows = [computed, ...verdictRows(v, of, exponent, proven)];
+    const rows = [computed, ...verdictRows(v, of, exponent, proves)];
     return card(v.tone, title, [summary(v, of)], description, rows, more);
   }
   const lines = [['against f: ', summary(againstF)]];

@@ -5,6 +5,9 @@ import { scientific } from './text.mjs';
 
 // The least width of a mark in words: from p bits on, or at no width up to the widest.
 export const fromWidth = w => (w === null ? `at no width up to ${WIDEST} bits` : `from ${w} bits on`);
+// A row's least widths of its sign and of f in the words every view uses: sign from 36 bits on, exact
+// from 48 bits on.
+export const signAndExact = ({ sign, exact }) => `sign ${fromWidth(sign)}, exact ${fromWidth(exact)}`;
 
 // A relative error num/den against the exact value named `of` (f or g), in words.
 export function relativeText(relative, of) {

@@ -151,7 +151,7 @@ class AgainstFloats(unittest.TestCase):
             counts = {
                 "count": 120,
                 "distinct": len(set(sums)),
-                "right_sign": sum(s != 0 and (s > 0) == (f > 0) and f != 0 for s in sums),
+                "right_sign": sum((s > 0) - (s < 0) == (f > 0) - (f < 0) for s in sums),
                 "zero": sums.count(0),
                 "exact": sums.count(f),
                 "least": str(min(sums)),

@@ -13,6 +13,9 @@ import { createRequire } from 'node:module';
 import { test } from 'node:test';
 
 import { browser, open as openFile } from './browser.mjs';
+import { channels, ciede2000, lab } from './colour.mjs';
+import { rows } from '../../src/page/evaluations.mjs';
+import { pointModel, widthModel } from '../../src/page/model.mjs';
 
 const PAGE = `file://${process.argv[2]}`;
 const axe = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
@@ -180,56 +183,62 @@ test('what a change changed is in view, and a link to a section lands on it', { 
   }
 });
 
-// The sizes of the lecture view's text on screen, in px: the numbers (.big), the exponents, and
-// everything else that is text; an SVG text's size is in its drawing's units, times its scale.
+// The sizes of the lecture view's text on screen, in px: the type the view is set in, its heading's,
+// the exponents, every other text that holds a digit, and every text that holds none; an SVG text's
+// size is in its drawing's units, times its scale.
 const lectureSizes = () => {
   const size = e => parseFloat(getComputedStyle(e).fontSize) * (e.ownerSVGElement?.getScreenCTM().a ?? 1);
   const shown = e => e.getClientRects().length && e.textContent.trim();
-  const all = [...document.querySelectorAll('#lecture *')].filter(
-    e => shown(e) && [...e.childNodes].some(n => n.nodeType === 3 && n.textContent.trim()),
-  );
+  const own = e =>
+    [...e.childNodes]
+      .filter(n => n.nodeType === 3)
+      .map(n => n.textContent.trim())
+      .join('');
+  const all = [...document.querySelectorAll('#lecture *')].filter(e => shown(e) && own(e));
+  const words = all.filter(e => !e.closest('.exponent'));
   return {
     search: location.search,
     tall: document.documentElement.scrollHeight - window.innerHeight,
     wide: document.documentElement.scrollWidth - document.documentElement.clientWidth,
-    empty:
-      window.innerHeight - document.querySelector('#lecture .slide').lastElementChild.getBoundingClientRect().bottom,
-    numbers: [...document.querySelectorAll('#lecture .big')].filter(shown).map(size),
+    type: size(document.getElementById('lecture')),
+    heading: size(document.querySelector('#lecture h2')),
     exponents: [...document.querySelectorAll('#lecture .exponent')].filter(shown).map(size),
-    text: all.filter(e => !e.closest('.big, .exponent')).map(e => [size(e), e.textContent.trim().slice(0, 30)]),
+    numbers: words.filter(e => /\d/.test(own(e))).map(e => [size(e), own(e).slice(0, 30)]),
+    text: words.filter(e => !/\d/.test(own(e))).map(e => [size(e), own(e).slice(0, 30)]),
   };
 };
 
 test(
-  'each lecture step fills a 16:9 and a 4:3 screen in large type, and the keys move through them',
+  'each lecture step fits a 16:9 and a 4:3 screen in one type large enough, and the keys move through them',
   { timeout: 300000 },
   async () => {
-    // window, the least size of a number, of an exponent, of any other text
+    // window, the least size of a text with a digit (the chart's included), of an exponent, of any
+    // other text
     for (const [width, height, number, exponent, other] of [
       [1920, 1080, 32, 20, 20],
       [1024, 768, 24, 16, 16],
     ]) {
       const page = await open('?view=lecture&step=1', width, height);
       const steps = await page.$eval('#lecture .lecture-nav span', span => Number(span.textContent.split(' of ')[1]));
-      assert.equal(steps, 6, 'six steps');
+      assert.equal(steps, 7, 'seven steps');
+      const types = [];
       for (let step = 1; step <= steps; ++step) {
         const shown = await page.evaluate(lectureSizes);
         const where = `step ${step} at ${width} × ${height}`;
         assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `${where}: in the address`);
         assert.ok(shown.tall <= 0 && shown.wide <= 0, `${where} scrolls: ${shown.tall}, ${shown.wide}`);
-        assert.ok(
-          shown.numbers.length > 0 && Math.min(...shown.numbers) >= number,
-          `${where}: numbers of ${Math.min(...shown.numbers)} px`,
+        const small = (list, least) => list.filter(([size]) => size < least - 0.01);
+        assert.ok(shown.numbers.length > 0, `${where}: no number`);
+        assert.deepEqual(small(shown.numbers, number), [], `${where}: text with a digit below ${number} px`);
+        assert.ok(Math.min(...shown.exponents, exponent) >= exponent, `${where}: exponents below ${exponent} px`);
+        assert.deepEqual(small(shown.text, other), [], `${where}: text below ${other} px`);
+        types.push([shown.type, shown.heading]);
+        await page.keyboard.press(
+          ['ArrowRight', 'PageDown', ' ', 'ArrowRight', 'ArrowDown', 'ArrowRight', 'End'][step - 1],
         );
-        assert.ok(
-          Math.min(...shown.exponents, exponent) >= exponent,
-          `${where}: exponents of ${Math.min(...shown.exponents)} px`,
-        );
-        const small = shown.text.filter(([size]) => size < other - 0.01);
-        assert.deepEqual(small, [], `${where}: text below ${other} px`);
-        await page.keyboard.press(['ArrowRight', 'PageDown', ' ', 'ArrowRight', 'ArrowDown', 'ArrowRight'][step - 1]);
       }
-      assert.match(await page.evaluate(() => location.search), /[?&]step=6(&|$)/, 'the last step stays');
+      assert.equal(new Set(types.map(String)).size, 1, `one type at ${width} × ${height}: ${types.join('; ')}`);
+      assert.match(await page.evaluate(() => location.search), /[?&]step=7(&|$)/, 'the last step stays');
       await page.keyboard.press('Home');
       await page.keyboard.press('ArrowRight');
       await page.keyboard.press('ArrowRight');
@@ -245,6 +254,120 @@ test(
     }
   },
 );
+
+// What the lecture shows: its step in words ("3 of 7"), its text, and its address.
+const lectureShown = page =>
+  page.evaluate(() => ({
+    where: document.querySelector('#lecture .lecture-nav span')?.textContent,
+    text: document.getElementById('lecture').innerText,
+    shown: !document.getElementById('lecture').hidden && document.body.classList.contains('lecturing'),
+    search: location.search,
+  }));
+
+test(
+  'the lecture’s keys change the width, and its address is corrected or refused in the lecture',
+  {
+    timeout: 120000,
+  },
+  async () => {
+    const page = await open('?view=lecture&step=4&p=60', 1280, 800);
+    // key, the width it leaves
+    for (const [key, p] of [
+      ['+', 61],
+      ['=', 62],
+      ['-', 61],
+      ['-', 60],
+    ]) {
+      await page.keyboard.press(key);
+      assert.equal((await results(page)).p, p, `${key} leaves p = ${p}`);
+      const shown = await lectureShown(page);
+      assert.match(shown.search, new RegExp(`[?&]p=${p}&.*step=4`), `${key}: the address follows`);
+      assert.equal(shown.where, '4 of 7', `${key}: the step stays`);
+    }
+    await page.close();
+    // address, the step shown, the field named (none: the address corrected)
+    for (const [query, step, field] of [
+      ['?view=lecture&step=99', 7, null],
+      ['?view=lecture&step=0&p=24', 1, null],
+      ['?view=lecture&step=2&n=1', 2, 'n'],
+      ['?view=lecture&step=5&p=2000&seed=x', 5, 'p'],
+    ]) {
+      const tab = await open(query, 1280, 800);
+      const shown = await lectureShown(tab);
+      assert.ok(shown.shown, `${query}: the lecture is on screen`);
+      assert.equal(shown.where, `${step} of 7`, `${query}: the step shown`);
+      assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `${query}: the address`);
+      const error = (await results(tab)).error ?? [];
+      assert.deepEqual(error.map(problem => problem.field).slice(0, 1), field ? [field] : [], query);
+      for (const { text } of error) assert.ok(shown.text.includes(text), `${query}: the lecture names ${text}`);
+      await tab.close();
+    }
+  },
+);
+
+// Switches every series of the page's chart on, one at a time, as each switch redraws the legend (at
+// most 50, so that a switch that fails cannot hold the test).
+const switchAllOn = () => {
+  for (let i = 0, box; i < 50 && (box = document.querySelector('.legend input:not(:checked)')); ++i) box.click();
+};
+
+// Whether every text of the charts lies across the window: [its text, left, right] of each that does not.
+const outside = () =>
+  [...document.querySelectorAll('svg.chart text')]
+    .map(t => [t.textContent, t.getBoundingClientRect()])
+    .filter(([, box]) => box.width && (box.left < -0.5 || box.right > document.documentElement.clientWidth + 0.5))
+    .map(([words, box]) => [words, Math.round(box.left), Math.round(box.right)]);
+
+test('on a phone no chart text leaves the screen, on the page or in the lecture', { timeout: 120000 }, async () => {
+  const queries = ['', '?x=2177&y=528&p=64', '?view=lecture&step=4', '?view=lecture&step=7', '?p=500'];
+  for (const query of queries) {
+    const page = await open(query, 375, 812);
+    await page.evaluate(switchAllOn);
+    assert.deepEqual(await page.evaluate(outside), [], `${query} at 375 px`);
+    await page.close();
+  }
+});
+
+test('a width beyond the chart’s axis is marked at its edge', { timeout: 60000 }, async () => {
+  const page = await open('?p=500', 1280, 800);
+  const shown = await page.evaluate(() => {
+    const chosen = document.querySelector('svg.chart .chosen');
+    const ends = [...document.querySelectorAll('svg.chart path.series')].map(path => {
+      const box = path.getBBox();
+      return box.x + box.width;
+    });
+    return { x: Number(chosen?.querySelector('line').getAttribute('x1')), words: chosen?.textContent, ends };
+  });
+  assert.match(shown.words ?? '', /p = 500/);
+  assert.ok(Math.abs(shown.x - Math.max(...shown.ends)) < 10, `marked at ${shown.x}, the axis ends at ${shown.ends}`);
+  await page.close();
+});
+
+test('the chart’s slider follows a drag and the arrow keys, and keeps the focus', { timeout: 120000 }, async () => {
+  const page = await open('', 1280, 800);
+  const slider = '.stepper input[type="range"]';
+  await (await page.$(slider)).scrollIntoView();
+  const { left, width, top, height, min, max } = await page.$eval(slider, input => {
+    const box = input.getBoundingClientRect();
+    return { left: box.left, width: box.width, top: box.top, height: box.height, min: +input.min, max: +input.max };
+  });
+  const at = share => left + share * width;
+  await page.mouse.move(at(0.25), top + height / 2);
+  await page.mouse.down();
+  for (let share = 0.25; share <= 0.9 + 1e-9; share += 0.05) await page.mouse.move(at(share), top + height / 2);
+  await page.mouse.up();
+  const dragged = (await results(page)).p;
+  // the thumb's width takes a little of the track, so that 90 % of the box is not 90 % of the range
+  const expected = min + 0.9 * (max - min);
+  assert.ok(Math.abs(dragged - expected) <= 0.04 * (max - min), `dragged to 90 %: p = ${dragged}, about ${expected}`);
+  assert.equal(await page.$eval(slider, input => Number(input.value)), dragged, 'the slider shows p');
+  assert.ok(await page.$eval(slider, input => document.activeElement === input), 'the focus stays after a drag');
+  for (let i = 0; i < 5; ++i) await page.keyboard.press('ArrowRight');
+  assert.equal((await results(page)).p, dragged + 5, 'five presses of the right arrow');
+  assert.ok(await page.$eval(slider, input => document.activeElement === input), 'the focus stays on the keys');
+  assert.match(await page.evaluate(() => location.search), new RegExp(`[?&]p=${dragged + 5}(&|$)`), 'the address');
+  await page.close();
+});
 
 test('the fields take leading zeros alike, and mark what they refuse', { timeout: 120000 }, async () => {
   // address, what #results holds: the point and width, or the fields refused
@@ -311,7 +434,7 @@ test(
       for (const w of Object.values(shown.thresholds)) assert.match(shown.label, new RegExp(`from ${w} bits`));
       for (const w of Object.values(shown.thresholds))
         assert.ok(
-          shown.marks.some(m => m.endsWith(`: ${w}`)),
+          shown.marks.some(m => m.endsWith(`from ${w}`)),
           `no mark names ${w}`,
         );
       assert.equal(shown.listed.length, 6, 'all six least widths listed');
@@ -328,3 +451,167 @@ test(
     }
   },
 );
+
+test('every link of the sections’ list lands with its heading below the width bar', { timeout: 120000 }, async () => {
+  const page = await open('', 1280, 800);
+  const links = await page.$$eval('main > nav a[href^="#"]', all => all.map(a => a.getAttribute('href')));
+  assert.ok(links.length >= 8, `${links.length} links`);
+  for (const href of links) {
+    await page.evaluate(() => window.scrollTo(0, 0));
+    await page.click(`main > nav a[href="${href}"]`);
+    await page.waitForFunction(h => location.hash === h, { timeout: 10000 }, href);
+    const [heading, bar] = await page.$eval(href, target => {
+      const heading = /^H\d$/.test(target.tagName) ? target : target.querySelector('h2');
+      const box = element => element.getBoundingClientRect();
+      return [box(heading), box(document.getElementById('width-bar'))].map(({ top, bottom }) => ({ top, bottom }));
+    });
+    const clear = heading.top >= bar.bottom - 0.5 || heading.bottom <= bar.top + 0.5;
+    assert.ok(clear && heading.bottom <= 800, `${href}: heading at ${heading.top}, the bar down to ${bar.bottom}`);
+  }
+  await page.close();
+});
+
+// CIEDE2000 against the test data of Sharma, Wu and Dalal (2005), table 1: L*, a*, b* of two colours and
+// ΔE₀₀ to four decimals.
+// prettier-ignore
+const SHARMA = [
+  [50, 2.6772, -79.7751, 50, 0, -82.7485, 2.0425], [50, 3.1571, -77.2803, 50, 0, -82.7485, 2.8615],
+  [50, 2.8361, -74.02, 50, 0, -82.7485, 3.4412], [50, -1.3802, -84.2814, 50, 0, -82.7485, 1],
+  [50, -1.1848, -84.8006, 50, 0, -82.7485, 1], [50, -0.9009, -85.5211, 50, 0, -82.7485, 1],
+  [50, 0, 0, 50, -1, 2, 2.3669], [50, -1, 2, 50, 0, 0, 2.3669],
+  [50, 2.49, -0.001, 50, -2.49, 0.0009, 7.1792], [50, 2.49, -0.001, 50, -2.49, 0.001, 7.1792],
+  [50, 2.49, -0.001, 50, -2.49, 0.0011, 7.2195], [50, 2.49, -0.001, 50, -2.49, 0.0012, 7.2195],
+  [50, -0.001, 2.49, 50, 0.0009, -2.49, 4.8045], [50, -0.001, 2.49, 50, 0.001, -2.49, 4.8045],
+  [50, -0.001, 2.49, 50, 0.0011, -2.49, 4.7461], [50, 2.5, 0, 50, 0, -2.5, 4.3065],
+  [50, 2.5, 0, 73, 25, -18, 27.1492], [50, 2.5, 0, 61, -5, 29, 22.8977],
+  [50, 2.5, 0, 56, -27, -3, 31.903], [50, 2.5, 0, 58, 24, 15, 19.4535],
+  [50, 2.5, 0, 50, 3.1736, 0.5854, 1], [50, 2.5, 0, 50, 3.2972, 0, 1],
+  [50, 2.5, 0, 50, 1.8634, 0.5757, 1], [50, 2.5, 0, 50, 3.2592, 0.335, 1],
+  [60.2574, -34.0099, 36.2677, 60.4626, -34.1751, 39.4387, 1.2644],
+  [63.0109, -31.0961, -5.8663, 62.8187, -29.7946, -4.0864, 1.263],
+  [61.2901, 3.7196, -5.3901, 61.4292, 2.248, -4.962, 1.8731],
+  [35.0831, -44.1164, 3.7933, 35.0232, -40.0716, 1.5901, 1.8645],
+  [22.7233, 20.0904, -46.694, 23.0331, 14.973, -42.5619, 2.0373],
+  [36.4612, 47.858, 18.3852, 36.2715, 50.5065, 21.2231, 1.4146],
+  [90.8027, -2.0831, 1.441, 91.1528, -1.6435, 0.0447, 1.4441],
+  [90.9257, -0.5406, -0.9208, 88.6381, -0.8985, -0.7239, 1.5381],
+  [6.7747, -0.2908, -2.4247, 5.8714, -0.0985, -2.2286, 0.6377],
+  [2.0776, 0.0795, -1.135, 0.9033, -0.0636, -0.5514, 0.9082],
+];
+
+// sRGB colours in CIELAB under D65, as published with the sRGB and CIELAB definitions: white, mid-grey
+// (which the transfer curve decides), red and blue.
+// prettier-ignore
+const SRGB = [
+  [[255, 255, 255], [100, 0, 0]],
+  [[128, 128, 128], [53.585, 0, 0]],
+  [[255, 0, 0], [53.24, 80.09, 67.2]],
+  [[0, 0, 255], [32.3, 79.19, -107.86]],
+];
+
+test('CIEDE2000 gives the published differences, either way round, from sRGB as published', () => {
+  for (const [L1, a1, b1, L2, a2, b2, want] of SHARMA) {
+    const [one, two] = [
+      [L1, a1, b1],
+      [L2, a2, b2],
+    ];
+    for (const difference of [ciede2000(one, two), ciede2000(two, one)])
+      assert.ok(Math.abs(difference - want) < 5e-5, `${one} against ${two}: ${difference}, not ${want}`);
+  }
+  for (const [rgb, want] of SRGB)
+    assert.ok(
+      lab(rgb).every((v, i) => Math.abs(v - want[i]) < 0.01),
+      `${rgb}: ${lab(rgb)}`,
+    );
+});
+
+// Each series of the charts shown, as drawn: [its style, the colour the page computes for its stroke].
+const seriesColours = () => {
+  const drawn = [...document.querySelectorAll('svg.chart path.series')].map(path => [
+    path.getAttribute('style'),
+    getComputedStyle(path).stroke,
+  ]);
+  return drawn;
+};
+
+test('no two series shown together are closer in colour than ΔE₀₀ 20, light or dark', { timeout: 180000 }, async () => {
+  const LEAST = 20;
+  // the charts: the page's as it opens and with every series on, and the lecture's
+  const charts = [
+    ['', null],
+    ['', switchAllOn],
+    ['?view=lecture&step=4', null],
+    ['?view=lecture&step=7', null],
+  ];
+  const schemes = browser.name === 'chromium' ? ['light', 'dark'] : ['light'];
+  for (const scheme of schemes) {
+    for (const [query, before] of charts) {
+      const page = await open(query, 1280, 800);
+      if (scheme === 'dark') await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+      if (before) await page.evaluate(before);
+      const drawn = await page.evaluate(seriesColours);
+      assert.ok(drawn.length >= 6, `${query}: ${drawn.length} series`);
+      for (const [i, [one, first]] of drawn.entries())
+        for (const [two, second] of drawn.slice(i + 1)) {
+          const difference = ciede2000(lab(channels(first)), lab(channels(second)));
+          assert.ok(
+            difference >= LEAST,
+            `${scheme}, ${query || 'the page'}: ${one} and ${two} ΔE₀₀ ${difference.toFixed(1)}`,
+          );
+        }
+      await page.close();
+    }
+  }
+});
+
+// Each verdict card's title and its sign's words, and the random rounding card's tone and summary.
+const cardSigns = () =>
+  [...document.querySelectorAll('main .card')].map(card => ({
+    title: card.querySelector('h3').textContent,
+    tone: card.className,
+    summary: [...card.querySelectorAll('.summary')].map(line => line.textContent).join(' '),
+    sign: [...card.querySelectorAll('dl div')]
+      .filter(pair => pair.querySelector('dt').textContent.startsWith('sign against'))
+      .map(pair => pair.querySelector('dd').textContent),
+  }));
+
+test('a sign is judged from its own evidence, and random rounding’s claim as it is', { timeout: 120000 }, async () => {
+  const titled = words => words[0].toUpperCase() + words.slice(1);
+  for (const query of ['', '?p=64', '?p=145&n=3&seed=80', '?x=2177&y=528&p=30&n=5&seed=3', '?x=100&y=3&p=12']) {
+    const page = await open(query, 1280, 800);
+    const shown = await results(page);
+    const cards = await page.evaluate(cardSigns);
+    for (const { title, sign } of cards)
+      for (const words of sign) assert.doesNotMatch(words, /luck|interval/, `${query}: ${title} says “${words}”`);
+    const point = pointModel(BigInt(shown.x), BigInt(shown.y));
+    const { at } = widthModel(point, shown.p, { n: shown.random_rounding.n, seed: BigInt(shown.random_rounding.seed) });
+    for (const row of rows('remedy').filter(each => point.marks[each.key])) {
+      const { value, proves } = at[row.key];
+      const [card] = cards.filter(each => each.title === titled(row.words));
+      let want = { wrong: /^wrong$/, lost: /^lost/ }[at[row.key].verdict.sign] ?? /^right$/;
+      if (proves) want = /^proven/;
+      if (value === point.f) want = /^exact/;
+      assert.match(card.sign[0], want, `${query}: ${row.key}`);
+      assert.equal(String(value), shown[row.key].result, `${query}: ${row.key}'s result`);
+    }
+    const { digits, correct_digits: right, claim_holds: holds } = shown.random_rounding;
+    assert.equal(holds, digits < right + 1, `${query}: the claim holds where C < D + 1`);
+    const [random] = cards.filter(each => each.title === titled(rows('random')[0].words));
+    assert.equal(random.tone.includes('good'), holds, `${query}: ${random.tone}`);
+    if (!holds)
+      assert.match(random.summary, new RegExp(`claims ${digits.toFixed(1)} digits; ${right.toFixed(1)} are right`));
+    await page.close();
+  }
+});
+
+test('the lecture says a result of 0 as such, and what |f| is in steps', { timeout: 60000 }, async () => {
+  for (const query of ['?view=lecture&step=3&p=40', '?view=lecture&step=3&p=64']) {
+    const page = await open(query, 1920, 1080);
+    const zero = (await results(page)).term_by_term.result === '0';
+    const { text } = await lectureShown(page);
+    if (zero) assert.match(text, /The result is 0: off by all of \|f\|, and \|f\| is \S+ steps/, query);
+    else assert.match(text, /All together: \S+ steps, the result less f/, query);
+    assert.equal(/All together/.test(text), !zero, `${query}: a total only where the result is not 0`);
+    await page.close();
+  }
+});

@@ -101,8 +101,8 @@ test('the exercises print without their answers', { timeout: 120000, skip: PAGES
 });
 
 // The browser page printed from the dark scheme: every least width printed as text, no control or
-// hint, no text lighter than mid-grey, at most MOST_PAGES A4 pages, and no last page that holds only
-// a sentence or two (its words counted by pdftotext).
+// hint, no text lighter than mid-grey, no number broken across lines, at most MOST_PAGES A4 pages,
+// and no last page that holds only a sentence or two (its words counted by pdftotext).
 const MOST_PAGES = 10;
 const FEWEST_LAST_WORDS = 40;
 test(
@@ -110,6 +110,9 @@ test(
   { timeout: 120000, skip: !PAGES.includes('polyeval.html') },
   async () => {
     const tab = await open(`file://${dir}/polyeval.html`, 1280, ready('polyeval.html'));
+    // Laid out at A4's printable width, as on paper, where a line breaks as it will there.
+    const margin = parseFloat(await printMargin(tab));
+    await tab.setViewport({ width: Math.floor(PAPER.A4 - 2 * margin * MILLIMETRE), height: 1000 });
     // Print and the dark scheme at once: puppeteer's own calls each reset the other.
     const session = await tab.createCDPSession();
     const dark = [{ name: 'prefers-color-scheme', value: 'dark' }];
@@ -132,6 +135,14 @@ test(
           .filter(visible)
           .map(e => e.outerHTML.slice(0, 60)),
         pale: texts.filter(e => luminance(e) > 0.5).map(e => e.textContent.trim().slice(0, 40)),
+        // a number laid out on more than one line (its boxes at more than one height): its digits,
+        // exponent or hexadecimal split
+        broken: [...document.querySelectorAll('main .num, main .number, main code.hex')]
+          .filter(e => visible(e) && new Set([...e.getClientRects()].map(box => Math.round(box.top))).size > 1)
+          .map(e => e.textContent),
+        hints: [...document.querySelectorAll('main *')]
+          .filter(e => visible(e) && /choose one/.test(e.textContent) && !e.children.length)
+          .map(e => e.textContent),
       };
     });
     assert.ok(shown.dark, 'printed from the dark scheme');
@@ -141,6 +152,8 @@ test(
     );
     assert.deepEqual(shown.controls, [], 'controls printed');
     assert.deepEqual(shown.pale, [], 'pale text printed');
+    assert.deepEqual(shown.broken, [], 'numbers broken across lines');
+    assert.deepEqual(shown.hints, [], 'hints printed');
     const pdf = Buffer.from(await tab.pdf({ format: 'A4', timeout: 60000 }));
     const pages = pdf.toString('latin1').match(/\/Type\s*\/Page\b/g).length;
     assert.ok(pages <= MOST_PAGES, `${pages} A4 pages`);
