@@ -8,7 +8,7 @@ import { leastWidthFrom, longestChain, TERM_BY_TERM, POWERS_REUSED } from './ord
 import { verdict } from './account.mjs';
 import { EVALUATIONS, plainOf, rows } from './evaluations.mjs';
 import { boundVerdict, randomVerdict } from './detectors.mjs';
-import { compact } from './text.mjs';
+import { compact, grouped } from './text.mjs';
 import { fromWidth, signAndExact, summary } from './words.mjs';
 
 // n, the most roundings an input's error goes through on its way to the result, in either of the
@@ -87,7 +87,7 @@ function remedyFacts(point, row, p) {
 // Why a remedy gives what it gives at p, in one sentence from its numbers.
 function remedyWhy(row, { point, width }) {
   const [fact, mark, plain] = [width.at[row.key], point.marks[row.key], plainOf(row)];
-  if (!mark) return `Here x² − 17·y² = ${point.pell}, not 1: 1 − 2·x² is not f here, and this does not apply.`;
+  if (!mark) return `Here x² − 17·y² = ${grouped(point.pell)}, not 1: 1 − 2·x² is not f here, and this does not apply.`;
   if (fact.termsSum !== undefined) {
     const [terms, summed] = [compact(fact.termsSum - point.f), compact(fact.value - fact.termsSum)];
     return [
@@ -118,16 +118,18 @@ function remedyWhy(row, { point, width }) {
 function schemeWhy(row, { point }) {
   const plain = rows('order')[0];
   const [own, its] = [point.marks[row.key], point.marks[plain.key]];
-  return `Another order, the same cancellation: ${row.short} has ${signAndExact(own)}; ${plain.words} is exact ${fromWidth(its.exact)}.`;
+  return `Another order of the same terms, which cancel as much: ${row.short} has ${signAndExact(own)}; ${plain.words} has ${signAndExact(its)}.`;
 }
 
 // The 120 orders' results at p, and what they say together: how many, how many differ, have f's
-// sign, are 0, are f, and the least and the largest.
+// sign, are 0, are f, the least and the largest, and the one nearest f with its verdict.
 function ordersAt(point, row, p) {
   const values = point.value(row, p);
   const sorted = [...values].sort((a, b) => (a < b ? -1 : a > b ? 1 : 0));
   const count = predicate => values.filter(predicate).length;
+  const nearest = values.reduce((a, b) => (abs(b - point.f) < abs(a - point.f) ? b : a));
   return {
+    nearest: { value: nearest, verdict: verdict(nearest, point.f) },
     values,
     count: values.length,
     distinct: new Set(values).size,
@@ -142,14 +144,15 @@ function ordersAt(point, row, p) {
 // Whether any order of summation helps at p: gives f, or one correct digit.
 function ordersWhy(row, { point, width }) {
   const at = width.at[row.key];
-  const [least, most] = [verdict(at.least, point.f), verdict(at.most, point.f)];
   const good = at.values.filter(v => verdict(v, point.f).good).length;
-  const spread = [`${at.distinct} different values, from `, compact(at.least), ' to ', compact(at.most)];
-  const said = [`Of the ${at.count} orders, ${at.rightSign} have f’s sign, ${at.zero} give 0 and ${at.exact} give f: `];
-  const helps = good
-    ? `${good} of them have a correct digit or more.`
-    : ['none has a correct digit (the nearest: ', summary(most.tone === 'worst' ? least : most), ').'];
-  return [...said, ...spread, '; ', helps, ' The order of the sums cannot undo the terms’ own rounding.'];
+  const said = `Of the ${at.count} orders, ${at.rightSign} have f’s sign, ${at.zero} give 0 and ${at.exact} give f, `;
+  const helps = good ? `${good} of them with a correct digit or more.` : 'none with a correct digit: no order helps.';
+  return [
+    said,
+    `in ${at.distinct} different values; `,
+    helps,
+    ' The order of the sums cannot undo the terms’ own rounding.',
+  ];
 }
 
 // The kinds. A kind without an entry for something has none: no marks, nothing drawn or published.
@@ -158,7 +161,7 @@ export const KINDS = {
   order: {
     marks: { exact: 'exact' },
     threshold: 'exact',
-    leastWidths: (point, row) => valueMarks(point, row, false),
+    leastWidths: (point, row) => valueMarks(point, row, true),
     drawn: errorDrawn,
     at: valueAt,
     readout: verdictReadout,

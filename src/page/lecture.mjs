@@ -112,9 +112,10 @@ function lectureChart(model, act, shown, kinds = null, terse = false) {
   return chartFigure({ ...model, state }, act, { size: model.lectureChart, kinds, lecture: true, terse });
 }
 
-// Step 4: the chart, every least width named at its line, and the presets.
+// Step 4: the chart, every least width named at its line, and the presets: the orders, fused and not,
+// and the band of every order of summation, against the interval and the bound.
 function chartStep(model, act) {
-  const shown = rows('order', 'value', 'interval', 'bound');
+  const shown = rows('order', 'value', 'scheme', 'orders', 'interval', 'bound');
   return slide('The error against the width', lectureChart(model, act, shown), presetChoices(model.width.p, act));
 }
 
@@ -152,22 +153,35 @@ function digitsWord(v) {
   return { wrong: 'none, sign wrong', lost: 'none, it is 0' }[v.sign] ?? 'none';
 }
 
-// Step 7: each remedy at p (its value, its correct digits, the least widths of its sign and of f), and
-// their errors against the width beside the plain order's.
-function fixesStep(model, act) {
-  const { point, width } = model;
-  const remedies = rows('remedy');
-  const body = remedies.map(row => {
-    const [mark, { value, verdict }] = [point.marks[row.key], width.at[row.key]];
+// A row's value at p as the fixes table shows it, and its verdict: the orders of summation's from the
+// least to the largest, and the verdict on the one nearest f.
+function fixValue(row, at) {
+  if (row.kind !== 'orders') return [scientific(at.value, 1n, 2), at.verdict];
+  return [[scientific(at.least, 1n, 2), ' to ', scientific(at.most, 1n, 2)], at.nearest.verdict];
+}
+
+// Step 7: what another order and each remedy give at p (the value, its correct digits, the least
+// widths of its sign and of f): Horner's scheme and the orders of summation first, as orders that
+// do not fix it.
+function fixesStep({ point, width }) {
+  const body = rows('scheme', 'orders', 'remedy').map(row => {
+    const mark = point.marks[row.key];
     const name = [swatch(row), row.short];
     if (!mark) return [name, 'does not apply here', '', '', ''];
+    const [value, verdict] = fixValue(row, width.at[row.key]);
     const judged = h('span', { class: `tone ${verdict.tone}` }, digitsWord(verdict));
-    return [name, scientific(value, 1n, 2), judged, String(mark.sign ?? 'none'), String(mark.exact ?? 'none')];
+    return [name, value, judged, String(mark.sign ?? 'none'), String(mark.exact ?? 'none')];
   });
-  const head = ['remedy', `at ${width.p} bits`, 'correct digits', 'sign from', 'exact from'];
-  const shown = [rows('order')[0], ...remedies.filter(row => point.marks[row.key])];
+  const head = ['evaluation', `at ${width.p} bits`, 'correct digits', 'sign from', 'exact from'];
+  return slide(`What fixes it, at ${width.p} bits`, table(head, body));
+}
+
+// Step 8: the errors of Horner's scheme and the remedies against the width, beside the plain order's,
+// each least width of the sign and of f marked.
+function fixesChart(model, act) {
+  const shown = [rows('order')[0], ...rows('scheme', 'remedy').filter(row => model.point.marks[row.key])];
   const chart = lectureChart(model, act, shown, ['sign', 'exact'], true);
-  return slide(`What fixes it, at ${width.p} bits`, table(head, body), chart);
+  return slide('What fixes it, against the width', chart);
 }
 
 // The lecture's steps, each one screen, and the page's section each belongs to (where Esc returns).
@@ -179,6 +193,7 @@ export const LECTURE = [
   { draw: decidesStep, section: 'width' },
   { draw: knowStep, section: 'detect' },
   { draw: fixesStep, section: 'fix' },
+  { draw: fixesChart, section: 'fix' },
 ];
 
 // The lecture's navigation at step `step`: back, where it is, next, and leave.

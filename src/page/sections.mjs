@@ -12,7 +12,7 @@ import { digitCount, grouped, hexfloat, power, scientific } from './text.mjs';
 import { SHARES, TONES, accountTable, card, h, integer, nonFiniteCard, quantities } from './views.mjs';
 import { scrolling, sharesTable, spacingText, stepName, verdictCard } from './views.mjs';
 import { KINDS } from './kinds.mjs';
-import { relativeText, signAndExact } from './words.mjs';
+import { relativeText, signAndExact, summary } from './words.mjs';
 
 // γₙ with n in subscript digits: γ₁₂.
 const gammaName = n => `γ${[...String(n)].map(d => '₀₁₂₃₄₅₆₇₈₉'[d]).join('')}`;
@@ -273,11 +273,32 @@ function detectSection({ point, width }) {
   return cardsOf(shown);
 }
 
-// What fixes the evaluation: each remedy's result at p, its least widths, and why.
+// The orders of summation at p as a card: what they give together, their least widths and why; its
+// tone the verdict on the one nearest f.
+function ordersCard(row, { point, width }, why) {
+  const at = width.at[row.key];
+  const counted = [
+    ['orders', String(at.count)],
+    ['different results', String(at.distinct)],
+  ];
+  counted.push(['with f’s sign', String(at.rightSign)], ['0', String(at.zero)], ['f itself', String(at.exact)]);
+  counted.push(
+    ['the least', integer(at.least)],
+    ['the largest', integer(at.most)],
+    ['the nearest f', integer(at.nearest.value)],
+  );
+  const lines = [KINDS[row.kind].readout(at), ['the nearest f: ', summary(at.nearest.verdict)]];
+  const marks = para(titled(signAndExact(point.marks[row.key])), ' (all of them).');
+  return card(at.nearest.verdict.tone, titled(row.words), lines, row.about, counted, [marks, why]);
+}
+
+// What fixes the evaluation: what Horner's scheme and the orders of summation give at p, then each
+// remedy's result at p, each with its least widths and why.
 function fixSection(model) {
   const { point, width } = model;
   return cardsOf(
-    rows('remedy').map(row => {
+    rows('scheme', 'orders', 'remedy').map(row => {
+      if (row.kind === 'orders') return ordersCard(row, model, para(KINDS[row.kind].why(row, model)));
       const [mark, why, { verdict, proves }] = [
         point.marks[row.key],
         para(KINDS[row.kind].why(row, model)),

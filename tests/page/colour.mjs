@@ -61,9 +61,10 @@ export function ciede2000([L1, a1, b1], [L2, a2, b2]) {
   return sqrt((dL / SL) ** 2 + (dC / SC) ** 2 + (dH / SH) ** 2 + RT * (dC / SC) * (dH / SH));
 }
 
-// The [r, g, b] of a colour as getComputedStyle writes it: rgb(31, 95, 191).
-export const channels = css =>
-  css
-    .match(/[\d.]+/g)
-    .slice(0, 3)
-    .map(Number);
+// WCAG 2's contrast ratio of two sRGB colours [r, g, b] of 0 to 255: (L1 + 0.05) / (L2 + 0.05), the
+// lighter's relative luminance over the darker's.
+export function contrast(one, two) {
+  const luminance = rgb => rgb.map(linear).reduce((sum, c, i) => sum + [0.2126, 0.7152, 0.0722][i] * c, 0);
+  const [high, low] = [luminance(one), luminance(two)].sort((a, b) => b - a);
+  return (high + 0.05) / (low + 0.05);
+}

@@ -13,13 +13,16 @@ import { createRequire } from 'node:module';
 import { test } from 'node:test';
 
 import { browser, open as openFile } from './browser.mjs';
-import { channels, ciede2000, lab } from './colour.mjs';
+import { ciede2000, contrast, lab } from './colour.mjs';
 import { rows } from '../../src/page/evaluations.mjs';
+import { LECTURE } from '../../src/page/lecture.mjs';
 import { pointModel, widthModel } from '../../src/page/model.mjs';
 
 const PAGE = `file://${process.argv[2]}`;
 const axe = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 const LONG = '9'.repeat(100);
+// The lecture's last step: as many as the lecture view has.
+const LAST_STEP = LECTURE.length;
 
 // Opens the page at the address with query in a window width × height px, once it has computed.
 const open = (query, width, height = 900) => openFile(PAGE + query, width, '#results', height);
@@ -220,7 +223,7 @@ test(
     ]) {
       const page = await open('?view=lecture&step=1', width, height);
       const steps = await page.$eval('#lecture .lecture-nav span', span => Number(span.textContent.split(' of ')[1]));
-      assert.equal(steps, 7, 'seven steps');
+      assert.equal(steps, LAST_STEP, 'every step of the lecture view');
       const types = [];
       for (let step = 1; step <= steps; ++step) {
         const shown = await page.evaluate(lectureSizes);
@@ -233,12 +236,12 @@ test(
         assert.ok(Math.min(...shown.exponents, exponent) >= exponent, `${where}: exponents below ${exponent} px`);
         assert.deepEqual(small(shown.text, other), [], `${where}: text below ${other} px`);
         types.push([shown.type, shown.heading]);
-        await page.keyboard.press(
-          ['ArrowRight', 'PageDown', ' ', 'ArrowRight', 'ArrowDown', 'ArrowRight', 'End'][step - 1],
-        );
+        // every forward key in turn, and End at the last but one
+        await page.keyboard.press(step === steps - 1 ? 'End' : ['ArrowRight', 'PageDown', ' ', 'ArrowDown'][step % 4]);
       }
       assert.equal(new Set(types.map(String)).size, 1, `one type at ${width} × ${height}: ${types.join('; ')}`);
-      assert.match(await page.evaluate(() => location.search), /[?&]step=7(&|$)/, 'the last step stays');
+      const last = new RegExp(`[?&]step=${LAST_STEP}(&|$)`);
+      assert.match(await page.evaluate(() => location.search), last, 'the last step stays');
       await page.keyboard.press('Home');
       await page.keyboard.press('ArrowRight');
       await page.keyboard.press('ArrowRight');
@@ -255,7 +258,7 @@ test(
   },
 );
 
-// What the lecture shows: its step in words ("3 of 7"), its text, and its address.
+// What the lecture shows: its step in words ("3 of 8"), its text, and its address.
 const lectureShown = page =>
   page.evaluate(() => ({
     where: document.querySelector('#lecture .lecture-nav span')?.textContent,
@@ -282,12 +285,12 @@ test(
       assert.equal((await results(page)).p, p, `${key} leaves p = ${p}`);
       const shown = await lectureShown(page);
       assert.match(shown.search, new RegExp(`[?&]p=${p}&.*step=4`), `${key}: the address follows`);
-      assert.equal(shown.where, '4 of 7', `${key}: the step stays`);
+      assert.equal(shown.where, `4 of ${LAST_STEP}`, `${key}: the step stays`);
     }
     await page.close();
     // address, the step shown, the field named (none: the address corrected)
     for (const [query, step, field] of [
-      ['?view=lecture&step=99', 7, null],
+      ['?view=lecture&step=99', LAST_STEP, null],
       ['?view=lecture&step=0&p=24', 1, null],
       ['?view=lecture&step=2&n=1', 2, 'n'],
       ['?view=lecture&step=5&p=2000&seed=x', 5, 'p'],
@@ -295,7 +298,7 @@ test(
       const tab = await open(query, 1280, 800);
       const shown = await lectureShown(tab);
       assert.ok(shown.shown, `${query}: the lecture is on screen`);
-      assert.equal(shown.where, `${step} of 7`, `${query}: the step shown`);
+      assert.equal(shown.where, `${step} of ${LAST_STEP}`, `${query}: the step shown`);
       assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `${query}: the address`);
       const error = (await results(tab)).error ?? [];
       assert.deepEqual(error.map(problem => problem.field).slice(0, 1), field ? [field] : [], query);
@@ -319,7 +322,7 @@ const outside = () =>
     .map(([words, box]) => [words, Math.round(box.left), Math.round(box.right)]);
 
 test('on a phone no chart text leaves the screen, on the page or in the lecture', { timeout: 120000 }, async () => {
-  const queries = ['', '?x=2177&y=528&p=64', '?view=lecture&step=4', '?view=lecture&step=7', '?p=500'];
+  const queries = ['', '?x=2177&y=528&p=64', '?view=lecture&step=4', '?view=lecture&step=8', '?p=500'];
   for (const query of queries) {
     const page = await open(query, 375, 812);
     await page.evaluate(switchAllOn);
@@ -526,43 +529,70 @@ test('CIEDE2000 gives the published differences, either way round, from sRGB as 
 });
 
 // Each series of the charts shown, as drawn: [its style, the colour the page computes for its stroke].
+// The colours of the charts as the browser paints them, [r, g, b] of 0 to 255, whatever syntax the
+// stylesheet computes them in (a relative colour, a mix): each series' stroke by its row's style, the
+// least widths' words, and the paper. A colour the canvas cannot read is named instead.
 const seriesColours = () => {
-  const drawn = [...document.querySelectorAll('svg.chart path.series')].map(path => [
-    path.getAttribute('style'),
-    getComputedStyle(path).stroke,
-  ]);
-  return drawn;
+  const context = Object.assign(document.createElement('canvas'), { width: 1, height: 1 }).getContext('2d', {
+    willReadFrequently: true,
+  });
+  const painted = css => {
+    context.fillStyle = 'rgb(1, 2, 3)'; // a colour no stylesheet here computes: unchanged, css was not read
+    context.fillStyle = css;
+    if (context.fillStyle === 'rgb(1, 2, 3)' || context.fillStyle === '#010203') return css;
+    context.clearRect(0, 0, 1, 1);
+    context.fillRect(0, 0, 1, 1);
+    return [...context.getImageData(0, 0, 1, 1).data.slice(0, 3)];
+  };
+  const strokes = [...document.querySelectorAll('svg.chart path.series')];
+  const words = [...document.querySelectorAll('svg.chart .threshold text')];
+  return {
+    series: strokes.map(path => [path.getAttribute('style'), painted(getComputedStyle(path).stroke)]),
+    words: words.map(text => [text.textContent, painted(getComputedStyle(text).fill)]),
+    paper: painted(getComputedStyle(document.body).backgroundColor),
+  };
 };
 
-test('no two series shown together are closer in colour than ΔE₀₀ 20, light or dark', { timeout: 180000 }, async () => {
-  const LEAST = 20;
-  // the charts: the page's as it opens and with every series on, and the lecture's
-  const charts = [
-    ['', null],
-    ['', switchAllOn],
-    ['?view=lecture&step=4', null],
-    ['?view=lecture&step=7', null],
-  ];
-  const schemes = browser.name === 'chromium' ? ['light', 'dark'] : ['light'];
-  for (const scheme of schemes) {
-    for (const [query, before] of charts) {
-      const page = await open(query, 1280, 800);
-      if (scheme === 'dark') await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
-      if (before) await page.evaluate(before);
-      const drawn = await page.evaluate(seriesColours);
-      assert.ok(drawn.length >= 6, `${query}: ${drawn.length} series`);
-      for (const [i, [one, first]] of drawn.entries())
-        for (const [two, second] of drawn.slice(i + 1)) {
-          const difference = ciede2000(lab(channels(first)), lab(channels(second)));
-          assert.ok(
-            difference >= LEAST,
-            `${scheme}, ${query || 'the page'}: ${one} and ${two} ΔE₀₀ ${difference.toFixed(1)}`,
-          );
+test(
+  'no two series shown together are closer in colour than ΔE₀₀ 20, and each stands out from the paper, light or dark',
+  { timeout: 180000 },
+  async () => {
+    const [LEAST, LINE, TEXT] = [20, 3, 4.5]; // ΔE₀₀; WCAG's contrast for a graphic, and for text
+    // the charts: the page's as it opens and with every series on, and the lecture's
+    const charts = [
+      ['', null],
+      ['', switchAllOn],
+      ['?view=lecture&step=4', null],
+      ['?view=lecture&step=8', null],
+    ];
+    const schemes = browser.name === 'chromium' ? ['light', 'dark'] : ['light'];
+    for (const scheme of schemes) {
+      for (const [query, before] of charts) {
+        const page = await open(query, 1280, 800);
+        if (scheme === 'dark') await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+        if (before) await page.evaluate(before);
+        const { series, words, paper } = await page.evaluate(seriesColours);
+        const where = `${scheme}, ${query || 'the page'}`;
+        assert.ok(series.length >= 6, `${where}: ${series.length} series`);
+        for (const [what, colour] of [...series, ...words, ['the paper', paper]])
+          assert.ok(Array.isArray(colour), `${where}: ${what} is painted in ${colour}, which a canvas cannot read`);
+        for (const [i, [one, first]] of series.entries()) {
+          const against = contrast(first, paper);
+          assert.ok(against >= LINE, `${where}: ${one} stands ${against.toFixed(2)} times out from the paper`);
+          for (const [two, second] of series.slice(i + 1)) {
+            const difference = ciede2000(lab(first), lab(second));
+            assert.ok(difference >= LEAST, `${where}: ${one} and ${two} ΔE₀₀ ${difference.toFixed(1)}`);
+          }
         }
-      await page.close();
+        for (const [text, colour] of words) {
+          const against = contrast(colour, paper);
+          assert.ok(against >= TEXT, `${where}: “${text}” stands ${against.toFixed(2)} times out from the paper`);
+        }
+        await page.close();
+      }
     }
-  }
-});
+  },
+);
 
 // Each verdict card's title and its sign's words, and the random rounding card's tone and summary.
 const cardSigns = () =>
