@@ -11,7 +11,7 @@ from fractions import Fraction
 from blocks import emit, table
 from evaluations import result
 from polynomial import POWERS_REUSED, TERM_BY_TERM, X, Y, chain, exact_f, execute, longest_chain, signed_terms
-from roundings import BINARY64_BITS, U
+from roundings import BINARY64_BITS, U, spacing
 from text import gamma_name, in_steps, minus, program_text, scientific
 
 POINTS = 6  # how many points of the chain the exercises use
@@ -19,7 +19,7 @@ POINTS = 6  # how many points of the chain the exercises use
 
 def step_of(x, y):
     """The spacing of binary64 at the largest term of f at (x, y)."""
-    return Fraction(2) ** (max(abs(t) for t in signed_terms(x, y)).bit_length() - BINARY64_BITS)
+    return spacing(max(abs(t) for t in signed_terms(x, y)), BINARY64_BITS)
 
 
 def points_block():
