@@ -26,12 +26,12 @@ def points_block():
     """Each point, its exact f and how bad the evaluation is there in advance."""
     rows, chain_length = [], longest_chain()
     gamma = chain_length * U / (1 - chain_length * U)
-    for n, (x, y) in enumerate(chain(POINTS), start=1):
+    for k, (x, y) in enumerate(chain(POINTS), start=1):
         f = exact_f(x, y)
         kappa = Fraction(sum(abs(t) for t in signed_terms(x, y)), abs(f))
-        rows.append([n, x, y, minus(str(f)), scientific(kappa), scientific(gamma * kappa)])
+        rows.append([k, x, y, minus(str(f)), scientific(kappa), scientific(gamma * kappa)])
     bound = f"relative bound {gamma_name(chain_length)}·κ"
-    return table(["n", "x", "y", "exact f = 1 − 2x²", "condition number κ", bound], rows)
+    return table(["k", "x", "y", "exact f = 1 − 2x²", "condition number κ", bound], rows)
 
 
 def survives(value, f):
@@ -43,15 +43,15 @@ def results_blocks():
     """What the binary64 evaluations give at each point: in the program's text, and in steps of the
     spacing at the largest term."""
     printed, in_spacing_steps = [], []
-    for n, (x, y) in enumerate(chain(POINTS), start=1):
+    for k, (x, y) in enumerate(chain(POINTS), start=1):
         f, step = exact_f(x, y), step_of(x, y)
         double, reuse = execute(TERM_BY_TERM, x, y, float).result, execute(POWERS_REUSED, x, y, float).result
         algebra = result("rewrite", x, y, BINARY64_BITS)
-        printed.append([n, survives(double, f), survives(reuse, f), survives(algebra, f)])
+        printed.append([k, survives(double, f), survives(reuse, f), survives(algebra, f)])
         spacing = scientific(step) if step >= 1 else minus(str(step))
-        in_spacing_steps.append([n, spacing, in_steps(double, step, plus=False), in_steps(reuse, step, plus=False)])
-    header = ["n", "term by term (Double)", "powers reused (Extended2)", "1 − 2·x·x"]
-    steps_header = ["n", "spacing at the largest term", "Double, in steps", "Extended2, in steps"]
+        in_spacing_steps.append([k, spacing, in_steps(double, step, plus=False), in_steps(reuse, step, plus=False)])
+    header = ["k", "term by term (Double)", "powers reused (Extended2)", "1 − 2·x·x"]
+    steps_header = ["k", "spacing at the largest term", "Double, in steps", "Extended2, in steps"]
     return table(header, printed), table(steps_header, in_spacing_steps)
 
 
@@ -63,7 +63,7 @@ def whole_steps(value, step):
 def prediction_rows(points):
     """For each point and order: the data (in steps) and the predicted and computed results."""
     rows = []
-    for n, (x, y) in points:
+    for k, (x, y) in points:
         step = step_of(x, y)
         for label, program in [("term by term", TERM_BY_TERM), ("powers reused", POWERS_REUSED)]:
             run = execute(program, x, y, float)
@@ -71,10 +71,10 @@ def prediction_rows(points):
             predicted = whole_steps(second, step) - whole_steps(third, step) + whole_steps(fourth, step)
             predicted += (first - last) / step
             computed = Fraction(run.result) / step
-            assert predicted == computed, f"the prediction at n = {n} misses"
+            assert predicted == computed, f"the prediction at k = {k} misses"
             rows.append(
                 [
-                    n,
+                    k,
                     label,
                     in_steps(first - last, step, plus=False),
                     in_steps(second, step, plus=False),
@@ -92,6 +92,6 @@ if __name__ == "__main__":
     emit("results", printed)
     emit("results-in-steps", in_spacing_steps)
     rows = prediction_rows([(3, chain(3)[-1]), (4, (X, Y))])
-    header = ["n", "order", "first term − last term", "second term", "third term", "fourth term"]
+    header = ["k", "order", "first term − last term", "second term", "third term", "fourth term"]
     emit("predict", table(header, [row[:-1] for row in rows]))
-    emit("predict-answers", table(["n", "order", "result, in steps"], [row[:2] + row[-1:] for row in rows]))
+    emit("predict-answers", table(["k", "order", "result, in steps"], [row[:2] + row[-1:] for row in rows]))

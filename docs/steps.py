@@ -14,7 +14,7 @@ from fractions import Fraction
 from blocks import emit, table
 from evaluations import LINES, operand_words, program_lines, what_line_computes
 from polynomial import POWERS_REUSED, STEP, STEP_EXPONENT, T2_SUBTRACTED, TERM_BY_TERM, TERM_NAMES, TOP_EXPONENT, X, Y
-from polynomial import chain_lengths, exact_f, exact_g, signed_terms
+from polynomial import TERM_CHAINS, TIMES, chain_lengths, chain_parts, exact_f, exact_g, signed_terms
 from roundings import BINARY32_MAX, BINARY64_BITS, U
 from text import PLAIN_DIGITS, SUPERSCRIPT_DIGITS, gamma_name, in_steps, minus, power, program_output, program_text
 from text import hexadecimal, scientific, significant_digits
@@ -117,6 +117,16 @@ def spacing_block():
     return table(["quantity", "value"], rows)
 
 
+def longest_chain_words():
+    """What n counts in the term-by-term order, in words: the term that goes through the most
+    roundings, the multiplications that form it and the sums after it."""
+    parts = chain_parts(TERM_BY_TERM)
+    formed, later = max(parts, key=sum)
+    chain = TERM_CHAINS[parts.index((formed, later))]
+    assert formed == sum(operation.op == TIMES for operation in chain), "a term formed by more than products"
+    return f"{chain[-1].name}'s {formed} multiplications and the {later} sums after it"
+
+
 def condition_block(results):
     """The condition number, the forward error bound, and the observed error of the results beside
     them."""
@@ -130,6 +140,7 @@ def condition_block(results):
         ],
     )
     n = max(term_by_term_chains + reuse_chains)
+    assert max(term_by_term_chains) == n, "n counts another order's term than the words say"
     magnitudes = sum(abs(term) for term in TERMS)
     gamma = n * U / (1 - n * U)
     gamma_n = gamma_name(n)
@@ -138,7 +149,7 @@ def condition_block(results):
         ["\\|f\\|", scientific(abs(F))],
         ["condition number κ = Σ\\|terms\\| / \\|f\\|", scientific(Fraction(magnitudes, abs(F)))],
         [f"unit roundoff u = {power(2, -BINARY64_BITS)}", scientific(U)],
-        ["n, the longest chain of roundings a term goes through", n],
+        [f"n, the most roundings a term goes through on its way to the result: {longest_chain_words()}", n],
         [f"{gamma_n} = {n}u / (1 − {n}u)", scientific(gamma)],
         [f"bound on \\|computed − f\\|: {gamma_n}·Σ\\|terms\\|", scientific(gamma * magnitudes)],
         [f"bound on the relative error: {gamma_n}·κ", scientific(gamma * magnitudes / abs(F))],
