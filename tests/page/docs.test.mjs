@@ -121,3 +121,14 @@ test('no command in the README is wider than its box at 1280 px', { timeout: 600
   assert.deepEqual(wider, [], 'README.html: code blocks wider than their box at 1280 px');
   await tab.close();
 });
+
+// The exercises and their answers hold prose and tables, no code: a paragraph indented by four spaces
+// after a table, outside its list item, would show as a code block.
+test('the exercises and their answers show no paragraph as code', { timeout: 60000 }, async () => {
+  for (const name of ['docs/exercises.html', 'docs/answers.html']) {
+    const tab = await open(`file://${dir}/${name}`, 1280, 'main');
+    const code = await tab.$$eval('pre', all => all.map(pre => pre.textContent.slice(0, 60)));
+    await tab.close();
+    assert.deepEqual(code, [], `${name} shows code blocks`);
+  }
+});
