@@ -10,7 +10,10 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))), "docs"))
 from page import MARKDOWN, ROFF, page_blocks, replace_blocks  # noqa: E402
 
-PRINTED = {("docs/a.py", "one"): "| k |\n|---|\n| 1 |", ("docs/a.py", "two"): "Check: [k = 1](x.html?p=2#y).\n\nAnd more."}
+PRINTED = {  # what a script prints, by (script, block)
+    ("docs/a.py", "one"): "| k |\n|---|\n| 1 |",
+    ("docs/a.py", "two"): "Check: [k = 1](x.html?p=2#y).\n\nAnd more.",
+}
 # (a page before, its blocks as read, the page written from PRINTED)
 ROWS = [
     (
@@ -51,7 +54,8 @@ class Blocks(unittest.TestCase):
     def test_man_page_markers(self):
         page = '.SH X\n.\\" from docs/a.py: one\nold\n.\\" end\n'
         self.assertEqual(page_blocks(page, ROFF), [("docs/a.py", "one", "old")])
-        self.assertEqual(replace_blocks(page, ROFF, PRINTED), '.SH X\n.\\" from docs/a.py: one\n| k |\n|---|\n| 1 |\n.\\" end\n')
+        written = '.SH X\n.\\" from docs/a.py: one\n| k |\n|---|\n| 1 |\n.\\" end\n'
+        self.assertEqual(replace_blocks(page, ROFF, PRINTED), written)
 
 
 if __name__ == "__main__":
