@@ -318,6 +318,15 @@ def chain(count):
     return points
 
 
+def chain_index(x, y):
+    """The k of a point of the chain: (x + y√17) = (33 + 8√17)ᵏ."""
+    k = 1
+    while chain(k)[-1] != (x, y):
+        assert chain(k)[-1][0] < x, f"({x}, {y}) is not on the chain"
+        k += 1
+    return k
+
+
 # The spacing of binary64 numbers at the largest terms at the program's point, the unit of every
 # error on the pages: the largest term lies in [2^TOP_EXPONENT, 2^(TOP_EXPONENT + 1)).
 TOP_EXPONENT = max(abs(term) for term in signed_terms(X, Y)).bit_length() - 1
