@@ -51,30 +51,31 @@ def labels_block(results):
 
 
 def terms_block():
-    """The terms as they stand in f, with u = x², v = 17·y², their sizes and binary64's spacing there."""
-    with_u_v = ["v⁴", "2·u·v²", "2·u²", "2·u³", "u⁴"]
+    """The terms as they stand in f, with a = x², b = 17·y² (u is the unit roundoff), their sizes and
+    binary64's spacing there."""
+    with_a_b = ["b⁴", "2·a·b²", "2·a²", "2·a³", "a⁴"]
     rows = []
-    for name, uv, term in zip(TERM_NAMES, with_u_v, TERMS):
+    for name, ab, term in zip(TERM_NAMES, with_a_b, TERMS):
         sign = 1 if term > 0 else -1
         exponent = spacing_exponent(term)
         rows.append(
             [
                 signed(name, sign),
-                signed(uv, sign),
+                signed(ab, sign),
                 minus(str(term)),
                 scientific(term),
                 f"{power(2, exponent)} ≈ {scientific(2**exponent)}",
             ]
         )
-    return table(["term in f", "with u = x², v = 17·y²", "exact value", "about", "binary64 spacing there"], rows)
+    return table(["term in f", "with a = x², b = 17·y²", "exact value", "about", "binary64 spacing there"], rows)
 
 
 def polynomial_text(coefficients):
-    """Terms of a polynomial in u, highest power first, in columns: one column per power."""
+    """Terms of a polynomial in a, highest power first, in columns: one column per power."""
     columns = []
     for degree in range(len(coefficients) - 1, -1, -1):
         c = coefficients[degree]
-        unit = power("u", degree) if degree > 1 else ("u" if degree == 1 else "")
+        unit = power("a", degree) if degree > 1 else ("a" if degree == 1 else "")
         magnitude = "" if abs(c) == 1 and degree > 0 else str(abs(c))
         sign = "−" if c < 0 else ("+" if any(columns) else " ")
         columns.append("" if c == 0 else f"{sign} {magnitude}{unit}")
@@ -82,17 +83,17 @@ def polynomial_text(coefficients):
 
 
 def expansion_block():
-    """v = u − 1 put into each term, one column per power of u, and the sum of the columns."""
+    """b = a − 1 put into each term, one column per power of a, and the sum of the columns."""
     from math import comb
 
-    v4 = [(-1) ** (4 - k) * comb(4, k) for k in range(5)]  # (u − 1)⁴, coefficient of u^k at k
-    uv2 = [0] + [2 * (-1) ** (2 - k) * comb(2, k) for k in range(3)] + [0]  # 2·u·(u − 1)²
+    b4 = [(-1) ** (4 - k) * comb(4, k) for k in range(5)]  # (a − 1)⁴, coefficient of a^k at k
+    ab2 = [0] + [2 * (-1) ** (2 - k) * comb(2, k) for k in range(3)] + [0]  # 2·a·(a − 1)²
     rows = [
-        ("v⁴", v4),
-        ("2·u·v²", uv2),
-        ("−2·u²", [0, 0, -2, 0, 0]),
-        ("+2·u³", [0, 0, 0, 2, 0]),
-        ("−u⁴", [0, 0, 0, 0, -1]),
+        ("b⁴", b4),
+        ("2·a·b²", ab2),
+        ("−2·a²", [0, 0, -2, 0, 0]),
+        ("+2·a³", [0, 0, 0, 2, 0]),
+        ("−a⁴", [0, 0, 0, 0, -1]),
     ]
     total = [sum(row[1][k] for row in rows) for k in range(5)]
     lines = [(name, polynomial_text(coefficients)) for name, coefficients in rows + [("f", total)]]
