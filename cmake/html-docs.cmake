@@ -4,9 +4,9 @@
 # the figure they show. POLYEVAL_HTML_PAGES lists the pages written.
 #
 # What the documentation holds is docs/pages.txt: POLYEVAL_DOCS_<role> lists its files of each role
-# (readme, explanation, maintainers, license, figure, script, drawing, module, windows),
+# (readme, explanation, maintainers, license, figure, script, drawing, module, windows, browser),
 # POLYEVAL_DOC_PAGES its pages (the README, the explanation's and the maintainers').
-set(roles readme explanation maintainers license figure script drawing module windows)
+set(roles readme explanation maintainers license figure script drawing module windows browser)
 file(STRINGS ${PROJECT_SOURCE_DIR}/docs/pages.txt entries REGEX "^[^#]")
 foreach(role IN LISTS roles)
   set(POLYEVAL_DOCS_${role} "")
@@ -57,7 +57,7 @@ if(POLYEVAL_PAGE)
   get_filename_component(name ${POLYEVAL_PAGE} NAME)
   set(browser_page --browser-page ${name})
 elseif(CMAKE_SYSTEM_PROCESSOR STREQUAL "wasm32")
-  set(browser_page --browser-page polyeval.html)
+  set(browser_page --browser-page ${POLYEVAL_DOCS_browser})
 endif()
 
 # POLYEVAL_HTML_DOCS: AUTO renders them where the renderer is found and says in one line where it

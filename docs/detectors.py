@@ -4,17 +4,18 @@
 conclude at 53 bits at the program's point, from which width each says something, and whether that
 is right; how often random rounding claims digits its runs do not have, over many seeds, and why
 three runs can agree; and from which width it claims a digit. And the tables of the exercise on
-random rounding (docs/exercises.md) and of its answer (docs/answers.md).
+random rounding (docs/exercises.md) and of its answer (docs/answers.md), the exercise's links to the
+browser page and how its answer is seen there.
 
 usage: /usr/bin/python3 docs/detectors.py   (needs mpmath: Debian's python3-mpmath, for Student's t)
 """
 import math
 
-from blocks import block, emit_blocks, table
+from blocks import block, checks, emit_blocks, page_link, seen, table
 from evaluations import CLAIM_SEEDS, KINDS, PLAIN, RUNS, SEED, bound_of, decides_sign, digits, false_claim
 from evaluations import interval_sign_from, of_kind
 from evaluations import random_runs, result, run, student_t
-from polynomial import STEP, STEP_EXPONENT, X, Y, exact_f
+from polynomial import STEP, STEP_EXPONENT, X, Y, chain_index, exact_f
 from roundings import BINARY64_BITS
 from text import minus, power, scientific
 
@@ -22,6 +23,7 @@ F = exact_f(X, Y)
 SEEDS = range(1, 1001)  # the seeds whose claims at 53 bits are counted
 RUN_COUNTS = (RUNS, 5)  # the runs N counted: the browser page's default, and two more
 ONSET_SEEDS = range(1, 11)  # the seeds whose first claimed digit is sought
+K = chain_index(X, Y)  # the program's point: the chain's k-th
 
 
 def digits_text(value):
@@ -144,12 +146,12 @@ def widths_block():
     return table(["significand bits", "C, the digits it claims", "D, the digits that are right"], rows)
 
 
-def claims_at(bits):
-    """Random rounding (RUNS runs) at `bits` bits for each of CLAIM_SEEDS: (C − D, seed, C, D, whether
-    the runs are all equal) each."""
+def claims_at(bits, count=RUNS):
+    """Random rounding (N = count runs) at `bits` bits for each of CLAIM_SEEDS: (C − D, seed, C, D,
+    whether the runs are all equal) each."""
     found = []
     for seed in CLAIM_SEEDS:
-        runs = random_runs(X, Y, bits, RUNS, seed)
+        runs = random_runs(X, Y, bits, count, seed)
         claimed, correct = digits(runs, F, bits)
         found.append((claimed - correct, seed, claimed, correct, len(set(runs)) == 1))
     return found
@@ -190,6 +192,61 @@ def onset_block():
         bits, claimed, correct = claims_from(seed)
         rows.append([seed, bits, digits_text(claimed), digits_text(correct)])
     return table(["seed", f"claims a digit from (bits, {RUNS} runs)", "C there", "D there"], rows)
+
+
+def false_at(bits, count=RUNS):
+    """The claims at `bits` bits with N = count runs that are false, as claims_at gives them."""
+    return [each for each in claims_at(bits, count) if false_claim(each[2], each[3])]
+
+
+@block("random-answers")
+def random_answers_block():
+    """For each count of runs, at 53 bits and at the width from which SEED claims a digit: how many of
+    CLAIM_SEEDS claim a digit, how many of those falsely, how many of those had equal runs, and which
+    seeds they are."""
+    onset, _, _ = claims_from(SEED)
+    rows = []
+    for bits in (BINARY64_BITS, onset):
+        for count in RUN_COUNTS:
+            claimed = sum(each[2] >= 1 for each in claims_at(bits, count))
+            false = false_at(bits, count)
+            seeds = ", ".join(str(each[1]) for each in sorted(false, key=lambda each: each[1])) or "none"
+            rows.append([count, bits, claimed, len(false), sum(each[4] for each in false), seeds])
+    seeds = f"seeds {CLAIM_SEEDS[0]} to {CLAIM_SEEDS[-1]}: claim a digit (C ≥ 1)"
+    header = ["runs N", "significand bits", seeds, "falsely (C ≥ D + 1)", "of those, runs all equal"]
+    return table(header + ["the seeds that claim falsely"], rows)
+
+
+@block("check-random")
+def check_random():
+    """The exercise's links: the program's point at 53 bits, with each count of runs, from SEED."""
+    return checks(page_link(K, BINARY64_BITS, "detect", count, SEED) for count in RUN_COUNTS)
+
+
+def one_decimal(value):
+    """C or D as the browser page writes it: one decimal."""
+    return f"{value:.1f}"
+
+
+@block("seen-random")
+def seen_random():
+    """Where the page shows a false claim at 53 bits, the count of them with three and with five runs,
+    and SEED's first claimed digit with the false claims at that width."""
+    onset, claimed, correct = claims_from(SEED)
+    false, false_wider = false_at(BINARY64_BITS), false_at(onset)
+    _, first, c, d, equal = min(false, key=lambda each: each[1])
+    assert equal and all(each[4] for each in false + false_wider), "a false claim from runs that differ: say so"
+    more = RUN_COUNTS[1]
+    seeds = f"{CLAIM_SEEDS[0]} to {CLAIM_SEEDS[-1]}"
+    return seen(
+        f"{page_link(K, BINARY64_BITS, 'detect', RUNS, first)}: random rounding's card shows the {RUNS} runs equal, "
+        f"C = {one_decimal(c)} claimed and D = {one_decimal(d)} right, a false claim, and counts {len(false)} of the "
+        f"seeds {seeds} that claim a digit not there, all with runs identical; "
+        f"{page_link(K, BINARY64_BITS, 'detect', more, first)}: {len(false_at(BINARY64_BITS, more))} of them. "
+        f"{page_link(K, onset, 'detect', RUNS, SEED)}: C = {one_decimal(claimed)} and D = {one_decimal(correct)}, "
+        f"and {len(false_wider)} of the seeds claim falsely, all with runs identical, "
+        f"{page_link(K, onset, 'detect', RUNS, min(each[1] for each in false_wider))} among them."
+    )
 
 
 if __name__ == "__main__":

@@ -4,9 +4,10 @@ straight-line program of docs/polynomial.py) or programs, the arithmetic it runs
 arithmetic's list is summed, its words and, for the program's routines, the lines, the export and the
 format; what each kind of row publishes in #results and its least widths (KINDS); and what each row
 gives at a point and a width: its result, the widths from which it has f's sign and equals f, and
-what the detectors conclude. Shared by the scripts that write the explanation's numbers and by the
-page's test (tests/targets/page-results.py); not a program of its own. Random rounding's confidence
-needs mpmath (Student's t); everything else, any python3.
+what the detectors conclude; and the answers to the browser page's questions (QUESTIONS). Shared by
+the scripts that write the explanation's numbers and by the page's test (tests/targets/page-results.py);
+not a program of its own. Random rounding's confidence needs mpmath (Student's t); everything else,
+any python3.
 """
 import functools
 import math
@@ -17,7 +18,7 @@ from polynomial import HORNER, ONE_MINUS_2X2, POWERS_REUSED, SUMMATION_ORDERS, T
 from polynomial import chain, exact_f, exact_g, execute, execute_all, longest_chain, on_chain, shared_length
 from polynomial import signed_terms, steps_of
 from roundings import BINARY64_BITS, compensated, fused, nearest, outward, randomly, running, split_exactly
-from roundings import splitmix64, summed, terms_kept, traced
+from roundings import EXACT, spacing, splitmix64, summed, terms_kept, traced
 from text import hexadecimal
 
 NARROWEST, WIDEST = 2, 1024  # the widths a threshold is sought in, and the browser page's range
@@ -560,6 +561,67 @@ def published_orders(row, x, y, p, shown):
         "sign_from": least["sign"],
         "exact_from": least["exact"],
     }
+
+
+# The questions the browser page asks at a point and a width, each by its id (its element's
+# data-question, and its key in #results' questions) and what answers it at integers x, y and the
+# page's width p, as JSON holds it: a sign or a count of steps an integer, yes or no a boolean, a width
+# an integer or null, a set of rows a list of their keys.
+
+
+def double_sign(x, y, p):
+    """The sign of Double's result, the plain order's at p bits: −1, 0 or 1."""
+    return sign(result(PLAIN.key, x, y, p))
+
+
+def t1_steps(x, y, p):
+    """T1's rounding error at p bits (T1 as the plain order forms it, rounded, less T1 exactly) in steps
+    of the spacing of p-bit numbers at the largest rounded term of that order, to the nearest whole
+    step, ties to even (a Fraction's round); 0 where every rounded term is 0."""
+    rounded = run(PLAIN.key, x, y, p).of("term")
+    largest = max(abs(term.value) for term in rounded)
+    if largest == 0:
+        return 0
+    exact = execute(PLAIN.program, x, y, EXACT).of("term")[0]
+    return round((rounded[0].value - exact) / spacing(largest, p))
+
+
+def extended2_zero(x, y, p):
+    """Whether Extended2's order, the powers reused, gives 0 at p bits."""
+    return result("powers_reused", x, y, p) == 0
+
+
+def sign_from(x, y, p):
+    """The least width from which the plain order has f's sign (0 where f is) at every width up to
+    WIDEST, or None."""
+    return thresholds(PLAIN.key, x, y)[0]
+
+
+def exact_remedies(x, y, p):
+    """The keys of the remedies that give f at p bits, in the table's order; one that does not apply at
+    the point is not among them."""
+    applying = [row for row in REMEDIES if row.applies is None or row.applies(x, y)]
+    return [row.key for row in applying if result(row.key, x, y, p) == target(row, x, y)]
+
+
+def bound_distrusts(x, y, p):
+    """Whether the running bound at p bits does not prove the sign: |result| <= bound, unless both are 0."""
+    return not bound_of(x, y, p)[2]
+
+
+QUESTIONS = {
+    "double_sign": double_sign,
+    "t1_steps": t1_steps,
+    "extended2_zero": extended2_zero,
+    "sign_from": sign_from,
+    "exact_remedies": exact_remedies,
+    "bound_distrusts": bound_distrusts,
+}
+
+
+def questions(x, y, p):
+    """Every question's answer at integers x, y and the page's width p, by id."""
+    return {key: answer(x, y, p) for key, answer in QUESTIONS.items()}
 
 
 # The least widths of each kind of row, by name, at integers x, y.

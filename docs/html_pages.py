@@ -8,7 +8,8 @@ one small stylesheet inside, for screens and for print. No script; the figure is
 Markdown shows.
 
 Above each page a line of links: the README, the explanation's pages (docs/pages.txt names them)
-and, where it is shipped beside the README, the browser page. The text keeps a readable column;
+and, where it is shipped beside the README, the browser page. Where it is not, a link to the browser
+page (role browser) shows its words alone: nothing beside the pages would open. The text keeps a readable column;
 tables, code blocks and figures may take the width beside it. A table of long exact numbers scrolls
 in its own box on a narrow screen; any other table too wide for a phone shows each row as a block of
 its own there. In print nothing scrolls: code lines wrap, long numbers only in a table that could
@@ -105,6 +106,37 @@ TABLE_ROLES = {"table_open": "table", "thead_open": "rowgroup", "tbody_open": "r
 TABLE_ROLES.update({"th_open": "columnheader", "td_open": "cell"})
 
 
+def documentation():
+    """docs/pages.txt: each file of the documentation, (path beside the README, role)."""
+    with open(os.path.join(ROOT, "docs", "pages.txt"), encoding="utf-8") as listing:
+        return [tuple(line.split()) for line in listing if line.strip() and not line.startswith("#")]
+
+
+[BROWSER_PAGE] = [path for path, role in documentation() if role == "browser"]
+
+
+def leads_to(href, path):
+    """The file beside the README that a link on the page at path leads to, its query and anchor
+    dropped; None for an address elsewhere or an anchor on the page itself."""
+    linked = re.split(r"[?#]", href, maxsplit=1)[0]
+    if not linked or SCHEME.match(linked):
+        return None
+    return posixpath.normpath(posixpath.join(posixpath.dirname(path), linked))
+
+
+def unlinked(children, dropped):
+    """Inline tokens without the links whose href dropped() names, their words kept."""
+    kept, inside = [], False
+    for child in children:
+        if child.type == "link_open" and dropped(child.attrGet("href")):
+            inside = True
+        elif child.type == "link_close" and inside:
+            inside = False
+        else:
+            kept.append(child)
+    return kept
+
+
 def target(href, renamed):
     """A link's target as the HTML pages have it: a page's .md as .html, a renamed file by its new
     name; anchors and addresses elsewhere as they are."""
@@ -194,13 +226,16 @@ def mark_figures(tokens):
             token.attrSet("class", "wide figure")
 
 
-def render(text, renamed):
-    """The page's title and its body as HTML."""
+def render(text, renamed, path, browser_page):
+    """The page's title and its body as HTML, for the page at path beside the README; its links to the
+    browser page left as words where browser_page, the page shipped, is None."""
     md = MarkdownIt("commonmark", {"html": True}).enable("table")
     anchors_plugin(md, min_level=1, max_level=6)
     tokens = [token for token in md.parse(text) if not (token.type == "html_block" and MARKER.fullmatch(token.content))]
     title = next((tokens[i + 1].content for i, token in enumerate(tokens) if token.type == "heading_open"), "")
     for token in tokens:
+        if token.children and browser_page is None:
+            token.children = unlinked(token.children, lambda href: leads_to(href, path) == BROWSER_PAGE)
         children = token.children or []
         for i, child in enumerate(children):
             for attribute in ("href", "src"):
@@ -236,13 +271,12 @@ def navigation(path, browser_page):
     """The line of links above the page at path (beside the README): the README, the explanation's
     pages, each by its title up to a colon, and the browser page where it is shipped."""
     entries = []
-    with open(os.path.join(ROOT, "docs", "pages.txt"), encoding="utf-8") as listing:
-        for page, role in (line.split() for line in listing if line.strip() and not line.startswith("#")):
-            if role == "readme":
-                entries.append((page, "README"))
-            elif role == "explanation":
-                with open(os.path.join(ROOT, page), encoding="utf-8") as source:
-                    entries.append((page, source.readline().lstrip("# ").split(":")[0].strip()))
+    for page, role in documentation():
+        if role == "readme":
+            entries.append((page, "README"))
+        elif role == "explanation":
+            with open(os.path.join(ROOT, page), encoding="utf-8") as source:
+                entries.append((page, source.readline().lstrip("# ").split(":")[0].strip()))
     if browser_page:
         entries.append((browser_page, BROWSER_PAGE_LABEL))
     links = []
@@ -275,6 +309,8 @@ if __name__ == "__main__":
     arguments = parser.parse_args()
     path = arguments.path or os.path.relpath(os.path.abspath(arguments.source), ROOT).replace(os.sep, "/")
     with open(arguments.source, encoding="utf-8") as source:
-        title, body = render(source.read(), dict(link.split("=", 1) for link in arguments.link))
+        title, body = render(
+            source.read(), dict(link.split("=", 1) for link in arguments.link), path, arguments.browser_page
+        )
     with open(arguments.page, "w", encoding="utf-8", newline="\n") as out:
         out.write(page(title, body, navigation(path, arguments.browser_page)))

@@ -6,7 +6,8 @@ installed, as the pages say.
 
 Each script (docs/pages.txt names them, role script) prints blocks between markers,
 `<!-- from docs/steps.py: terms -->` ... `<!-- end -->`; the pages hold the same markers (in the man
-page `.\\" from ...` and `.\\" end`). --write puts each block into the pages and redraws the figure
+page `.\\" from ...` and `.\\" end`), at a line's start or indented as a list item's text is, the
+block's every line with them. --write puts each block into the pages and redraws the figure
 (role figure, drawn by the script of role drawing). --check fails unless:
 every block on the pages is what its script prints now, and every block printed is on a page;
 every number in the prose around the blocks is one the scripts print; every `$ python3` command
@@ -115,26 +116,39 @@ def script_jobs(where=ROOT, back_ends=BACK_ENDS):
 
 
 def block_pattern(markers):
-    """A block between markers: the script (group 1), the block's name (2) and its content (3),
-    which never runs past an end marker and is empty in a block not yet written."""
+    """A block between markers, which start a line or are indented as a list item's text is, both
+    alike: the indentation (group 1), the script (2), the block's name (3) and its content (4), every
+    line of it indented so, which never runs past an end marker and is empty in a block not yet
+    written."""
     opening, end = markers
-    return re.compile(opening + rf"((?:(?!{re.escape(end)}).)*?)\n?" + re.escape(end), re.S)
+    return re.compile(r"^( *)" + opening + rf"((?:(?!{re.escape(end)}).)*?)\n?\1" + re.escape(end), re.S | re.M)
+
+
+def indented(content, indent):
+    """A block's content with each line but an empty one indented."""
+    return "\n".join(indent + line if line else line for line in content.split("\n"))
+
+
+def dedented(content, indent):
+    """A block's content with the indentation taken off each line that has it."""
+    return "\n".join(line[len(indent) :] if line.startswith(indent) else line for line in content.split("\n"))
 
 
 def blocks_of(outputs):
     """Every block the scripts printed (their outputs), by (script, name)."""
-    return {(m[1], m[2]): m[3] for output in outputs for m in block_pattern(MARKDOWN).finditer(output)}
+    return {(m[2], m[3]): m[4] for output in outputs for m in block_pattern(MARKDOWN).finditer(output)}
 
 
 def page_blocks(text, markers):
-    """The blocks on a page: (script, name, content) in order."""
-    return [(m[1], m[2], m[3]) for m in block_pattern(markers).finditer(text)]
+    """The blocks on a page: (script, name, content) in order, the content as its script prints it."""
+    return [(m[2], m[3], dedented(m[4], m[1])) for m in block_pattern(markers).finditer(text)]
 
 
 def replace_blocks(text, markers, blocks):
-    """The page with each block's content replaced by the generated one."""
+    """The page with each block's content replaced by the generated one, indented as its markers are."""
     return block_pattern(markers).sub(
-        lambda m: text[m.start(0) : m.start(3)] + blocks[(m[1], m[2])] + "\n" + markers[1], text
+        lambda m: text[m.start(0) : m.start(4)] + indented(blocks[(m[2], m[3])], m[1]) + "\n" + m[1] + markers[1],
+        text,
     )
 
 

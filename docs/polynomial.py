@@ -309,13 +309,22 @@ def on_chain(x, y):
 
 
 def chain(count):
-    """The first count solutions (x, y) of x² − 17y² = 1 from (33 + 8√17)ⁿ, n = 1, 2, ..."""
+    """The first count solutions (x, y) of x² − 17y² = 1 from (33 + 8√17)ᵏ, k = 1, 2, ..."""
     points, (x, y) = [], (33, 8)
     for _ in range(count):
         assert on_chain(x, y)
         points.append((x, y))
         x, y = 33 * x + 136 * y, 8 * x + 33 * y  # (x + y√17)(33 + 8√17)
     return points
+
+
+def chain_index(x, y):
+    """The k of a point of the chain: (x + y√17) = (33 + 8√17)ᵏ."""
+    k = 1
+    while chain(k)[-1] != (x, y):
+        assert chain(k)[-1][0] < x, f"({x}, {y}) is not on the chain"
+        k += 1
+    return k
 
 
 # The spacing of binary64 numbers at the largest terms at the program's point, the unit of every
@@ -325,12 +334,17 @@ STEP_EXPONENT = TOP_EXPONENT - (BINARY64_BITS - 1)
 STEP = Fraction(2) ** STEP_EXPONENT
 
 
-def chain_lengths(program):
-    """The roundings each term of a program goes through on its way to the result, in order: those
-    that form it (counted by Chain) and one for each sum after it."""
+def chain_parts(program):
+    """The roundings each term of a program goes through on its way to the result, in order, in two
+    parts: (those that form it, counted by Chain; one for each sum after it)."""
     run = execute(program, X, Y, lambda value: Chain())
     later_sums = [run.roles[i + 1 :].count("sum") for i, role in enumerate(run.roles) if role == "term"]
-    return [term.chain + later for term, later in zip(run.of("term"), later_sums)]
+    return [(term.chain, later) for term, later in zip(run.of("term"), later_sums)]
+
+
+def chain_lengths(program):
+    """The roundings each term of a program goes through on its way to the result, in order."""
+    return [formed + later for formed, later in chain_parts(program)]
 
 
 def longest_chain():

@@ -350,13 +350,13 @@ def orders_answers_block():
     different values the 120 orders give, how many have f's sign, are 0 and are f, and from which
     widths all of them have f's sign and give f, beside the plain order's."""
     rows = []
-    for n, (x, y) in enumerate(chain(GOLDEN_POINTS), start=1):
+    for k, (x, y) in enumerate(chain(GOLDEN_POINTS), start=1):
         values, f = results(ORDERS.key, x, y, BINARY64_BITS), exact_f(x, y)
         counts = [len(set(values)), sum(sign(value) == sign(f) for value in values), values.count(0), values.count(f)]
         widths = [", ".join(str(width(bits)) for bits in thresholds(key, x, y)) for key in (ORDERS.key, PLAIN.key)]
         assert widths[0] == widths[1], "an order of summation needs other widths than term by term: say so"
-        rows.append([n, *counts, *widths])
-    header = ["n", "different values", "with f's sign", "0", "f", "all: sign, exact from"]
+        rows.append([k, *counts, *widths])
+    header = ["k", "different values", "with f's sign", "0", "f", "all: sign, exact from"]
     return table(header + ["term by term: sign, exact from"], rows)
 
 
@@ -365,13 +365,13 @@ def horner_answers_block():
     """The answer on Horner's scheme: at each point of the chain at 53 bits, what it and compensated
     Horner give, in the program's text, and from which widths each has f's sign and gives f."""
     rows = []
-    for n, (x, y) in enumerate(chain(GOLDEN_POINTS), start=1):
-        rows.append([n])
+    for k, (x, y) in enumerate(chain(GOLDEN_POINTS), start=1):
+        rows.append([k])
         for key in (HORNER.key, "comp_horner"):
             value = result(key, x, y, BINARY64_BITS)
             rows[-1] += [f"{minus(program_text(value))} ({correct_digits(value, exact_f(x, y))})"]
             rows[-1] += [", ".join(str(width(bits)) for bits in thresholds(key, x, y))]
-    header = ["n", "Horner at 53 bits", "sign, exact from", "compensated Horner at 53 bits", "sign, exact from"]
+    header = ["k", "Horner at 53 bits", "sign, exact from", "compensated Horner at 53 bits", "sign, exact from"]
     return table(header, rows)
 
 

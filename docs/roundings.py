@@ -45,6 +45,12 @@ def rounded(value, bits):
     return kept << drop
 
 
+def spacing(magnitude, bits):
+    """The spacing of `bits`-bit numbers at a positive integer magnitude: 2^(e − bits + 1), where
+    2^e <= magnitude < 2^(e + 1); a sum there moves by whole steps of it."""
+    return Fraction(2) ** (magnitude.bit_length() - bits)
+
+
 def directed(value, bits, up):
     """The integer value rounded to a significand of `bits` bits toward +∞ (up) or −∞."""
     drop = abs(value).bit_length() - bits

@@ -14,7 +14,7 @@ from fractions import Fraction
 from blocks import emit, table
 from evaluations import LINES, operand_words, program_lines, what_line_computes
 from polynomial import POWERS_REUSED, STEP, STEP_EXPONENT, T2_SUBTRACTED, TERM_BY_TERM, TERM_NAMES, TOP_EXPONENT, X, Y
-from polynomial import chain_lengths, exact_f, exact_g, signed_terms
+from polynomial import TERM_CHAINS, TIMES, chain_lengths, chain_parts, exact_f, exact_g, signed_terms
 from roundings import BINARY32_MAX, BINARY64_BITS, U
 from text import PLAIN_DIGITS, SUPERSCRIPT_DIGITS, gamma_name, in_steps, minus, power, program_output, program_text
 from text import hexadecimal, scientific, significant_digits
@@ -51,30 +51,31 @@ def labels_block(results):
 
 
 def terms_block():
-    """The terms as they stand in f, with u = x², v = 17·y², their sizes and binary64's spacing there."""
-    with_u_v = ["v⁴", "2·u·v²", "2·u²", "2·u³", "u⁴"]
+    """The terms as they stand in f, with a = x², b = 17·y² (u is the unit roundoff), their sizes and
+    binary64's spacing there."""
+    with_a_b = ["b⁴", "2·a·b²", "2·a²", "2·a³", "a⁴"]
     rows = []
-    for name, uv, term in zip(TERM_NAMES, with_u_v, TERMS):
+    for name, ab, term in zip(TERM_NAMES, with_a_b, TERMS):
         sign = 1 if term > 0 else -1
         exponent = spacing_exponent(term)
         rows.append(
             [
                 signed(name, sign),
-                signed(uv, sign),
+                signed(ab, sign),
                 minus(str(term)),
                 scientific(term),
                 f"{power(2, exponent)} ≈ {scientific(2**exponent)}",
             ]
         )
-    return table(["term in f", "with u = x², v = 17·y²", "exact value", "about", "binary64 spacing there"], rows)
+    return table(["term in f", "with a = x², b = 17·y²", "exact value", "about", "binary64 spacing there"], rows)
 
 
 def polynomial_text(coefficients):
-    """Terms of a polynomial in u, highest power first, in columns: one column per power."""
+    """Terms of a polynomial in a, highest power first, in columns: one column per power."""
     columns = []
     for degree in range(len(coefficients) - 1, -1, -1):
         c = coefficients[degree]
-        unit = power("u", degree) if degree > 1 else ("u" if degree == 1 else "")
+        unit = power("a", degree) if degree > 1 else ("a" if degree == 1 else "")
         magnitude = "" if abs(c) == 1 and degree > 0 else str(abs(c))
         sign = "−" if c < 0 else ("+" if any(columns) else " ")
         columns.append("" if c == 0 else f"{sign} {magnitude}{unit}")
@@ -82,17 +83,17 @@ def polynomial_text(coefficients):
 
 
 def expansion_block():
-    """v = u − 1 put into each term, one column per power of u, and the sum of the columns."""
+    """b = a − 1 put into each term, one column per power of a, and the sum of the columns."""
     from math import comb
 
-    v4 = [(-1) ** (4 - k) * comb(4, k) for k in range(5)]  # (u − 1)⁴, coefficient of u^k at k
-    uv2 = [0] + [2 * (-1) ** (2 - k) * comb(2, k) for k in range(3)] + [0]  # 2·u·(u − 1)²
+    b4 = [(-1) ** (4 - k) * comb(4, k) for k in range(5)]  # (a − 1)⁴, coefficient of a^k at k
+    ab2 = [0] + [2 * (-1) ** (2 - k) * comb(2, k) for k in range(3)] + [0]  # 2·a·(a − 1)²
     rows = [
-        ("v⁴", v4),
-        ("2·u·v²", uv2),
-        ("−2·u²", [0, 0, -2, 0, 0]),
-        ("+2·u³", [0, 0, 0, 2, 0]),
-        ("−u⁴", [0, 0, 0, 0, -1]),
+        ("b⁴", b4),
+        ("2·a·b²", ab2),
+        ("−2·a²", [0, 0, -2, 0, 0]),
+        ("+2·a³", [0, 0, 0, 2, 0]),
+        ("−a⁴", [0, 0, 0, 0, -1]),
     ]
     total = [sum(row[1][k] for row in rows) for k in range(5)]
     lines = [(name, polynomial_text(coefficients)) for name, coefficients in rows + [("f", total)]]
@@ -117,6 +118,16 @@ def spacing_block():
     return table(["quantity", "value"], rows)
 
 
+def longest_chain_words():
+    """What n counts in the term-by-term order, in words: the term that goes through the most
+    roundings, the multiplications that form it and the sums after it."""
+    parts = chain_parts(TERM_BY_TERM)
+    formed, later = max(parts, key=sum)
+    chain = TERM_CHAINS[parts.index((formed, later))]
+    assert formed == sum(operation.op == TIMES for operation in chain), "a term formed by more than products"
+    return f"{chain[-1].name}'s {formed} multiplications and the {later} sums after it"
+
+
 def condition_block(results):
     """The condition number, the forward error bound, and the observed error of the results beside
     them."""
@@ -130,6 +141,7 @@ def condition_block(results):
         ],
     )
     n = max(term_by_term_chains + reuse_chains)
+    assert max(term_by_term_chains) == n, "n counts another order's term than the words say"
     magnitudes = sum(abs(term) for term in TERMS)
     gamma = n * U / (1 - n * U)
     gamma_n = gamma_name(n)
@@ -138,7 +150,7 @@ def condition_block(results):
         ["\\|f\\|", scientific(abs(F))],
         ["condition number κ = Σ\\|terms\\| / \\|f\\|", scientific(Fraction(magnitudes, abs(F)))],
         [f"unit roundoff u = {power(2, -BINARY64_BITS)}", scientific(U)],
-        ["n, the longest chain of roundings a term goes through", n],
+        [f"n, the most roundings a term goes through on its way to the result: {longest_chain_words()}", n],
         [f"{gamma_n} = {n}u / (1 − {n}u)", scientific(gamma)],
         [f"bound on \\|computed − f\\|: {gamma_n}·Σ\\|terms\\|", scientific(gamma * magnitudes)],
         [f"bound on the relative error: {gamma_n}·κ", scientific(gamma * magnitudes / abs(F))],

@@ -11,7 +11,7 @@ import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(ROOT, "docs"))
-from evaluations import KINDS, PLAIN, TABLE, place  # noqa: E402
+from evaluations import KINDS, PLAIN, TABLE, place, questions  # noqa: E402
 from polynomial import X, Y, exact_f  # noqa: E402
 
 
@@ -33,7 +33,7 @@ CHOICES = {"n": 3, "seed": "7"}  # the runs and seed a page shows
 
 def results(x, y, p):
     """#results as a page that agrees with the table lays it out: each row's value at its place (its
-    kind's), the thresholds, and the plain order's least exact width."""
+    kind's), the thresholds, the plain order's least exact width and the questions' answers."""
     laid_out = {"x": str(x), "y": str(y), "p": p, "f": str(exact_f(x, y)), "thresholds": {}}
     for row in TABLE:
         kind = KINDS[row.kind]
@@ -46,6 +46,7 @@ def results(x, y, p):
         if row.threshold:
             laid_out["thresholds"][row.threshold] = kind.least_widths(row, x, y)[kind.threshold]
     laid_out["exact_from"] = laid_out["thresholds"][PLAIN.threshold]
+    laid_out["questions"] = questions(x, y, p)
     return laid_out
 
 
@@ -99,6 +100,17 @@ CHANGES = [
     (("thresholds", "interval_sign"), plus_one, "thresholds.interval_sign"),
     (("thresholds", "powers_reused_fused"), plus_one, "thresholds.powers_reused_fused"),
     (("exact_from",), plus_one, "exact_from"),
+    (("questions", "double_sign"), lambda sign: (sign + 2) % 3 - 1, "questions.double_sign"),  # the next sign
+    (("questions", "t1_steps"), plus_one, "questions.t1_steps"),
+    (("questions", "t1_steps"), str, "questions.t1_steps"),  # a whole number, not its text
+    (("questions", "extended2_zero"), lambda zero: not zero, "questions.extended2_zero"),
+    (("questions", "extended2_zero"), int, "questions.extended2_zero"),  # yes or no, not 0 or 1
+    (("questions", "sign_from"), plus_one, "questions.sign_from"),
+    (("questions", "exact_remedies"), lambda keys: keys[::-1], "questions.exact_remedies"),
+    (("questions", "exact_remedies"), lambda keys: keys[:-1], "questions.exact_remedies"),
+    (("questions", "bound_distrusts"), lambda distrusts: not distrusts, "questions.bound_distrusts"),
+    (("questions", "bound_distrusts"), None, "questions.bound_distrusts"),
+    (("questions",), None, "questions"),
 ]
 
 

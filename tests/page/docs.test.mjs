@@ -121,3 +121,67 @@ test('no command in the README is wider than its box at 1280 px', { timeout: 600
   assert.deepEqual(wider, [], 'README.html: code blocks wider than their box at 1280 px');
   await tab.close();
 });
+
+// The exercises and their answers link the browser page (docs/exercises.py and docs/detectors.py
+// write the links) where it is shipped beside them: every exercise and every answer, each link at a
+// point, width, runs and seed that the page then shows, opened at a section it has; where it is not
+// shipped, no page links it, and the links' words stand alone.
+const BROWSER_PAGE = /(^|\/)polyeval\.html([?#]|$)/;
+test('each exercise and each answer links the browser page where it is beside them', { timeout: 600000 }, async () => {
+  const shipped = existsSync(`${dir}/polyeval.html`);
+  const addresses = new Set();
+  for (const name of ['docs/exercises.html', 'docs/answers.html']) {
+    const tab = await open(`file://${dir}/${name}`, 1280, 'main');
+    const shown = await tab.evaluate(pattern => {
+      const page = element =>
+        [...element.querySelectorAll('a')].filter(a => new RegExp(pattern).test(a.getAttribute('href')));
+      const exercises = [...document.querySelectorAll('main li')].filter(li =>
+        li.querySelector(':scope > strong:first-child, :scope > p:first-child > strong:first-child'),
+      );
+      const answers = [...document.querySelectorAll('main p')].filter(p => p.textContent.startsWith('On the page,'));
+      return {
+        exercises: exercises.map(li => page(li).length),
+        answers: answers.map(p => page(p).length),
+        links: page(document.querySelector('main')).map(a => a.href),
+      };
+    }, BROWSER_PAGE.source);
+    await tab.close();
+    const items = name === 'docs/exercises.html' ? shown.exercises : shown.answers;
+    assert.ok(items.length >= 10, `${name}: ${items.length} exercises or answers`);
+    if (shipped)
+      assert.ok(
+        items.every(count => count > 0),
+        `${name}: links to the browser page by item ${items}`,
+      );
+    else assert.deepEqual(shown.links, [], `${name} links the browser page, which is not beside it`);
+    shown.links.forEach(link => addresses.add(link));
+  }
+  for (const address of addresses) {
+    const tab = await open(address, 1280, '#results');
+    const url = new URL(address);
+    const query = Object.fromEntries(url.searchParams);
+    const results = await tab.$eval('#results', element => JSON.parse(element.textContent));
+    const section = await tab.evaluate(id => {
+      const element = document.getElementById(id);
+      return element !== null && !element.closest('[hidden]');
+    }, url.hash.slice(1));
+    await tab.close();
+    const want = { x: query.x, y: query.y, p: Number(query.p) };
+    if (query.N) Object.assign(want, { n: Number(query.N), seed: query.seed });
+    const got = { x: results.x, y: results.y, p: results.p };
+    if (query.N) Object.assign(got, { n: results.random_rounding.n, seed: results.random_rounding.seed });
+    assert.deepEqual(got, want, `${address}: the page shows another point, width, runs or seed`);
+    assert.ok(section, `${address}: no section ${url.hash} shown`);
+  }
+});
+
+// The exercises and their answers hold prose and tables, no code: a paragraph indented by four spaces
+// after a table, outside its list item, would show as a code block.
+test('the exercises and their answers show no paragraph as code', { timeout: 60000 }, async () => {
+  for (const name of ['docs/exercises.html', 'docs/answers.html']) {
+    const tab = await open(`file://${dir}/${name}`, 1280, 'main');
+    const code = await tab.$$eval('pre', all => all.map(pre => pre.textContent.slice(0, 60)));
+    await tab.close();
+    assert.deepEqual(code, [], `${name} shows code blocks`);
+  }
+});

@@ -7,7 +7,8 @@ whether it proves the sign; random rounding's runs, digits, whether its claim ho
 claims, for the runs and seed the page shows; a remedy's or Horner's scheme's result and least
 widths, and whether it applies; what the 120 orders of summation give). And each threshold: the
 least width from which an order gives f, the interval decides the sign, the bound γₙ·κ falls below
-1, at every width up to 1024, found by trying every width from 1024 down.
+1, at every width up to 1024, found by trying every width from 1024 down. And the answer to each of
+the page's questions (evaluations.QUESTIONS), by its id, of its JSON type.
 
 usage: page-results.py SOURCE_DIR X Y P < results.json   (needs mpmath, for Student's t)
 """
@@ -15,7 +16,7 @@ import json
 import sys
 
 sys.path.insert(0, sys.argv[1] + "/docs")
-from evaluations import KINDS, PLAIN, TABLE, WIDEST, place  # noqa: E402
+from evaluations import KINDS, PLAIN, TABLE, WIDEST, place, questions  # noqa: E402
 from polynomial import exact_f  # noqa: E402
 
 DIGITS_TOLERANCE = 1e-9  # C and D are logarithms computed in floating point: this close is the same
@@ -54,6 +55,7 @@ def check(shown, x, y, p):
             marks[row.threshold] = kind.least_widths(row, x, y)[kind.threshold]
     problems += differences("thresholds", marks, shown.get("thresholds", {}))
     problems += differences("exact_from", marks[PLAIN.threshold], shown.get("exact_from", "(none)"))
+    problems += differences("questions", questions(x, y, p), shown.get("questions", "(none)"))
     return problems, marks
 
 
@@ -62,7 +64,8 @@ if __name__ == "__main__":
     problems, marks = check(json.load(sys.stdin), x, y, p)
     print(
         "\n".join(problems)
-        or f"#results at ({x}, {y}), {p} bits: f, what each evaluation gives and the thresholds up to {WIDEST} "
+        or f"#results at ({x}, {y}), {p} bits: f, what each evaluation gives, the questions' answers and the "
+        f"thresholds up to {WIDEST} "
         f"{marks}"
     )
     sys.exit(1 if problems else 0)
