@@ -4,7 +4,7 @@
 // (publish), its readout beside the chart (readout) and why it gives what it gives (why). Words come
 // as text and number parts, which the views render last.
 import { NARROWEST, WIDEST, abs, bitLength, decidesSign, log10Ratio, total } from './arithmetic.mjs';
-import { leastWidthFrom, longestChain, TERM_BY_TERM, POWERS_REUSED } from './orders.mjs';
+import { evaluate, leastWidthFrom, longestChain, signedOf, TERM_BY_TERM, POWERS_REUSED } from './orders.mjs';
 import { verdict } from './account.mjs';
 import { EVALUATIONS, plainOf, rows } from './evaluations.mjs';
 import { boundVerdict, randomVerdict } from './detectors.mjs';
@@ -141,6 +141,17 @@ function ordersAt(point, row, p) {
   };
 }
 
+// Whether every order of summation surely has f's sign at p, without running them: the rounded terms
+// t̂ are those of the first order, which all share; summing n of them one after another, in any order,
+// to nearest, is off by at most γₙ₋₁·Σ|t̂| from their exact sum (γₘ = m·u / (1 − m·u) = m / (2ᵖ − m),
+// u = 2⁻ᵖ), which is off from f by |Σt̂ − f|; the sign is f's where both together stay below |f|.
+function allSurelySigned(point, row, p) {
+  const terms = signedOf(evaluate(row.programs[0], row.arithmetic(p), point));
+  const [m, unit] = [BigInt(terms.length - 1), 1n << BigInt(p)];
+  const margin = abs(point.f) - abs(total(terms) - point.f);
+  return unit > m && margin > 0n && m * total(terms.map(abs)) < margin * (unit - m);
+}
+
 // Whether any order of summation helps at p: gives f, or one correct digit.
 function ordersWhy(row, { point, width }) {
   const at = width.at[row.key];
@@ -196,7 +207,8 @@ export const KINDS = {
     leastWidths(point, row) {
       const from = holds => leastWidthFrom(holds, point.still);
       const all = holds => p => point.value(row, p).every(holds);
-      return { sign: from(all(v => signOf(v, point.f))), exact: from(all(v => v === point.f)) };
+      const sign = from(p => allSurelySigned(point, row, p) || all(v => signOf(v, point.f))(p));
+      return { sign, exact: from(all(v => v === point.f)) };
     },
     drawn(point, row, p) {
       const errors = point.value(row, p).map(v => abs(v - point.f));
