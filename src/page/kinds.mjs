@@ -254,7 +254,7 @@ export const KINDS = {
     },
   },
   random: {
-    at: (point, row, p, { n, seed }) => randomVerdict(bits => point.run(row, p, bits).result, n, seed, point.f, p),
+    at: (point, row, p, { N, seed }) => randomVerdict(bits => point.run(row, p, bits).result, N, seed, point.f, p),
     publish(out, { at }, row) {
       const { n, seed, runs, digits, correctDigits, falseClaims } = at;
       const random = { n, seed: decimal(seed), runs: runs.map(decimal), digits, correct_digits: correctDigits };

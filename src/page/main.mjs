@@ -22,15 +22,18 @@ const FIELDS = {
   x: [...coordinate(PROGRAM_POINT.x), String(PROGRAM_POINT.x)],
   y: [...coordinate(PROGRAM_POINT.y), String(PROGRAM_POINT.y)],
   p: ['^0*([0-9]{1,4})$', [NARROWEST, WIDEST], `a whole number of bits from ${NARROWEST} to ${WIDEST}`],
-  n: ['^0*([0-9]{1,2})$', [2, 20], 'a whole number of runs from 2 to 20', '3'],
+  N: ['^0*([0-9]{1,2})$', [2, 20], 'a whole number of runs from 2 to 20', '3'],
   seed: ['^0*([0-9]{1,20})$', [0n, (1n << 64n) - 1n], 'a whole number from 0 to 2⁶⁴ − 1', '1'],
 };
 FIELDS.p.push(String(BINARY64));
+// The fields an address given out earlier names otherwise: the runs were n before they were N, which
+// n is γₙ's alone now. Such an address is read, and written again with the field's name.
+const FORMERLY = { N: 'n' };
 // The series the chart shows until the reader switches them: the orders, plain and fused, the
 // interval and the bound γₙ·κ.
 const SHOWN = new Set(rows('order', 'value', 'interval', 'bound').map(row => row.key));
 
-// The state the texts name: { x, y, p, n, seed } as numbers, or { problems } naming each field that
+// The state the texts name: { x, y, p, N, seed } as numbers, or { problems } naming each field that
 // is wrong; with the view (the lecture's step or null, the series shown), which is never wrong, and
 // the texts, trimmed where they are right.
 function read(texts, view) {
@@ -47,20 +50,26 @@ function read(texts, view) {
   return { texts: shown, ...view, ...(problems.length ? { problems } : values) };
 }
 
-// The state the address names: each field's text where it names it (both coordinates blank where it
-// names only one), and the lecture's step where it asks for the lecture view.
+// The state the address names: each field's text where it names it, under its name or its former one
+// (both coordinates blank where it names only one), and the lecture's step where it asks for the
+// lecture view.
 function fromAddress(series) {
   const query = new URLSearchParams(location.search);
   const given = query.has('x') || query.has('y');
-  const text = ([name, field]) => [name, query.get(name) ?? (given && field[1] === null ? '' : field[3])];
+  const named = name => query.get(name) ?? query.get(FORMERLY[name]);
+  const text = ([name, field]) => [name, named(name) ?? (given && field[1] === null ? '' : field[3])];
   const texts = Object.fromEntries(Object.entries(FIELDS).map(text));
   const step = Math.min(Math.max(Math.trunc(Number(query.get('step'))) || 1, 1), LECTURE.length);
   return read(texts, { lecture: query.get('view') === 'lecture' ? step : null, series });
 }
 
-// Whether the address names another lecture step than the state shows (one beyond the last, or none).
-const stepCorrected = state =>
-  state.lecture !== null && new URLSearchParams(location.search).get('step') !== String(state.lecture);
+// Whether the address is to be written again as the state names it: it names another lecture step
+// than the state shows (one beyond the last, or none), or a field by its former name.
+function corrected(state) {
+  const query = new URLSearchParams(location.search);
+  const former = Object.values(FORMERLY).some(name => query.has(name));
+  return former || (state.lecture !== null && query.get('step') !== String(state.lecture));
+}
 
 // Puts the children into the element id (below its fixed words, in its part .drawn, where it has
 // one) and shows it; with null, empties and hides it.
@@ -173,9 +182,9 @@ class Page {
   // Draws each section whose point or width, runs, seed, series or chart size changed, or moves it to
   // the width in place where it can (the chart, whose slider may be in use).
   sections(model, act) {
-    const { x, y, p, n, seed, series } = model.state;
+    const { x, y, p, N, seed, series } = model.state;
     const keys = { point: `${x},${y}`, chart: `${x},${y} ${[...series]} ${model.state.chartSize.width}` };
-    keys.width = `${keys.chart} ${p},${n},${seed}`;
+    keys.width = `${keys.chart} ${p},${N},${seed}`;
     for (const { id, draw, of, at } of SECTIONS) {
       const [drawn, moved] = this.shown.get(id) ?? [];
       if (drawn !== keys[of]) fill(id, draw(model, act));
@@ -276,7 +285,7 @@ function follow(page) {
   on('lecture-link', 'click', event => open(event, () => page.go({ ...page.state, lecture: 1 }, { address: 'push' })));
   window.addEventListener('popstate', () => {
     const state = fromAddress(page.state.series);
-    page.go(state, { address: stepCorrected(state) ? 'replace' : null });
+    page.go(state, { address: corrected(state) ? 'replace' : null });
   });
   document.querySelector('main').addEventListener('click', toggleDigits);
   document.addEventListener('keydown', event => {
@@ -315,7 +324,7 @@ async function main() {
   follow(page);
   const state = fromAddress(SHOWN);
   const focus = location.hash.length > 1 ? decodeURIComponent(location.hash.slice(1)) : null;
-  page.go(state, { focus, address: stepCorrected(state) ? 'replace' : null });
+  page.go(state, { focus, address: corrected(state) ? 'replace' : null });
 }
 
 main().catch(error => {

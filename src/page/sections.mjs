@@ -233,7 +233,7 @@ export function randomWords({ digits, correctDigits, falseClaim, n, falseClaims,
     ? `, ${identicalClaims} of them as their runs came out identical (σ = 0 claims every digit)`
     : '';
   const claims = `${falseClaims} of seeds 1 to ${SEEDS} claim a digit more than are right${why}`;
-  return [said, [truth, `; at ${p} bits with ${n} runs, `, claims]];
+  return [said, [truth, `; at ${p} bits with N = ${n} runs, `, claims]];
 }
 
 // The detectors' tones and words by kind: green where the interval decides the sign, the running

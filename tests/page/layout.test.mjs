@@ -292,7 +292,7 @@ test(
     for (const [query, step, field] of [
       ['?view=lecture&step=99', LAST_STEP, null],
       ['?view=lecture&step=0&p=24', 1, null],
-      ['?view=lecture&step=2&n=1', 2, 'n'],
+      ['?view=lecture&step=2&n=1', 2, 'N'],
       ['?view=lecture&step=5&p=2000&seed=x', 5, 'p'],
     ]) {
       const tab = await open(query, 1280, 800);
@@ -380,10 +380,11 @@ test('the fields take leading zeros alike, and mark what they refuse', { timeout
     ['?x=-0033&y=+008&p=0002', ['-33', '8', 2]],
     ['?x=33&y=8&p=1025', ['p']],
     ['?x=3.3&y=8&p=00000', ['x', 'p']],
-    ['?n=20&seed=18446744073709551615', ['9478657', '2298912', 53]],
-    ['?n=1&seed=-1', ['n', 'seed']],
-    ['?n=21&seed=18446744073709551616', ['n', 'seed']],
-    ['?n=&seed=1e3', ['n', 'seed']],
+    ['?N=20&seed=18446744073709551615', ['9478657', '2298912', 53]],
+    ['?N=1&seed=-1', ['N', 'seed']],
+    ['?N=21&seed=18446744073709551616', ['N', 'seed']],
+    ['?N=&seed=1e3', ['N', 'seed']],
+    ['?n=1', ['N']],
   ];
   for (const [query, want] of rows) {
     const page = await open(query, 1024);
@@ -398,6 +399,17 @@ test('the fields take leading zeros alike, and mark what they refuse', { timeout
       assert.equal(await page.$$eval('#at-point > :not([hidden])', shown => shown.length), 0, `${query}: a section`);
     }
     await page.close();
+  }
+  // an address of the runs' former name, n, and of their name, N: the runs shown, and the address after
+  for (const [query, runs, address] of [
+    ['?x=33&y=8&n=5&seed=2', 5, '?x=33&y=8&p=53&N=5&seed=2'],
+    ['?x=33&y=8&N=07&n=5', 7, '?x=33&y=8&p=53&N=07'],
+    ['?x=33&y=8&N=3', 3, '?x=33&y=8&N=3'],
+  ]) {
+    const tab = await open(query, 1024);
+    assert.equal((await results(tab)).random_rounding.n, runs, query);
+    assert.equal(await tab.evaluate(() => location.search), address, `${query}: the address`);
+    await tab.close();
   }
   const page = await open('?x=3.3&y=8', 1024);
   await page.$eval('#x', field => {
@@ -607,7 +619,7 @@ const cardSigns = () =>
 
 test('a sign is judged from its own evidence, and random rounding’s claim as it is', { timeout: 120000 }, async () => {
   const titled = words => words[0].toUpperCase() + words.slice(1);
-  for (const query of ['', '?p=64', '?p=145&n=3&seed=80', '?x=2177&y=528&p=30&n=5&seed=3', '?x=100&y=3&p=12']) {
+  for (const query of ['', '?p=64', '?p=145&N=3&seed=80', '?x=2177&y=528&p=30&N=5&seed=3', '?x=100&y=3&p=12']) {
     const page = await open(query, 1280, 800);
     const shown = await results(page);
     const cards = await page.evaluate(cardSigns);
