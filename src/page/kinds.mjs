@@ -11,16 +11,25 @@ import { boundVerdict, randomVerdict } from './detectors.mjs';
 import { compact, grouped } from './text.mjs';
 import { fromWidth, signAndExact, summary } from './words.mjs';
 
-// n, the most roundings an input's error goes through on its way to the result, in either of the
-// program's orders, which the bound γₙ·κ counts.
-export const LONGEST_CHAIN = Math.max(longestChain(TERM_BY_TERM), longestChain(POWERS_REUSED));
+// The longest chain of roundings in either of the program's orders, { roundings, products, sums }:
+// its roundings are the n of the bound γₙ·κ.
+const CHAIN = [longestChain(TERM_BY_TERM), longestChain(POWERS_REUSED)].reduce((a, b) =>
+  b.roundings > a.roundings ? b : a,
+);
+export const LONGEST_CHAIN = CHAIN.roundings;
 
-// The bound on the relative error at p bits, γₙ·κ, as parts: γₙ = nu / (1 − nu) with u = 2⁻ᵖ is
-// n / (2ᵖ − n), and γₙ·κ is n·Σ|terms| / ((2ᵖ − n)·|f|); null below the width where nu reaches 1.
+// The bound on the relative error at p bits, γₙ·κ, as fractions [num, den]: γₙ = nu / (1 − nu) with
+// u = 2⁻ᵖ is n / (2ᵖ − n), γₙ·κ is n·Σ|terms| / ((2ᵖ − n)·|f|), and γₙ·Σ|terms|, the bound on the
+// absolute error that needs no f, n·Σ|terms| / (2ᵖ − n); with n's chain (chain: its products and
+// sums). null below the width where nu reaches 1.
 export function boundAt(p, magnitudes, f) {
   const [n, unitDenominator] = [BigInt(LONGEST_CHAIN), 1n << BigInt(p)];
   if (unitDenominator <= n) return null;
-  return { n: LONGEST_CHAIN, gamma: [n, unitDenominator - n], of: [n * magnitudes, (unitDenominator - n) * abs(f)] };
+  const [gamma, absolute] = [
+    [n, unitDenominator - n],
+    [n * magnitudes, unitDenominator - n],
+  ];
+  return { n: LONGEST_CHAIN, chain: CHAIN, gamma, absolute, of: [n * magnitudes, (unitDenominator - n) * abs(f)] };
 }
 
 // The least width from which γₙ·κ < 1 (the bound promises a digit), that is 2ᵖ·|f| > n·(Σ|terms| + |f|),

@@ -8,8 +8,8 @@ import { chartFigure, swatch } from './chart.mjs';
 import { PRESETS } from './model.mjs';
 import { detectorVerdicts, intervalWords, lineWords, widthName } from './sections.mjs';
 import { compact, digitCount, inSteps, scientific } from './text.mjs';
-import { drawnLarge, h, ordinal, spacingText, stepName } from './views.mjs';
-import { summary } from './words.mjs';
+import { drawnLarge, formula, h, ordinal, spacingText, stepName } from './views.mjs';
+import { NEEDS_F, summary } from './words.mjs';
 
 // One line of a lecture list: its tone (and kind), a label, a large value, the verdict's words, and
 // more words below.
@@ -48,13 +48,17 @@ function fourResults({ run }) {
 // Step 2: the terms against |f|, κ, the bound at p, and what a step is, before anything is counted in steps.
 function whyStep({ point, width }) {
   const { terms, f, magnitudes } = point;
-  const labels = point.termSteps.map(step => step.label);
   const against = t => (f === 0n ? '' : [scientific(abs(t), abs(f)), ' × |f|']);
-  const body = terms.map((t, i) => [labels[i], compact(abs(t)), against(t)]);
+  const body = terms.map((t, i) => [
+    point.termSteps[i].label,
+    formula(point.termSteps[i]),
+    compact(abs(t)),
+    against(t),
+  ]);
   const { bound, p, exponent } = width;
   const trusted = bound && (bound.of[0] >= bound.of[1] ? ': no digit can be trusted' : ': below 1');
   const atP = bound ? [`; bound γₙ·κ at ${p} bits = `, scientific(...bound.of), trusted] : '';
-  const kappa = facts('κ = Σ|terms| / |f| = ', scientific(magnitudes, abs(f)), atP);
+  const kappa = facts('κ = Σ|terms| / |f| = ', scientific(magnitudes, abs(f)), atP, '. ', NEEDS_F);
   const spaced = [`A step: near the largest term, ${p}-bit numbers are `, spacingText(exponent), ' apart. '];
   const step =
     exponent === null
@@ -63,7 +67,7 @@ function whyStep({ point, width }) {
   const zero = facts('f = 0 here: nothing to measure the terms against.');
   return slide(
     'Why: the terms against |f|',
-    table(['term', 'value', 'against |f|'], body),
+    table(['term', 'in f', 'value', 'against |f|'], body),
     f === 0n ? zero : kappa,
     step,
   );

@@ -10,9 +10,9 @@ import { BINARY64, PRESETS } from './model.mjs';
 import { chartAtWidth, chartFigure } from './chart.mjs';
 import { digitCount, grouped, hexfloat, power, scientific } from './text.mjs';
 import { SHARES, TONES, accountTable, card, h, integer, nonFiniteCard, quantities } from './views.mjs';
-import { scrolling, sharesTable, spacingText, stepName, verdictCard } from './views.mjs';
+import { formula, scrolling, sharesTable, spacingText, stepName, verdictCard } from './views.mjs';
 import { KINDS } from './kinds.mjs';
-import { relativeText, signAndExact, summary } from './words.mjs';
+import { NEEDS_F, chainWords, relativeText, signAndExact, summary } from './words.mjs';
 
 // γₙ with n in subscript digits: γ₁₂.
 const gammaName = n => `γ${[...String(n)].map(d => '₀₁₂₃₄₅₆₇₈₉'[d]).join('')}`;
@@ -57,9 +57,10 @@ function conditionFacts({ f, magnitudes }, { p, bound, at }) {
   let said = `At ${p} bits nu ≥ 1: the bound says nothing.`;
   if (bound !== null) {
     const gamma = gammaName(bound.n);
-    facts.push(['n, the most roundings a term goes through', String(bound.n)]);
+    facts.push(['n, the most roundings a term goes through', chainWords(bound.chain)]);
     facts.push([`${gamma} = ${bound.n}u / (1 − ${bound.n}u)`, scientific(...bound.gamma)]);
     facts.push([`bound on the relative error, ${gamma}·κ`, scientific(...bound.of)]);
+    facts.push([`bound on the absolute error, ${gamma}·Σ|Tᵢ|, which needs no f`, scientific(...bound.absolute)]);
     said = `The bound is below 1: ${p} bits are promised a relative error of at most that much here.`;
     if (bound.of[0] >= bound.of[1])
       said = `The bound is not below 1: at ${p} bits no digit, not even the sign, is sure.`;
@@ -67,7 +68,7 @@ function conditionFacts({ f, magnitudes }, { p, bound, at }) {
   for (const row of rows('order')) {
     facts.push([`observed at ${p} bits, ${row.words}`, relativeText(at[row.key].verdict.relative, 'f')]);
   }
-  return [quantities(facts), para(said)];
+  return [quantities(facts), para(said, ' ', NEEDS_F)];
 }
 
 // Why the evaluations fail at the point: the terms against f, the condition number and the bound
@@ -76,17 +77,19 @@ function whySection({ point, width }) {
   const { terms, f, pell } = point;
   const shown = terms.map((t, i) => [
     point.termSteps[i].label,
+    formula(point.termSteps[i]),
     integer(abs(t)),
     f === 0n ? '—' : scientific(abs(t), abs(f)),
   ]);
-  const title = 'The terms of f (T1 to T5, as the program writes them), exactly, against |f|';
+  const title =
+    'The terms of f, T1 to T5 as the program writes them: each as it enters f, with its sign, and its exact value against |f|';
   let chain = `Here x² − 17·y² = ${grouped(pell)}, not 1, so the terms do not collapse to a short form. `;
   if (pell === 1n)
     chain =
       'Here x² − 17·y² = 1: with a = x² and b = 17·y² = a − 1, every power of a of degree two and more cancels, and f = 1 − 2·x². ';
   const facts = f === 0n ? para('f = 0 here: no error can be measured against it.') : conditionFacts(point, width);
   const fix = h('a', { href: '#fix' }, 'What fixes it');
-  const table = scrolling('terms-title', title, ['term', 'value', 'term / |f|'], shown);
+  const table = scrolling('terms-title', title, ['term', 'in f', 'value', 'term / |f|'], shown);
   return [table, facts, para(chain, fix, ' shows what 1 − 2·x·x gives.')];
 }
 

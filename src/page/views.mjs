@@ -161,6 +161,16 @@ export function stepName(step) {
   return `${step.name} = ${called}${step.ops.reduce(written, '')}`;
 }
 
+// A term's formula with the sign it enters f with, as parts, from its chain of multiplications and the
+// operation that takes it: each factor once, a repeated one as its power, T1 → +83521·y⁸, T3 → −2·x⁴.
+export function formula(step) {
+  const factors = [step.ops[0].a, ...step.ops.map(op => op.b)];
+  const counts = new Map();
+  for (const factor of factors) counts.set(factor, (counts.get(factor) ?? 0) + 1);
+  const written = [...counts].flatMap(([factor, k], i) => [i ? '·' : '', k > 1 ? power(factor, k) : minus(factor)]);
+  return [step.sign < 0 ? '−' : '+', ...written];
+}
+
 // What happened at one step of an account, in words: a note on it, a sum's own rounding, or a term's
 // or power's error, from all the roundings that formed it.
 const NOTES = {

@@ -27,3 +27,12 @@ export function summary(v, of = 'f') {
   if (v.tone === 'fair') how = 'the sign right, no correct digit';
   return [how, ': off by ', relativeText(v.relative, of)];
 }
+
+// What n counts in γₙ, from its chain of roundings: 12: 8 multiplications and 4 sums.
+export const chainWords = ({ roundings, products, sums }) =>
+  `${roundings}: ${products} multiplications and ${sums} sums`;
+
+// What κ and γₙ·κ need, said wherever they are shown, and what a program can compute without f.
+export const NEEDS_F =
+  'κ and γₙ·κ need f, which a program evaluating f does not have. Without f it can compute γₙ·Σ|Tᵢ| from ' +
+  'its own terms, and that bounds the absolute error, |computed − f|.';
