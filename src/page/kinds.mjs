@@ -7,7 +7,7 @@ import { NARROWEST, WIDEST, abs, bitLength, decidesSign, log10Ratio, total } fro
 import { leastWidthFrom, longestChain, TERM_BY_TERM, POWERS_REUSED } from './orders.mjs';
 import { verdict } from './account.mjs';
 import { EVALUATIONS, plainOf, rows } from './evaluations.mjs';
-import { boundVerdict, randomVerdict } from './detectors.mjs';
+import { boundVerdict, intervalVerdict, randomVerdict } from './detectors.mjs';
 import { compact, grouped } from './text.mjs';
 import { fromWidth, signAndExact, summary } from './words.mjs';
 
@@ -239,11 +239,7 @@ export const KINDS = {
       const [low, high] = point.value(row, p);
       return logOf([high - low, abs(point.f)]);
     },
-    at(point, row, p) {
-      const [low, high] = point.value(row, p);
-      const holds = v => low <= v && v <= high;
-      return { low, high, holdsZero: holds(0n), holdsF: holds(point.f), decides: decidesSign([low, high]) };
-    },
+    at: (point, row, p) => intervalVerdict(point.value(row, p), point.f),
     readout: at => (at.decides ? 'decides the sign' : 'holds 0'),
     publish: (out, { at }, row) => placed(out, row.place, [at.low, at.high].map(decimal)),
   },

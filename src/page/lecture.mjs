@@ -6,7 +6,7 @@ import { abs } from './arithmetic.mjs';
 import { rows } from './evaluations.mjs';
 import { chartFigure, swatch } from './chart.mjs';
 import { PRESETS } from './model.mjs';
-import { detectorVerdicts, intervalWords, lineWords, widthName } from './sections.mjs';
+import { detectorVerdicts, intervalWords, lineWords, rightMark, widthName } from './sections.mjs';
 import { compact, digitCount, inSteps, scientific } from './text.mjs';
 import { drawnLarge, formula, h, ordinal, spacingText, stepName } from './views.mjs';
 import { NEEDS_F, summary } from './words.mjs';
@@ -129,7 +129,8 @@ function decidesStep({ width }, act) {
   const judged = ({ value, verdict }) => [compact(value), summary(verdict)];
   const fused = rows('value').map(row => line(at[row.key].verdict.tone, row.words, ...judged(at[row.key])));
   const ends = ['[', compact(at.interval.low), ', ', compact(at.interval.high), ']'];
-  const interval = line(at.interval.decides ? 'good' : 'lost', 'interval', ends, ...intervalWords(at.interval));
+  const [said, truth] = intervalWords(at.interval);
+  const interval = line(at.interval.says, 'interval', ends, said, [rightMark(at.interval.right), truth]);
   return slide(`Fused and interval at ${widthName(width.p)}`, list([...fused, interval]), presetChoices(width.p, act));
 }
 

@@ -9,7 +9,7 @@ import { rows } from './evaluations.mjs';
 import { BINARY64, PRESETS } from './model.mjs';
 import { chartAtWidth, chartFigure } from './chart.mjs';
 import { digitCount, grouped, hexfloat, power, scientific } from './text.mjs';
-import { SHARES, TONES, accountTable, card, h, integer, nonFiniteCard, quantities } from './views.mjs';
+import { SHARES, accountTable, card, h, integer, nonFiniteCard, quantities, toneLegend } from './views.mjs';
 import { formula, scrolling, sharesTable, spacingText, stepName, verdictCard } from './views.mjs';
 import { KINDS } from './kinds.mjs';
 import { NEEDS_F, chainWords, relativeText, signAndExact, summary } from './words.mjs';
@@ -40,7 +40,7 @@ export function runVerdicts(lines, printed, exponent) {
     const how = { of: row.evaluates ?? 'f', exponent, againstF };
     return verdictCard(printed[i] ?? '(no line)', lineWords(label, row), verdict, how);
   });
-  return [para(TONES), cardsOf(cards)];
+  return [toneLegend(), cardsOf(cards)];
 }
 
 // The point drawn, with f there.
@@ -239,19 +239,22 @@ export function randomWords({ digits, correctDigits, falseClaim, n, falseClaims,
   return [said, [truth, `; at ${p} bits with N = ${n} runs, `, claims]];
 }
 
-// The detectors' tones and words by kind: green where the interval decides the sign, the running
-// bound proves it or random rounding's claim holds.
+// The detectors' words by kind: what each concludes, and whether that is so.
 const DETECTORS = {
-  interval: at => [at.decides ? 'good' : 'lost', intervalWords(at)],
-  running: (at, f) => [at.proves ? 'good' : 'lost', boundWords(at, f)],
-  random: (at, f, p) => [at.falseClaim ? 'bad' : 'good', randomWords(at, p)],
+  interval: at => intervalWords(at),
+  running: (at, f) => boundWords(at, f),
+  random: (at, f, p) => randomWords(at, p),
 };
 
-// What each detector concludes at p (a widthModel) and whether that is so: { row, tone, said, truth }.
+// Whether a detector's conclusion is so, marked apart from its colour, which is the grade it gives.
+export const rightMark = right => h('strong', { class: 'so' }, right ? '✓ so: ' : '✗ not so: ');
+
+// What each detector concludes at p (a widthModel) and whether that is so: { row, tone, said, truth },
+// its tone the grade it gives the result, whether or not that is right (which truth says, marked).
 export function detectorVerdicts({ at, p }, f) {
   return rows(...Object.keys(DETECTORS)).map(row => {
-    const [tone, [said, truth]] = DETECTORS[row.kind](at[row.key], f, p);
-    return { row, tone, said, truth };
+    const [said, truth] = DETECTORS[row.kind](at[row.key], f, p);
+    return { row, tone: at[row.key].says, said, truth: [rightMark(at[row.key].right), truth] };
   });
 }
 

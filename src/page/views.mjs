@@ -1,7 +1,7 @@
 // The page's views: DOM elements made from what the models hold, and the words that explain them.
 // No view computes a number of its own; numbers come as parts (text.mjs) and are rendered here, last.
 import { compact, grouped, hexfloat, inSteps, minus, overPowerOfTwo, power, scientific, text } from './text.mjs';
-import { relativeText, summary } from './words.mjs';
+import { OTHER_COLOURS, TONES, relativeText, summary } from './words.mjs';
 
 // Whether numbers are drawn for the back of a lecture room: the exponent a superscript element of its
 // own size, rather than superscript digits.
@@ -86,11 +86,27 @@ export function scrolling(id, title, head, rows, foot = []) {
   return [h('p', { class: 'table-title' }, h('span', { id }, title), toggle), region];
 }
 
-// The words on a verdict's colours, said once where the cards first appear.
-export const TONES =
-  'The colour grades how wrong a result is: green from one correct digit on (a relative error below ' +
-  '10⁻¹), amber for the sign alone, orange for 0 (all of |f| lost), red for a wrong sign or an error ' +
-  'of |f| or more, and dark red from 10³ times |f|.';
+// The legend of the colours the page gives results, shown once where the cards first appear (and in
+// the lecture's glossary): a swatch in each tone, drawn as a card's bar is, its colour's name and its
+// one meaning, and what the other colours mean.
+export function toneLegend() {
+  const item = ([tone, colour, meaning]) =>
+    h(
+      'li',
+      { class: tone },
+      h('span', { class: 'tone-swatch', 'aria-hidden': 'true' }),
+      h('strong', {}, colour),
+      ': ',
+      meaning,
+    );
+  return h(
+    'div',
+    { class: 'tone-legend' },
+    h('p', {}, 'The colour of a result’s bar grades how wrong it is:'),
+    h('ul', {}, TONES.map(item)),
+    OTHER_COLOURS.map(words => h('p', {}, words)),
+  );
+}
 
 // A result's sign in words, from its own evidence alone: exact where the result is the exact value,
 // proven where its own rigorous bound proves it (proves), else right or wrong as it is; of: f or g.

@@ -36,3 +36,23 @@ export const chainWords = ({ roundings, products, sums }) =>
 export const NEEDS_F =
   'κ and γₙ·κ need f, which a program evaluating f does not have. Without f it can compute γₙ·Σ|Tᵢ| from ' +
   'its own terms, and that bounds the absolute error, |computed − f|.';
+
+// The colours the page gives a result, each with one meaning, by tone (account.mjs's, and neutral),
+// in the order of the legend that names them: [tone, colour, what it means]. exact shares good's green.
+export const TONES = [
+  ['good', 'green', 'exact, or at least one correct digit: a relative error below 10⁻¹'],
+  ['fair', 'amber', 'the sign alone right, no correct digit'],
+  ['lost', 'orange', '0: all of |f| lost, and its sign'],
+  ['bad', 'red', 'a wrong sign, or an error of |f| or more; in words, a field the page cannot take'],
+  ['worst', 'dark red, a wider bar', 'an error of 10³ times |f| or more'],
+  [
+    'neutral',
+    'olive, a double bar',
+    'Single’s line, a result of another polynomial, g: its digits are g’s, so against f it is neither good nor bad, and it is judged against g as well',
+  ],
+];
+// What the legend says besides: the detectors' colours, the chart's and the page's own.
+export const OTHER_COLOURS = [
+  'A detector’s line takes the colour of the grade it gives the result (green: it vouches for a correct digit; amber: for the sign alone; red: for nothing, not even the sign), whether or not it is right; ✓ or ✗ beside it says whether it is.',
+  'On the chart each evaluation has a colour of its own, named in its legend, which says nothing of how wrong it is; blue marks what you chose or can follow: the width p, the keyboard’s focus, links.',
+];

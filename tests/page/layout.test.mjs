@@ -626,7 +626,7 @@ test('a sign is judged from its own evidence, and random rounding’s claim as i
     for (const { title, sign } of cards)
       for (const words of sign) assert.doesNotMatch(words, /luck|interval/, `${query}: ${title} says “${words}”`);
     const point = pointModel(BigInt(shown.x), BigInt(shown.y));
-    const { at } = widthModel(point, shown.p, { n: shown.random_rounding.n, seed: BigInt(shown.random_rounding.seed) });
+    const { at } = widthModel(point, shown.p, { N: shown.random_rounding.n, seed: BigInt(shown.random_rounding.seed) });
     for (const row of rows('remedy').filter(each => point.marks[each.key])) {
       const { value, proves } = at[row.key];
       const [card] = cards.filter(each => each.title === titled(row.words));
@@ -639,7 +639,8 @@ test('a sign is judged from its own evidence, and random rounding’s claim as i
     const { digits, correct_digits: right, claim_holds: holds } = shown.random_rounding;
     assert.equal(holds, digits < right + 1, `${query}: the claim holds where C < D + 1`);
     const [random] = cards.filter(each => each.title === titled(rows('random')[0].words));
-    assert.equal(random.tone.includes('good'), holds, `${query}: ${random.tone}`);
+    assert.equal(random.tone.includes('good'), digits >= 1, `${query}: ${random.tone}, green where it claims a digit`);
+    assert.match(random.summary, holds ? /✓ so: / : /✗ not so: /, `${query}: whether the claim holds, marked`);
     if (!holds)
       assert.match(random.summary, new RegExp(`claims ${digits.toFixed(1)} digits; ${right.toFixed(1)} are right`));
     await page.close();
@@ -657,3 +658,102 @@ test('the lecture says a result of 0 as such, and what |f| is in steps', { timeo
     await page.close();
   }
 });
+
+// The colours of the results as painted, by what each colours: every card's and lecture line's bar
+// and its verdict's words, and the legend's swatches by tone, with the legend's words.
+const paintedTones = () => {
+  const colour = (element, property) => getComputedStyle(element)[property];
+  const bars = [...document.querySelectorAll('.card, .lecture-line')].filter(e => e.getClientRects().length);
+  const words = [...document.querySelectorAll('.card .summary, .lecture-line .verdict, .lecture-table .tone')];
+  return {
+    used: [
+      ...bars.map(e => [e.className, colour(e, 'borderLeftColor')]),
+      ...words.filter(e => e.getClientRects().length).map(e => [e.textContent.slice(0, 40), colour(e, 'color')]),
+    ],
+    legend: [...document.querySelectorAll('.tone-legend li')].map(li => ({
+      tone: li.className,
+      colour: colour(li.querySelector('.tone-swatch'), 'borderLeftColor'),
+      words: li.textContent,
+    })),
+    single: colour(document.querySelector('#run-verdicts .card'), 'borderLeftColor'),
+  };
+};
+
+test('the legend names every colour a result is given, Single’s and why among them', { timeout: 180000 }, async () => {
+  const schemes = browser.name === 'chromium' ? ['light', 'dark'] : ['light'];
+  const queries = ['', '?p=64', '?x=2177&y=528&p=30', '?p=200', '?view=lecture&step=1', '?view=lecture&step=7'];
+  for (const scheme of schemes) {
+    const home = await open('', 1280, 800);
+    if (scheme === 'dark') await home.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+    const { legend, single } = await home.evaluate(paintedTones);
+    await home.close();
+    const named = new Set(legend.map(item => item.colour));
+    assert.equal(named.size, legend.length, `${scheme}: one colour a meaning: ${legend.map(i => i.colour)}`);
+    const neutral = legend.find(item => item.colour === single);
+    assert.match(neutral?.words ?? '', /Single.*g/, `${scheme}: Single’s colour, ${single}, and why`);
+    for (const query of queries) {
+      const page = await open(query, 1280, 800);
+      if (scheme === 'dark') await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+      const { used } = await page.evaluate(paintedTones);
+      assert.ok(used.length > 3, `${query}: ${used.length} results coloured`);
+      const unnamed = used.filter(([, colour]) => !named.has(colour));
+      assert.deepEqual(unnamed, [], `${scheme}, ${query}: colours the legend does not name`);
+      await page.close();
+    }
+  }
+});
+
+// What each detector's card on the page and line in the lecture show: its tone (its class) and text.
+const detectorsShown = () =>
+  [...document.querySelectorAll('#detect .card, #lecture .lecture-line.detector')].map(e => ({
+    tone: e.className.split(' ').find(c => ['exact', 'good', 'fair', 'lost', 'bad', 'worst', 'neutral'].includes(c)),
+    text: e.textContent,
+  }));
+
+test(
+  'a detector’s colour is the grade it gives the result, and whether it is right is marked apart',
+  { timeout: 180000 },
+  async () => {
+    // The grade each detector gives, from what #results holds: the interval's ends and the running bound
+    // around the term-by-term result vouch for the sign where they hold no 0 and for a correct digit
+    // where their width is below a tenth of the least |f| they allow; random rounding for a digit where
+    // it claims one. And whether each is right: f in the interval, within the bound, the claim holding.
+    const graded = shown => {
+      const f = BigInt(shown.f);
+      const size = v => (v < 0n ? -v : v);
+      const grade = (low, high) => {
+        if (!(low > 0n || high < 0n || (low === 0n && high === 0n))) return 'bad';
+        const least = size(low) < size(high) ? size(low) : size(high);
+        return high === low ? 'exact' : 10n * (high - low) < least ? 'good' : 'fair';
+      };
+      const [low, high] = shown.term_by_term.interval.map(BigInt);
+      const [value, bound] = [BigInt(shown.term_by_term.result), BigInt(shown.running_bound.bound)];
+      const random = shown.random_rounding;
+      return [
+        [grade(low, high), low <= f && f <= high],
+        [grade(value - bound, value + bound), size(value - f) <= bound],
+        [random.digits >= 1 ? 'good' : 'bad', random.claim_holds],
+      ];
+    };
+    for (const query of [
+      '',
+      '?p=64',
+      '?p=145&N=3&seed=80',
+      '?x=2177&y=528&p=30&N=5&seed=3',
+      '?x=0&y=0&p=8',
+      '?p=300',
+    ]) {
+      for (const view of ['', `${query ? '&' : '?'}view=lecture&step=6`]) {
+        const page = await open(query + view, 1280, 800);
+        const shown = await page.evaluate(detectorsShown);
+        const want = graded(await results(page));
+        assert.equal(shown.length, want.length, `${query}${view}: a card or line a detector`);
+        shown.forEach(({ tone, text }, i) => {
+          assert.equal(tone, want[i][0], `${query}${view}: detector ${i + 1}'s colour, ${text.slice(0, 60)}`);
+          assert.match(text, want[i][1] ? /✓ so: / : /✗ not so: /, `${query}${view}: detector ${i + 1} marked`);
+        });
+        await page.close();
+      }
+    }
+  },
+);
