@@ -5,7 +5,7 @@
 import { instantiate, runProgram } from './wasi.mjs';
 import { NARROWEST, WIDEST } from './arithmetic.mjs';
 import { rows } from './evaluations.mjs';
-import { LECTURE, lectureRefusal, lectureStep } from './lecture.mjs';
+import { LECTURE, asksAt, lectureRefusal, lectureStep } from './lecture.mjs';
 import { BINARY64, PRESETS, PROGRAM_POINT, Point, pointModel, results, routinesModel } from './model.mjs';
 import { pellChain } from './orders.mjs';
 import { runModel, widthModel } from './model.mjs';
@@ -60,7 +60,7 @@ function fromAddress(series) {
   const text = ([name, field]) => [name, named(name) ?? (given && field[1] === null ? '' : field[3])];
   const texts = Object.fromEntries(Object.entries(FIELDS).map(text));
   const step = Math.min(Math.max(Math.trunc(Number(query.get('step'))) || 1, 1), LECTURE.length);
-  return read(texts, { lecture: query.get('view') === 'lecture' ? step : null, series });
+  return read(texts, { lecture: query.get('view') === 'lecture' ? step : null, revealed: false, series });
 }
 
 // Whether the address is to be written again as the state names it: it names another lecture step
@@ -168,7 +168,8 @@ class Page {
     const started = performance.now();
     const point = this.point(state.x, state.y);
     const model = { point, width: widthModel(point, state.p, state), state: { ...state, chartSize: chartSize() } };
-    const lecture = size => lectureStep(state.lecture, { ...model, run: this.run, lectureChart: size }, act);
+    const lecture = size =>
+      lectureStep(state.lecture, { ...model, run: this.run, lectureChart: size }, act, state.revealed);
     fill('lecture', null);
     if (state.lecture !== null) fitLecture(lecture);
     else this.sections(model, act);
@@ -194,12 +195,12 @@ class Page {
   }
 
   // What the controls do, whenever they are used, from the state shown then: choose a width (slide to
-  // one, nudge it by bits), show or hide a series, move through the lecture or leave it; each goes to
-  // a new state.
+  // one, nudge it by bits), show or hide a series, move through the lecture (to a step, asking its
+  // questions; forward, revealing their answers first; back) or leave it; each goes to a new state.
   actions() {
     const again = (texts, changed, how) => {
       const { state } = this;
-      const view = { lecture: state.lecture, series: state.series, ...changed };
+      const view = { lecture: state.lecture, revealed: state.revealed, series: state.series, ...changed };
       this.go(read({ ...state.texts, ...texts }, view), how);
     };
     const toggled = ({ series }, key) =>
@@ -211,7 +212,8 @@ class Page {
       slide: p => again({ p: String(p) }, {}, { address: 'replace', keep: kept() }),
       nudge: d => this.state.p && again({ p: nudged(d) }, {}, { address: 'replace', keep: kept() }),
       toggle: key => again({}, { series: toggled(this.state, key) }, { keep: 'chart-figure' }),
-      step: k => k >= 1 && k <= LECTURE.length && again({}, { lecture: k }, { address: 'replace' }),
+      step: k => k >= 1 && k <= LECTURE.length && again({}, { lecture: k, revealed: false }, { address: 'replace' }),
+      reveal: () => again({}, { revealed: true }),
       leave: () => again({}, { lecture: null }, { address: 'push', focus: LECTURE[this.state.lecture - 1].section }),
     };
   }
@@ -243,11 +245,14 @@ class Page {
   }
 }
 
-// The keys that move through the lecture: the step they go to from step k.
-const FORWARD = k => k + 1;
-const BACK = k => k - 1;
+// The keys that move through the lecture, by what they do at step k (act: the page's actions, with
+// whether step k's questions are asked and not yet answered): forward reveals the answers first,
+// then goes on; back goes back without revealing; Home and End go to the first and the last step.
+const FORWARD = (k, act, asking) => (asking ? act.reveal() : act.step(k + 1));
+const BACK = (k, act) => act.step(k - 1);
 const LECTURE_KEYS = { ArrowRight: FORWARD, ArrowDown: FORWARD, PageDown: FORWARD, ' ': FORWARD };
-Object.assign(LECTURE_KEYS, { ArrowLeft: BACK, ArrowUp: BACK, PageUp: BACK, Home: () => 1, End: () => LECTURE.length });
+Object.assign(LECTURE_KEYS, { ArrowLeft: BACK, ArrowUp: BACK, PageUp: BACK });
+Object.assign(LECTURE_KEYS, { Home: (k, act) => act.step(1), End: (k, act) => act.step(LECTURE.length) });
 // The keys that change the width in the lecture, by the bits they add: = is + unshifted.
 const WIDTH_KEYS = { '+': 1, '=': 1, '-': -1 };
 
@@ -259,7 +264,7 @@ const elsewhere = event => event.ctrlKey || event.metaKey || event.shiftKey;
 // stays; the width buttons and the chain's points draw at once and bring what they changed into view;
 // the lecture's keys move through it, and Esc leaves it for the section of its step.
 function follow(page) {
-  const view = () => ({ lecture: page.state.lecture, series: page.state.series });
+  const view = () => ({ lecture: page.state.lecture, revealed: page.state.revealed, series: page.state.series });
   const current = (how, texts = {}) => page.go(read({ ...page.texts(), ...texts }, view()), how);
   const width = p => current({ address: 'push', focus: 'width-heading' }, { p: String(p) });
   const on = (id, kind, act) => document.getElementById(id).addEventListener(kind, act);
@@ -295,7 +300,7 @@ function follow(page) {
     const [to, wider] = [LECTURE_KEYS[event.key], WIDTH_KEYS[event.key]];
     if ((!to && !wider && event.key !== 'Escape') || (event.key === ' ' && event.target.closest('button, a'))) return;
     event.preventDefault();
-    if (to) page.actions().step(to(k));
+    if (to) to(k, page.actions(), asksAt(k) && !page.state.revealed);
     else if (wider) page.actions().nudge(wider);
     else page.actions().leave();
   });

@@ -8,9 +8,19 @@ import { SEEDS, digitsOf } from './detectors.mjs';
 import { rows } from './evaluations.mjs';
 import { BINARY64, PRESETS } from './model.mjs';
 import { chartAtWidth, chartFigure } from './chart.mjs';
-import { digitCount, grouped, hexfloat, power, scientific } from './text.mjs';
-import { SHARES, accountTable, card, h, integer, nonFiniteCard, quantities, toneLegend } from './views.mjs';
-import { formula, scrolling, sharesTable, spacingText, stepName, verdictCard } from './views.mjs';
+import { digitCount, grouped, hexfloat, power, scientific, spacingText } from './text.mjs';
+import {
+  SHARES,
+  accountTable,
+  card,
+  h,
+  integer,
+  nonFiniteCard,
+  quantities,
+  questionBox,
+  toneLegend,
+} from './views.mjs';
+import { formula, scrolling, sharesTable, stepName, verdictCard } from './views.mjs';
 import { KINDS } from './kinds.mjs';
 import { NEEDS_F, chainWords, relativeText, signAndExact, summary } from './words.mjs';
 
@@ -93,6 +103,9 @@ function whySection({ point, width }) {
   return [table, facts, para(chain, fix, ' shows what 1 − 2·x·x gives.')];
 }
 
+// The questions the section `id` asks, at its top, to predict and then check.
+const asking = ({ width }, id) => width.questions.filter(question => question.where.section === id).map(questionBox);
+
 // The words on a routine whose format cannot hold the point.
 function unheldText({ row, unheld }, point) {
   const which = unheld.map(name => `${name} = ${grouped(point[name])}`).join(' and ');
@@ -149,8 +162,9 @@ function routinesSection({ point }) {
 
 // The error against width: the chart, or why there is none.
 function chartSection(model, act) {
-  if (model.point.chart === null) return para('f = 0 here: no error can be measured as a fraction of it.');
-  return chartFigure(model, act);
+  const asked = asking(model, 'chart');
+  if (model.point.chart === null) return [asked, para('f = 0 here: no error can be measured as a fraction of it.')];
+  return [asked, chartFigure(model, act)];
 }
 
 // The chart moved to another width in place (its slider kept), where there is one.
@@ -202,7 +216,8 @@ function widthSection(model, act) {
     p === BINARY64 && point.routines.parts.every(part => !part.row.routine.labels.length || part.account);
   const heading = h('h2', { id: 'width-heading', tabindex: -1 }, `At ${widthName(p)}`);
   const steps = binary64 ? there : accounts;
-  return [heading, cardsOf(cards), held, para(exactWidthText(point)), widthsTable(model, act), steps];
+  const asked = asking(model, 'width');
+  return [heading, asked, cardsOf(cards), held, para(exactWidthText(point)), widthsTable(model, act), steps];
 }
 
 // What the interval concludes at p, and beside it whether that is so.
@@ -276,7 +291,7 @@ function detectSection({ point, width }) {
   const shown = detectorVerdicts(width, point.f).map(({ row, tone, said, truth }) =>
     card(tone, titled(row.words), [said, truth], row.about, facts[row.kind]),
   );
-  return cardsOf(shown);
+  return [asking({ width }, 'detect'), cardsOf(shown)];
 }
 
 // The orders of summation at p as a card: what they give together, their least widths and why; its
@@ -302,7 +317,7 @@ function ordersCard(row, { point, width }, why) {
 // remedy's result at p, each with its least widths and why.
 function fixSection(model) {
   const { point, width } = model;
-  return cardsOf(
+  const cards = cardsOf(
     rows('scheme', 'orders', 'remedy').map(row => {
       if (row.kind === 'orders') return ordersCard(row, model, para(KINDS[row.kind].why(row, model)));
       const [mark, why, { verdict, proves }] = [
@@ -310,11 +325,12 @@ function fixSection(model) {
         para(KINDS[row.kind].why(row, model)),
         width.at[row.key],
       ];
-      if (!mark) return card('neutral', titled(row.words), ['does not apply here'], null, [], why);
+      if (!mark) return card('none', titled(row.words), ['does not apply here'], null, [], why);
       const marks = para(titled(signAndExact(mark)), '.');
       return verdictCard(titled(row.words), null, verdict, { exponent: width.exponent, proves, more: [marks, why] });
     }),
   );
+  return [asking(model, 'fix'), cards];
 }
 
 // The sections, in the order the page shows them: each element's id and how what follows its fixed

@@ -1,7 +1,8 @@
 // The page's views: DOM elements made from what the models hold, and the words that explain them.
 // No view computes a number of its own; numbers come as parts (text.mjs) and are rendered here, last.
-import { compact, grouped, hexfloat, inSteps, minus, overPowerOfTwo, power, scientific, text } from './text.mjs';
-import { OTHER_COLOURS, TONES, relativeText, summary } from './words.mjs';
+import { compact, grouped, hexfloat, inSteps, minus, power, spacingText, text } from './text.mjs';
+import { OTHER_COLOURS, TONES, listed, relativeText, summary } from './words.mjs';
+import { ANSWERS, judged } from './questions.mjs';
 
 // Whether numbers are drawn for the back of a lecture room: the exponent a superscript element of its
 // own size, rather than superscript digits.
@@ -56,13 +57,6 @@ export function toggleDigits(event) {
   const shown = button.getAttribute('aria-pressed') !== 'true';
   button.setAttribute('aria-pressed', String(shown));
   document.getElementById(button.getAttribute('aria-controls')).classList.toggle('all-digits', shown);
-}
-
-// The spacing 2^exponent in words: 2¹³³ ≈ 1.088904·10⁴⁰.
-export function spacingText(exponent) {
-  const spacing = overPowerOfTwo(1n, -exponent); // 2^exponent = 1 / 2^−exponent
-  const value = exponent >= 0 && exponent < 24 ? ['= ', grouped(spacing[0])] : ['≈ ', scientific(...spacing, 6)];
-  return [power(2, exponent), ' ', value];
 }
 
 // An error counted in steps of 2^exponent, or a dash where every term is 0.
@@ -120,7 +114,8 @@ function signText(v, of, proves) {
 let cards = 0;
 
 // A card: a title, summary lines, a description, quantities, more below, and an all-digits button
-// where a quantity is a long number. tone is one of account.mjs's tones, or neutral.
+// where a quantity is a long number. tone is one of account.mjs's tones, neutral (a result of g) or
+// none (no result).
 export function card(tone, title, lines, description, rows, more = null) {
   const id = `card-${++cards}`;
   const list = quantities(rows.filter(Boolean));
@@ -164,10 +159,6 @@ export function nonFiniteCard(title, values, stepsOf) {
   const table = values.map((w, i) => [stepName(stepsOf[i]), [shown(w), ' ', h('code', { class: 'hex' }, hexfloat(w))]]);
   return card('worst', title, ['overflow'], `The result is ${why}.`, table);
 }
-
-// Words joined as a list is written: "U1 and U2", "U3, U4 and U5".
-export const listed = words =>
-  words.length < 2 ? words.join('') : `${words.slice(0, -1).join(', ')} and ${words.at(-1)}`;
 
 // A step's name as the program writes it, its chain of operations left to right: T1 = 83521·y·y·…,
 // S = U1 = 83521·Y4·Y4 (held in S, called U1), S = S − T3, h = h·s + c1.
@@ -259,4 +250,80 @@ export function sharesTable(id, caption, terms, exponent) {
 export function quantities(rows) {
   const pairs = rows.map(([term, value]) => h('div', {}, h('dt', {}, term), h('dd', {}, value)));
   return h('dl', { class: 'quantities' }, pairs);
+}
+
+// What a student gave in a question's form: the field's text, the choice's value (undefined where none
+// is chosen), or the keys of the boxes ticked, in the table's order.
+function given(form, question) {
+  const kind = ANSWERS[question.kind];
+  const inputs = inputsOf(form);
+  if (kind.input === 'field') return inputs[0].value;
+  if (kind.input === 'choice') return question.choices[inputs.findIndex(input => input.checked)]?.[0];
+  return inputs.filter(input => input.checked).map(input => input.value);
+}
+
+// What each question's form held when it was last answered, by its id, with where it was asked: a
+// form drawn again (its section redrawn for another reason, a window resized) takes it back.
+const answers = new Map();
+
+// What a question's inputs hold, each [its text, whether it is ticked], and sets them to that again.
+const inputsOf = form => [...form.querySelectorAll('input[name="answer"]')];
+const held = form => inputsOf(form).map(input => [input.value, input.checked]);
+const hold = (form, values) => inputsOf(form).forEach((input, i) => ([input.value, input.checked] = values[i]));
+
+// Judges the answer in a question's form and says so below it: right or not right, with the page's
+// own numbers that decide it and why; or, for an answer not of the question's kind, what it must be,
+// as a bad field is named, the field marked.
+function answer(form, question) {
+  const verdict = judged(question, given(form, question));
+  const field = form.querySelector('input:not([type])');
+  if (verdict.problem) field?.setAttribute('aria-invalid', 'true');
+  else field?.removeAttribute('aria-invalid');
+  const said = verdict.right
+    ? [h('strong', {}, 'Right: '), verdict.answer, '.']
+    : [h('strong', {}, 'Not right: '), `you gave ${verdict.given}; the page gives ${verdict.answer}.`];
+  const shown = verdict.problem
+    ? [h('p', { class: 'error' }, verdict.problem, '.')]
+    : [h('p', { class: 'verdict' }, said), quantities(question.evidence), h('p', { class: 'why' }, question.why)];
+  const judgement = verdict.problem ? (verdict.empty ? 'empty' : 'wrong kind') : verdict.right ? 'right' : 'not right';
+  const out = form.querySelector('.judged');
+  out.setAttribute('data-judged', judgement);
+  out.replaceChildren(...shown.flat(Infinity));
+  answers.set(question.id, { at: question.at, values: held(form) });
+}
+
+// A question asked on the page (questions.mjs's asked), to predict and then check: its words, a field,
+// a choice or boxes to tick, and a button; below, once answered, the judgement (answer above).
+export function questionBox(question) {
+  const [kind, id] = [ANSWERS[question.kind], `question-${question.id}`];
+  const option = (type, value, words) =>
+    h('label', { class: 'option' }, h('input', { type, name: 'answer', value }), ' ', words);
+  let input = h(
+    'label',
+    { class: 'field' },
+    `Your answer, ${kind.asks}`,
+    h('input', { name: 'answer', autocomplete: 'off', spellcheck: 'false', 'aria-describedby': `${id}-judged` }),
+  );
+  if (kind.input !== 'field') {
+    const type = kind.input === 'choice' ? 'radio' : 'checkbox';
+    const options = question.choices.map(([value, words], i) => option(type, type === 'radio' ? i : value, words));
+    input = h('fieldset', {}, h('legend', {}, `Your answer: ${kind.asks}`), options);
+  }
+  const form = h(
+    'form',
+    { class: 'question', 'data-question': question.id, id, novalidate: true },
+    h('p', { class: 'asked' }, h('strong', {}, 'Predict, then check. '), question.words),
+    h('div', { class: 'answering' }, input, h('button', { type: 'submit' }, 'Check')),
+    h('div', { class: 'judged', id: `${id}-judged`, role: 'status' }),
+  );
+  form.addEventListener('submit', event => {
+    event.preventDefault();
+    answer(form, question);
+  });
+  const before = answers.get(question.id);
+  if (before?.at === question.at) {
+    hold(form, before.values);
+    answer(form, question);
+  }
+  return form;
 }

@@ -9,6 +9,10 @@ export const fromWidth = w => (w === null ? `at no width up to ${WIDEST} bits` :
 // from 48 bits on.
 export const signAndExact = ({ sign, exact }) => `sign ${fromWidth(sign)}, exact ${fromWidth(exact)}`;
 
+// Words joined as a list is written: "U1 and U2", "U3, U4 and U5".
+export const listed = words =>
+  words.length < 2 ? words.join('') : `${words.slice(0, -1).join(', ')} and ${words.at(-1)}`;
+
 // A relative error num/den against the exact value named `of` (f or g), in words.
 export function relativeText(relative, of) {
   if (relative === null) return `none: ${of} = 0`;
@@ -50,6 +54,7 @@ export const TONES = [
     'olive, a double bar',
     'Single’s line, a result of another polynomial, g: its digits are g’s, so against f it is neither good nor bad, and it is judged against g as well',
   ],
+  ['none', 'grey', 'no result: an evaluation that does not apply at the point'],
 ];
 // What the legend says besides: the detectors' colours, the chart's and the page's own.
 export const OTHER_COLOURS = [

@@ -15,7 +15,8 @@ import { test } from 'node:test';
 import { browser, open as openFile } from './browser.mjs';
 import { ciede2000, contrast, lab } from './colour.mjs';
 import { rows } from '../../src/page/evaluations.mjs';
-import { LECTURE } from '../../src/page/lecture.mjs';
+import { ANSWERS, QUESTIONS } from '../../src/page/questions.mjs';
+import { LECTURE, asksAt } from '../../src/page/lecture.mjs';
 import { pointModel, widthModel } from '../../src/page/model.mjs';
 
 const PAGE = `file://${process.argv[2]}`;
@@ -225,28 +226,35 @@ test(
       const steps = await page.$eval('#lecture .lecture-nav span', span => Number(span.textContent.split(' of ')[1]));
       assert.equal(steps, LAST_STEP, 'every step of the lecture view');
       const types = [];
+      let pressed = 0;
       for (let step = 1; step <= steps; ++step) {
-        const shown = await page.evaluate(lectureSizes);
-        const where = `step ${step} at ${width} × ${height}`;
-        assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `${where}: in the address`);
-        assert.ok(shown.tall <= 0 && shown.wide <= 0, `${where} scrolls: ${shown.tall}, ${shown.wide}`);
-        const small = (list, least) => list.filter(([size]) => size < least - 0.01);
-        assert.ok(shown.numbers.length > 0, `${where}: no number`);
-        assert.deepEqual(small(shown.numbers, number), [], `${where}: text with a digit below ${number} px`);
-        assert.ok(Math.min(...shown.exponents, exponent) >= exponent, `${where}: exponents below ${exponent} px`);
-        assert.deepEqual(small(shown.text, other), [], `${where}: text below ${other} px`);
-        types.push([shown.type, shown.heading]);
-        // every forward key in turn, and End at the last but one
-        await page.keyboard.press(step === steps - 1 ? 'End' : ['ArrowRight', 'PageDown', ' ', 'ArrowDown'][step % 4]);
+        // a step that asks, asking and then with its answers revealed
+        for (const revealed of asksAt(step) ? [false, true] : [null]) {
+          const shown = await page.evaluate(lectureSizes);
+          const where = `step ${step}${revealed ? ', its answers revealed,' : ''} at ${width} × ${height}`;
+          assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `${where}: in the address`);
+          assert.ok(shown.tall <= 0 && shown.wide <= 0, `${where} scrolls: ${shown.tall}, ${shown.wide}`);
+          const small = (list, least) => list.filter(([size]) => size < least - 0.01);
+          if (!revealed && revealed !== null) assert.ok(shown.text.length > 0, `${where}: no question`);
+          else assert.ok(shown.numbers.length > 0, `${where}: no number`);
+          assert.deepEqual(small(shown.numbers, number), [], `${where}: text with a digit below ${number} px`);
+          assert.ok(Math.min(...shown.exponents, exponent) >= exponent, `${where}: exponents below ${exponent} px`);
+          assert.deepEqual(small(shown.text, other), [], `${where}: text below ${other} px`);
+          types.push([shown.type, shown.heading]);
+          // every forward key in turn, and End at the last but one, once it has revealed what it asks
+          const end = step === steps - 1 && revealed !== false;
+          await page.keyboard.press(end ? 'End' : ['ArrowRight', 'PageDown', ' ', 'ArrowDown'][pressed++ % 4]);
+        }
       }
       assert.equal(new Set(types.map(String)).size, 1, `one type at ${width} × ${height}: ${types.join('; ')}`);
       const last = new RegExp(`[?&]step=${LAST_STEP}(&|$)`);
       assert.match(await page.evaluate(() => location.search), last, 'the last step stays');
+      // from the first step to the fourth: a press a step, and one more for each that asks
       await page.keyboard.press('Home');
-      await page.keyboard.press('ArrowRight');
-      await page.keyboard.press('ArrowRight');
-      await page.keyboard.press('ArrowRight');
+      for (let step = 1; step < 4; ++step)
+        for (let i = asksAt(step) ? 2 : 1; i > 0; --i) await page.keyboard.press('ArrowRight');
       assert.match(await page.evaluate(() => location.search), /[?&]step=4(&|$)/);
+      if (asksAt(4)) await page.keyboard.press('ArrowRight'); // the step itself, its answers revealed
       await page.click('#lecture .presets button');
       assert.equal((await results(page)).p, 11, 'a preset on step 4 chooses its width');
       await page.keyboard.press('Escape');
@@ -681,7 +689,15 @@ const paintedTones = () => {
 
 test('the legend names every colour a result is given, Single’s and why among them', { timeout: 180000 }, async () => {
   const schemes = browser.name === 'chromium' ? ['light', 'dark'] : ['light'];
-  const queries = ['', '?p=64', '?x=2177&y=528&p=30', '?p=200', '?view=lecture&step=1', '?view=lecture&step=7'];
+  const queries = [
+    '',
+    '?p=64',
+    '?x=2177&y=528&p=30',
+    '?x=100&y=3&p=12',
+    '?p=200',
+    '?view=lecture&step=1',
+    '?view=lecture&step=7',
+  ];
   for (const scheme of schemes) {
     const home = await open('', 1280, 800);
     if (scheme === 'dark') await home.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
@@ -754,6 +770,159 @@ test(
         });
         await page.close();
       }
+    }
+  },
+);
+
+// What the lecture's step asks and answers: the ids of its questions asked and of its answers shown,
+// and the answers' words.
+const lectureQuestions = () => ({
+  search: location.search,
+  asked: [...document.querySelectorAll('#lecture .lecture-question')].map(e => e.dataset.question),
+  answered: [...document.querySelectorAll('#lecture .lecture-answer')].map(e => [e.dataset.question, e.textContent]),
+});
+
+test(
+  'a lecture step asks first: the forward key reveals its answers, then goes on; back never reveals',
+  { timeout: 240000 },
+  async () => {
+    // the step the lecture opens at, the keys pressed (a button's words: clicked), the step it shows
+    // then, and whether it asks (false), shows its answers (true) or asks nothing (null)
+    const cases = [
+      [2, [], 2, false],
+      [2, ['ArrowRight'], 2, true],
+      [2, ['ArrowRight', 'ArrowRight'], 3, false],
+      [2, ['ArrowRight', 'ArrowLeft'], 1, null],
+      [3, ['ArrowLeft'], 2, false],
+      [3, ['PageDown', 'PageUp'], 2, false],
+      [6, [' '], 6, true],
+      [7, ['ArrowDown', 'ArrowDown'], 8, null],
+      [8, ['Home'], 1, null],
+      [1, ['End'], LAST_STEP, asksAt(LAST_STEP) ? false : null],
+      [4, ['click:answer →'], 4, true],
+      [4, ['click:answer →', 'click:next →'], 5, false],
+    ];
+    for (const [from, keys, step, revealed] of cases) {
+      const page = await open(`?view=lecture&step=${from}&p=64`, 1280, 800);
+      for (const key of keys) {
+        if (key.startsWith('click:')) {
+          const buttons = await page.$$('#lecture .lecture-nav button');
+          const words = await Promise.all(buttons.map(button => button.evaluate(b => b.textContent)));
+          await buttons[words.indexOf(key.slice('click:'.length))].click();
+        } else await page.keyboard.press(key);
+      }
+      const where = `step ${from}, then ${keys.join(', ') || 'nothing'}`;
+      const shown = await page.evaluate(lectureQuestions);
+      assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `${where}: the step`);
+      const asks = (await results(page)).questions;
+      const ids = Object.keys(asks).filter(id => shown.asked.includes(id) || shown.answered.some(([a]) => a === id));
+      if (revealed === null) assert.deepEqual([shown.asked, shown.answered], [[], []], `${where}: asks nothing`);
+      else assert.ok(ids.length > 0, `${where}: no question`);
+      assert.deepEqual(shown.asked, revealed === false ? ids : [], `${where}: asked`);
+      assert.deepEqual(
+        shown.answered.map(([id]) => id),
+        revealed ? ids : [],
+        `${where}: answered`,
+      );
+      // each answer as the page computes it, in its kind's words
+      for (const [id, text] of shown.answered) {
+        const { kind } = QUESTIONS.find(question => question.id === id);
+        const choices = rows('remedy').map(row => [row.key, row.short]);
+        assert.ok(
+          text.startsWith(`Answer: ${ANSWERS[kind].said(asks[id], choices)}. `),
+          `${where}: ${id} says ${text}`,
+        );
+      }
+      await page.close();
+    }
+  },
+);
+
+// A student's answer to a question on the page, made from the page's own answer: text typed into its
+// field, a choice (its value), or the keys of the boxes to tick; and the judgement it must get.
+const TYPED = [
+  ['double_sign', a => String(a), 'right'],
+  ['double_sign', a => String(a).replace('-', '−'), 'right'],
+  ['double_sign', a => ['Negative', 'zero', 'positive '][a + 1], 'right'],
+  ['double_sign', a => String(a === 1 ? -1 : 1), 'not right'],
+  ['double_sign', () => 'minus', 'wrong kind'],
+  ['double_sign', () => '2', 'wrong kind'],
+  ['double_sign', () => '', 'empty'],
+  ['t1_steps', a => ` ${a} `, 'right'],
+  ['t1_steps', a => `+${a + 1}`, 'not right'],
+  ['t1_steps', () => '0.5', 'wrong kind'],
+  ['t1_steps', () => 'one step', 'wrong kind'],
+  ['sign_from', a => (a === null ? 'None' : String(a)), 'right'],
+  ['sign_from', a => (a === null ? '53' : 'none'), 'not right'],
+  ['sign_from', () => '1025', 'wrong kind'],
+  ['sign_from', () => 'later', 'wrong kind'],
+  ['extended2_zero', a => a, 'right'],
+  ['extended2_zero', a => !a, 'not right'],
+  ['extended2_zero', () => undefined, 'empty'],
+  ['bound_distrusts', a => a, 'right'],
+  ['bound_distrusts', a => !a, 'not right'],
+  ['exact_remedies', a => a, 'right'],
+  ['exact_remedies', a => (a.length ? a.slice(1) : ['neumaier']), 'not right'],
+];
+
+// Answers the question `id` on the page as a student does, and returns what the page said: its
+// judgement, its words, whether the field is marked, and how many of the page's numbers it shows.
+async function answerOnPage(page, id, given) {
+  const form = `form[data-question="${id}"]`;
+  await (await page.$(form)).scrollIntoView();
+  const field = await page.$(`${form} input:not([type])`);
+  if (field) {
+    await field.click({ count: 3 });
+    await page.keyboard.press('Backspace');
+    await page.keyboard.type(given);
+    await page.keyboard.press('Enter');
+  } else {
+    await page.$$eval(`${form} input`, all => all.forEach(input => Object.assign(input, { checked: false })));
+    const values = await page.$$eval(`${form} input`, all => all.map(input => input.value));
+    const labels = await page.$$eval(`${form} label`, all => all.map(label => label.textContent.trim()));
+    const ticked = Array.isArray(given) ? given : given === undefined ? [] : [labels[given ? 0 : 1]];
+    for (const [i, value] of values.entries())
+      if (ticked.includes(value) || ticked.includes(labels[i])) await page.click(`${form} input[value="${value}"]`);
+    await page.click(`${form} button`);
+  }
+  return page.$eval(form, element => ({
+    judged: element.querySelector('.judged').dataset.judged,
+    text: element.querySelector('.judged').textContent,
+    marked: element.querySelector('input:not([type])')?.getAttribute('aria-invalid') ?? null,
+    numbers: element.querySelectorAll('.judged dl > div').length,
+  }));
+}
+
+test(
+  'each question takes an answer as a student types it, and judges it, or names it of the wrong kind',
+  { timeout: 300000 },
+  async () => {
+    for (const query of ['', '?p=64', '?x=2177&y=528&p=30', '?x=0&y=0&p=8', '?x=100&y=3&p=12']) {
+      const page = await open(query, 1280, 800);
+      const answers = (await results(page)).questions;
+      const forms = await page.$$eval('form[data-question]', all => all.map(form => form.dataset.question));
+      assert.deepEqual([...forms].sort(), Object.keys(answers).sort(), `${query}: a form a question`);
+      for (const [id, make, want] of TYPED) {
+        const given = make(answers[id]);
+        const said = await answerOnPage(page, id, given);
+        const where = `${query} ${id}: ${JSON.stringify(given)}`;
+        assert.equal(said.judged, want, `${where}: ${said.text}`);
+        if (want === 'right' || want === 'not right') {
+          assert.ok(said.numbers > 0, `${where}: none of the page’s numbers`);
+          assert.match(said.text, want === 'right' ? /^Right: / : /^Not right: /, where);
+        } else
+          assert.match(
+            said.text,
+            want === 'empty' ? /no answer yet/ : /must be .*; “.*” is|is no sign|is not one/,
+            where,
+          );
+        assert.equal(
+          said.marked,
+          want === 'wrong kind' || (want === 'empty' && typeof given === 'string') ? 'true' : null,
+          `${where}: the field marked`,
+        );
+      }
+      await page.close();
     }
   },
 );
