@@ -255,5 +255,5 @@ export function lectureRefusal(step, problems, act) {
     h('ul', { class: 'lecture-results', role: 'alert' }, named),
     facts('Leave (Esc) to correct it in the form.'),
   );
-  return [h('div', { class: 'slide' }, said), navigation(step, act)];
+  return [h('div', { class: 'slide' }, said), navigation(step, false, act)];
 }

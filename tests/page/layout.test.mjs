@@ -582,7 +582,7 @@ test(
     const charts = [
       ['', null],
       ['', switchAllOn],
-      ['?view=lecture&step=4', null],
+      ['?view=lecture&step=4', 'ArrowRight'],
       ['?view=lecture&step=8', null],
     ];
     const schemes = browser.name === 'chromium' ? ['light', 'dark'] : ['light'];
@@ -590,7 +590,9 @@ test(
       for (const [query, before] of charts) {
         const page = await open(query, 1280, 800);
         if (scheme === 'dark') await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
-        if (before) await page.evaluate(before);
+        if (typeof before === 'string')
+          await page.keyboard.press(before); // a lecture step's answers shown
+        else if (before) await page.evaluate(before);
         const { series, words, paper } = await page.evaluate(seriesColours);
         const where = `${scheme}, ${query || 'the page'}`;
         assert.ok(series.length >= 6, `${where}: ${series.length} series`);
@@ -658,6 +660,7 @@ test('a sign is judged from its own evidence, and random rounding’s claim as i
 test('the lecture says a result of 0 as such, and what |f| is in steps', { timeout: 60000 }, async () => {
   for (const query of ['?view=lecture&step=3&p=40', '?view=lecture&step=3&p=64']) {
     const page = await open(query, 1920, 1080);
+    if (asksAt(3)) await page.keyboard.press('ArrowRight'); // what the step shows, below its answers
     const zero = (await results(page)).term_by_term.result === '0';
     const { text } = await lectureShown(page);
     if (zero) assert.match(text, /The result is 0: off by all of \|f\|, and \|f\| is \S+ steps/, query);
@@ -710,6 +713,8 @@ test('the legend names every colour a result is given, Single’s and why among 
     for (const query of queries) {
       const page = await open(query, 1280, 800);
       if (scheme === 'dark') await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+      const step = Number(new URLSearchParams(query).get('step'));
+      if (asksAt(step)) await page.keyboard.press('ArrowRight'); // what the step shows, below its answers
       const { used } = await page.evaluate(paintedTones);
       assert.ok(used.length > 3, `${query}: ${used.length} results coloured`);
       const unnamed = used.filter(([, colour]) => !named.has(colour));
@@ -761,6 +766,7 @@ test(
     ]) {
       for (const view of ['', `${query ? '&' : '?'}view=lecture&step=6`]) {
         const page = await open(query + view, 1280, 800);
+        if (view && asksAt(6)) await page.keyboard.press('ArrowRight'); // what the step shows, below its answers
         const shown = await page.evaluate(detectorsShown);
         const want = graded(await results(page));
         assert.equal(shown.length, want.length, `${query}${view}: a card or line a detector`);
