@@ -221,13 +221,14 @@ function answered({ id, kind, answer, choices, why }) {
 }
 
 // The lecture's navigation at step `step`: back, where it is, next (or, where the step asks, the
-// answer), and leave.
+// answer), the glossary, and leave.
 function navigation(step, asking, act) {
   const to = (k, words) =>
     h('button', { type: 'button', onclick: () => act.step(k), disabled: k < 1 || k > LECTURE.length }, words);
   const leave = h('button', { type: 'button', onclick: act.leave }, 'leave (Esc)');
+  const glossary = h('button', { type: 'button', onclick: act.glossary }, 'glossary (g)');
   const next = asking ? h('button', { type: 'button', onclick: act.reveal }, 'answer →') : to(step + 1, 'next →');
-  const where = [to(step - 1, '← back'), h('span', {}, `${step} of ${LECTURE.length}`), next, leave];
+  const where = [to(step - 1, '← back'), h('span', {}, `${step} of ${LECTURE.length}`), next, glossary, leave];
   return h('nav', { class: 'lecture-nav', 'aria-label': 'Lecture steps' }, where);
 }
 

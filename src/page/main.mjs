@@ -9,7 +9,7 @@ import { LECTURE, asksAt, lectureRefusal, lectureStep } from './lecture.mjs';
 import { BINARY64, PRESETS, PROGRAM_POINT, Point, pointModel, results, routinesModel } from './model.mjs';
 import { pellChain } from './orders.mjs';
 import { runModel, widthModel } from './model.mjs';
-import { h, toggleDigits } from './views.mjs';
+import { drawnLarge, glossaryList, h, toggleDigits, toneLegend } from './views.mjs';
 import { SECTIONS, runVerdicts, widthName } from './sections.mjs';
 
 // The fields: what each takes (its digits, leading zeros aside, and its range), its rule in words and
@@ -154,6 +154,7 @@ class Page {
     }
     fill('input-error', problems.length ? problems.map(problem => h('span', {}, problem.text, ' ')) : null);
     document.body.classList.toggle('lecturing', state.lecture !== null);
+    if (state.lecture === null) this.glossary(false);
     const least = document.getElementById('least-exact');
     const act = this.actions();
     if (problems.length) {
@@ -214,8 +215,22 @@ class Page {
       toggle: key => again({}, { series: toggled(this.state, key) }, { keep: 'chart-figure' }),
       step: k => k >= 1 && k <= LECTURE.length && again({}, { lecture: k, revealed: false }, { address: 'replace' }),
       reveal: () => again({}, { revealed: true }),
+      glossary: () => this.glossary(true),
       leave: () => again({}, { lecture: null }, { address: 'push', focus: LECTURE[this.state.lecture - 1].section }),
     };
+  }
+
+  // Opens or closes the lecture's glossary over the step shown, which stays as it is: the focus goes
+  // into it, and back to where it was when it closes.
+  glossary(open) {
+    const panel = document.getElementById('lecture-glossary');
+    if (open === !panel.hidden) return;
+    panel.hidden = !open;
+    if (open) {
+      this.focused = document.activeElement;
+      panel.style.fontSize = document.getElementById('lecture').style.fontSize;
+      panel.focus();
+    } else if (this.focused?.isConnected) this.focused.focus();
   }
 
   // Goes to a state: draws it, then puts it in the address ('push' or 'replace'; anything else leaves
@@ -297,6 +312,13 @@ function follow(page) {
     const k = page.state.lecture;
     if (k === null || event.altKey || event.ctrlKey || event.metaKey || event.target.closest('input, textarea, select'))
       return;
+    // the glossary, one key away: g opens it, g or Esc closes it, and the other keys read it meanwhile
+    const open = !document.getElementById('lecture-glossary').hidden;
+    if (event.key === 'g' || (open && event.key === 'Escape')) {
+      event.preventDefault();
+      page.glossary(!open);
+    }
+    if (open || event.key === 'g') return;
     const [to, wider] = [LECTURE_KEYS[event.key], WIDTH_KEYS[event.key]];
     if ((!to && !wider && event.key !== 'Escape') || (event.key === ' ' && event.target.closest('button, a'))) return;
     event.preventDefault();
@@ -325,6 +347,9 @@ async function main() {
   const printed = run.stdout.split('\n').filter(line => line !== '');
   const lines = runModel(home.routines);
   page.run = { lines, printed, f: home.f };
+  document.querySelector('#glossary > .drawn').replaceChildren(glossaryList('glossary', true, PRESETS));
+  const lectureGlossary = drawnLarge(() => [toneLegend(), glossaryList('lecture-glossary', false, PRESETS)]);
+  document.querySelector('#lecture-glossary > .drawn').replaceChildren(...lectureGlossary);
   document.getElementById('run-verdicts').replaceChildren(...runVerdicts(lines, printed, home.routines.exponent));
   follow(page);
   const state = fromAddress(SHOWN);

@@ -9,17 +9,8 @@ import { rows } from './evaluations.mjs';
 import { BINARY64, PRESETS } from './model.mjs';
 import { chartAtWidth, chartFigure } from './chart.mjs';
 import { digitCount, grouped, hexfloat, power, scientific, spacingText } from './text.mjs';
-import {
-  SHARES,
-  accountTable,
-  card,
-  h,
-  integer,
-  nonFiniteCard,
-  quantities,
-  questionBox,
-  toneLegend,
-} from './views.mjs';
+import { accountTable, card, h, integer, nonFiniteCard, quantities, questionBox, toneLegend } from './views.mjs';
+import { glossed } from './glossary.mjs';
 import { formula, scrolling, sharesTable, stepName, verdictCard } from './views.mjs';
 import { KINDS } from './kinds.mjs';
 import { NEEDS_F, chainWords, relativeText, signAndExact, summary } from './words.mjs';
@@ -33,15 +24,18 @@ export function widthName(p) {
   return format ? `${p} bits, ${format}’s significand` : `${p} bits`;
 }
 
-// A title from a row's words, its first letter capitalised; a paragraph; a set of cards.
+// A title from a row's words, its first letter capitalised, and a row's title, linked to the glossary
+// where the row is a term of its own; a paragraph; a set of cards.
 const titled = words => words[0].toUpperCase() + words.slice(1);
+const rowTitle = row => (row.term ? glossed(row.term, titled(row.words)) : titled(row.words));
 const para = (...children) => h('p', {}, ...children);
 const cardsOf = list => h('div', { class: 'cards' }, list);
 
 // What one of the program's lines computes, in words (its label, its routine's row).
 export function lineWords(label, row) {
   if (label === 'Extended') return 'the same computation as Double, under its own label';
-  return `${row.routine.format} operands, ${row.words}${row.evaluates ? `: it evaluates another polynomial, ${row.evaluates}` : ''}`;
+  const evaluates = row.evaluates ? [': it evaluates another polynomial, ', glossed(row.evaluates, row.evaluates)] : '';
+  return [glossed(row.routine.format, row.routine.format), ` operands, ${row.words}`, evaluates];
 }
 
 // The verdict cards of the program's lines at its own point (runModel), under the lines it printed.
@@ -61,16 +55,17 @@ function pointSection({ point }) {
 
 // κ, the unit roundoff u = 2⁻ᵖ of the chosen width and the bound γₙ·κ, beside the errors observed.
 function conditionFacts({ f, magnitudes }, { p, bound, at }) {
-  const facts = [['Σ|terms|', integer(magnitudes)]];
-  facts.push(['|f|', integer(abs(f))], ['κ = Σ|terms| / |f|', scientific(magnitudes, abs(f))]);
-  facts.push([['u = ', power(2, -p), `, the unit roundoff at ${widthName(p)}`], scientific(1n, 1n << BigInt(p))]);
+  const facts = [['Σ|Tᵢ|', integer(magnitudes)]];
+  facts.push(['|f|', integer(abs(f))], [[glossed('kappa', 'κ'), ' = Σ|Tᵢ| / |f|'], scientific(magnitudes, abs(f))]);
+  const unit = [glossed('u', 'u'), ' = ', power(2, -p), `, the unit roundoff at ${widthName(p)}`];
+  facts.push([unit, scientific(1n, 1n << BigInt(p))]);
   let said = `At ${p} bits nu ≥ 1: the bound says nothing.`;
   if (bound !== null) {
-    const gamma = gammaName(bound.n);
-    facts.push(['n, the most roundings a term goes through', chainWords(bound.chain)]);
-    facts.push([`${gamma} = ${bound.n}u / (1 − ${bound.n}u)`, scientific(...bound.gamma)]);
-    facts.push([`bound on the relative error, ${gamma}·κ`, scientific(...bound.of)]);
-    facts.push([`bound on the absolute error, ${gamma}·Σ|Tᵢ|, which needs no f`, scientific(...bound.absolute)]);
+    const gamma = glossed('gamma', gammaName(bound.n));
+    facts.push([[glossed('n', 'n'), ', the most roundings a term goes through'], chainWords(bound.chain)]);
+    facts.push([[gamma, ` = ${bound.n}u / (1 − ${bound.n}u)`], scientific(...bound.gamma)]);
+    facts.push([['bound on the relative error, ', gamma, '·κ'], scientific(...bound.of)]);
+    facts.push([['bound on the absolute error, ', gamma, '·Σ|Tᵢ|, which needs no f'], scientific(...bound.absolute)]);
     said = `The bound is below 1: ${p} bits are promised a relative error of at most that much here.`;
     if (bound.of[0] >= bound.of[1])
       said = `The bound is not below 1: at ${p} bits no digit, not even the sign, is sure.`;
@@ -131,7 +126,7 @@ function routinePart(part, i, point, exponent) {
   if (differs >= 0)
     agrees = `The page’s own 53-bit arithmetic differs at ${stepName(part.steps[differs])}: one is wrong.`;
   const check = h('p', { class: differs < 0 ? 'check' : 'error' }, agrees);
-  return [head, cardsOf(verdict), steps, i === 0 && shares ? para(SHARES) : null, shares, check];
+  return [head, cardsOf(verdict), steps, shares, check];
 }
 
 // The program's routines at the point: its evaluations step by step, then its remedies in binary64,
@@ -149,9 +144,14 @@ function routinesSection({ point }) {
   const shown = remedies.filter(part => !part.unheld.length).map(part => [part.row.short, code(part), same(part)]);
   const title = 'The program’s other evaluations, in its C++ in binary64, beside the page’s 53-bit arithmetic';
   const table = scrolling('remedy-routines-title', title, ['evaluation', 'the module’s result', 'the page’s'], shown);
-  const spacing = ['the spacing of binary64 numbers at the largest term, ', spacingText(exponent), '.'];
+  const spacing = [
+    glossed('spacing', 'the spacing'),
+    ' of binary64 numbers at the largest term, ',
+    spacingText(exponent),
+    '.',
+  ];
   const counted = exponent === null ? 'every term is 0.' : spacing;
-  const unit = para('Each operation’s rounding error is counted in steps: ', counted);
+  const unit = para('Each operation’s rounding error is counted in ', glossed('step', 'steps'), ': ', counted);
   return [
     unit,
     routines,
@@ -201,7 +201,7 @@ function exactWidthText({ exactFrom, belowExact }) {
 function widthSection(model, act) {
   const { point, width } = model;
   const { p, exponent, at } = width;
-  const judged = row => verdictCard(titled(row.words), row.about, at[row.key].verdict, { exponent });
+  const judged = row => verdictCard(rowTitle(row), row.about, at[row.key].verdict, { exponent });
   const cards = rows('order', 'value').map(judged);
   const operands = width.operands.map(({ name, value }, i) => [i ? '; ' : '', `${name} enters as `, integer(value)]);
   const held = operands.length ? para(`${p} bits cannot hold every operand: `, operands, '.') : null;
@@ -210,7 +210,7 @@ function widthSection(model, act) {
   const accounts = rows('order').map((row, i) => {
     const [id, name] = [`width-${i}`, `${titled(row.words)} at ${p} bits`];
     const shares = sharesTable(`${id}-shares`, `${name}: what made each term’s error`, at[row.key].shares, exponent);
-    return [accountTable(id, `${name}, step by step`, at[row.key].account, exponent), i ? null : para(SHARES), shares];
+    return [accountTable(id, `${name}, step by step`, at[row.key].account, exponent), shares];
   });
   const binary64 =
     p === BINARY64 && point.routines.parts.every(part => !part.row.routine.labels.length || part.account);
@@ -284,12 +284,13 @@ function detectSection({ point, width }) {
   const checked = [['computed', integer(value)]];
   checked.push(['bound on its error', integer(bound)]);
   checked.push(['its error in fact', integer(abs(value - point.f))]);
-  const runs = r.runs.map((run, i) => [`run ${i + 1}`, integer(run)]);
-  runs.push(['significant digits claimed, C', digitCount(r.digits)]);
-  runs.push(['digits right, D', `${digitCount(r.correctDigits)} of ${digitCount(digitsOf(p))}`]);
+  const runs = r.runs.map((run, i) => [`run ${i + 1} of ${r.n}`, integer(run)]);
+  const claimed = ['digits claimed, ', glossed('C', 'C'), ', τ from ', glossed('student-t', 'Student’s t')];
+  runs.push([claimed, digitCount(r.digits)]);
+  runs.push([['digits right, ', glossed('D', 'D')], `${digitCount(r.correctDigits)} of ${digitCount(digitsOf(p))}`]);
   const facts = { interval: ends, running: checked, random: runs };
   const shown = detectorVerdicts(width, point.f).map(({ row, tone, said, truth }) =>
-    card(tone, titled(row.words), [said, truth], row.about, facts[row.kind]),
+    card(tone, rowTitle(row), [said, truth], row.about, facts[row.kind]),
   );
   return [asking({ width }, 'detect'), cardsOf(shown)];
 }
@@ -325,9 +326,9 @@ function fixSection(model) {
         para(KINDS[row.kind].why(row, model)),
         width.at[row.key],
       ];
-      if (!mark) return card('none', titled(row.words), ['does not apply here'], null, [], why);
+      if (!mark) return card('none', rowTitle(row), ['does not apply here'], null, [], why);
       const marks = para(titled(signAndExact(mark)), '.');
-      return verdictCard(titled(row.words), null, verdict, { exponent: width.exponent, proves, more: [marks, why] });
+      return verdictCard(rowTitle(row), null, verdict, { exponent: width.exponent, proves, more: [marks, why] });
     }),
   );
   return [asking(model, 'fix'), cards];

@@ -1,6 +1,7 @@
 // The page's views: DOM elements made from what the models hold, and the words that explain them.
 // No view computes a number of its own; numbers come as parts (text.mjs) and are rendered here, last.
 import { compact, grouped, hexfloat, inSteps, minus, power, spacingText, text } from './text.mjs';
+import { GLOSSARY, glossed } from './glossary.mjs';
 import { OTHER_COLOURS, TONES, listed, relativeText, summary } from './words.mjs';
 import { ANSWERS, judged } from './questions.mjs';
 
@@ -23,8 +24,19 @@ function numberNode({ mantissa, base, exponent }) {
   return h('span', { class: 'big' }, lead, exponent === null ? null : h('sup', { class: 'exponent' }, minus(exponent)));
 }
 
+// A part of words as the page shows it: a number's parts, a term's later use (a link to its glossary
+// entry) or its first (its defining instance); in the lecture, whose glossary is a key away, a term is
+// marked and not linked, and a first use has no id of its own (the page's is in the document).
+function partNode(part) {
+  if ('exponent' in part) return numberNode(part);
+  if (large) return h('span', { class: 'term' }, part.words);
+  if ('term' in part) return h('a', { class: 'term', href: `#glossary-${part.term}` }, part.words);
+  return h('dfn', { id: `dfn-${part.dfn}` }, part.words);
+}
+
 // An element with attributes (a class, an id, aria-* and data-* attributes, an event listener as
-// onclick) and children: strings, number parts, elements, arrays of them; null and false are left out.
+// onclick) and children: strings, parts (numbers, terms), elements, arrays of them; null and false
+// are left out.
 export function h(tag, attributes, ...children) {
   const made = document.createElement(tag);
   for (const [name, value] of Object.entries(attributes || {})) {
@@ -32,8 +44,30 @@ export function h(tag, attributes, ...children) {
     else if (value !== null && value !== undefined && value !== false) made.setAttribute(name, value);
   }
   const shown = children.flat(Infinity).filter(child => child !== null && child !== false && child !== undefined);
-  made.append(...shown.map(child => (typeof child === 'object' && 'exponent' in child ? numberNode(child) : child)));
+  const part = child => typeof child === 'object' && ('exponent' in child || 'term' in child || 'dfn' in child);
+  made.append(...shown.map(child => (part(child) ? partNode(child) : child)));
   return made;
+}
+
+// The glossary as a list of its terms, each entry's id prefixed (glossary-<id>: the one later uses link
+// to), a format's with its significant bits from the page's widths (widths: width → format's name);
+// on the page, each with a link back to the term's first use, where it is defined in its sentence.
+export function glossaryList(prefix, back, widths) {
+  const bits = format => [...widths].find(([, name]) => name === format)?.[0];
+  const entry = ([id, name, says, format]) =>
+    h(
+      'div',
+      {},
+      h('dt', { id: `${prefix}-${id}` }, name),
+      h(
+        'dd',
+        {},
+        says,
+        format ? `: numbers of ${bits(format)} significant bits.` : null,
+        back ? [' ', h('a', { href: `#dfn-${id}`, class: 'first-use' }, 'first use')] : null,
+      ),
+    );
+  return h('dl', { class: 'glossary' }, GLOSSARY.map(entry));
 }
 
 // An integer as the page shows it: short (seven significant digits), with its full digits grouped
@@ -129,9 +163,11 @@ export function card(tone, title, lines, description, rows, more = null) {
 // 2^exponent (none where exponent is null); proves: whether the result's own bound proves its sign.
 function verdictRows(v, of, exponent, proves) {
   const rows = [[`exact ${of}`, integer(v.exact)]];
-  rows.push([`error against ${of}`, integer(v.error)], [`relative error against ${of}`, relativeText(v.relative, of)]);
+  const relative = [glossed('relative-error', 'relative error'), ` against ${of}`];
+  rows.push([`error against ${of}`, integer(v.error)], [relative, relativeText(v.relative, of)]);
   rows.push([`sign against ${of}`, signText(v, of, proves)]);
-  if (exponent !== null) rows.push(['error in steps', [steps(v.error, exponent), ', each ', spacingText(exponent)]]);
+  const counted = ['error in ', glossed('step', 'steps')];
+  if (exponent !== null) rows.push([counted, [steps(v.error, exponent), ', each ', spacingText(exponent)]]);
   return rows;
 }
 
@@ -183,7 +219,7 @@ export function formula(step) {
 const NOTES = {
   exact: 'exact: nothing rounded',
   absorbed: 'absorbed: the sum did not change',
-  Sterbenz: 'exact: Sterbenz’s lemma (S and the term within a factor of 2)',
+  Sterbenz: ['exact: ', glossed('sterbenz', 'Sterbenz’s lemma'), ' (S and the term within a factor of 2)'],
 };
 const happened = row =>
   NOTES[row.note] ??
@@ -193,7 +229,7 @@ const happened = row =>
 // or power's from all its roundings, or a sum's own rounding) and that error's effect on the result,
 // in steps of 2^exponent, and what happened; hex, when given, holds the binary64 steps in hexadecimal.
 export function accountTable(id, caption, acc, exponent, hex) {
-  const unit = exponent === null ? '' : [', in steps of ', power(2, exponent)];
+  const unit = exponent === null ? '' : [', in ', glossed('step', 'steps'), ' of ', power(2, exponent)];
   const head = ['step', 'value', hex && 'hexadecimal', ['a term’s or power’s error', unit]];
   head.push(['a sum’s own rounding', unit], 'effect on the result', 'what happened');
   const words = content => h('span', { class: 'words' }, content);
@@ -213,13 +249,6 @@ export function accountTable(id, caption, acc, exponent, hex) {
 
 // The ordinal of k: 1st, 2nd, 3rd, 4th.
 export const ordinal = k => `${k}${k === 1 ? 'st' : k === 2 ? 'nd' : k === 3 ? 'rd' : 'th'}`;
-
-// What a multiplication's share is, said where shares first appear.
-export const SHARES =
-  'A multiplication’s share of a term’s error is its own rounding carried to the term: the product it ' +
-  'rounded, less the exact product of its rounded operands, times the exact factors that follow. An ' +
-  'operand that p bits cannot hold, or a power, adds a share of its own. The shares add up to the ' +
-  'term’s error exactly.';
 
 // Each term's error split into its shares (model.mjs's accountOf: each multiplication's rounding, and
 // each operand that p bits cannot hold, or power, with its own error), in steps of 2^exponent, the
@@ -242,8 +271,9 @@ export function sharesTable(id, caption, terms, exponent) {
     const row = name => share => [name(share), steps(share.share, exponent), mark(share.share)];
     return [{ cells: term, class: 'term' }, ...operands.map(row(own)), ...roundings.map(row(rounding))];
   });
-  const unit = exponent === null ? '' : [', in steps of ', power(2, exponent)];
-  return scrolling(id, caption, ['term, and what made its error', ['one rounding’s share', unit], 'the largest'], rows);
+  const unit = exponent === null ? '' : [', in ', glossed('step', 'steps'), ' of ', power(2, exponent)];
+  const share = ['one rounding’s ', glossed('share', 'share'), unit];
+  return scrolling(id, caption, ['term, and what made its error', share, 'the largest'], rows);
 }
 
 // A definition list of quantities and their values.

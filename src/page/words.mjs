@@ -2,6 +2,7 @@
 // last: a verdict in a few words, a relative error, a least width.
 import { WIDEST } from './arithmetic.mjs';
 import { scientific } from './text.mjs';
+import { glossed } from './glossary.mjs';
 
 // The least width of a mark in words: from p bits on, or at no width up to the widest.
 export const fromWidth = w => (w === null ? `at no width up to ${WIDEST} bits` : `from ${w} bits on`);
@@ -37,14 +38,27 @@ export const chainWords = ({ roundings, products, sums }) =>
   `${roundings}: ${products} multiplications and ${sums} sums`;
 
 // What κ and γₙ·κ need, said wherever they are shown, and what a program can compute without f.
-export const NEEDS_F =
-  'κ and γₙ·κ need f, which a program evaluating f does not have. Without f it can compute γₙ·Σ|Tᵢ| from ' +
-  'its own terms, and that bounds the absolute error, |computed − f|.';
+export const NEEDS_F = [
+  glossed('kappa', 'κ'),
+  ' and γₙ·κ need f, which a program evaluating f does not have. Without f it can compute ',
+  glossed('gamma', 'γₙ'),
+  '·Σ|Tᵢ| from its own terms, and that bounds the absolute error, |computed − f|.',
+];
 
 // The colours the page gives a result, each with one meaning, by tone (account.mjs's, and neutral),
 // in the order of the legend that names them: [tone, colour, what it means]. exact shares good's green.
 export const TONES = [
-  ['good', 'green', 'exact, or at least one correct digit: a relative error below 10⁻¹'],
+  [
+    'good',
+    'green',
+    [
+      'exact, or at least one ',
+      glossed('correct-digits', 'correct digit'),
+      ': a ',
+      glossed('relative-error', 'relative error'),
+      ' below 10⁻¹',
+    ],
+  ],
   ['fair', 'amber', 'the sign alone right, no correct digit'],
   ['lost', 'orange', '0: all of |f| lost, and its sign'],
   ['bad', 'red', 'a wrong sign, or an error of |f| or more; in words, a field the page cannot take'],
@@ -58,6 +72,6 @@ export const TONES = [
 ];
 // What the legend says besides: the detectors' colours, the chart's and the page's own.
 export const OTHER_COLOURS = [
-  'A detector’s line takes the colour of the grade it gives the result (green: it vouches for a correct digit; amber: for the sign alone; red: for nothing, not even the sign), whether or not it is right; ✓ or ✗ beside it says whether it is.',
+  'The checks under “How would you know?” take the colour of the grade each gives the result (green: it vouches for a correct digit; amber: for the sign alone; red: for nothing, not even the sign), whether or not it is right; ✓ or ✗ beside it says whether it is.',
   'On the chart each evaluation has a colour of its own, named in its legend, which says nothing of how wrong it is; blue marks what you chose or can follow: the width p, the keyboard’s focus, links.',
 ];

@@ -681,7 +681,7 @@ const paintedTones = () => {
       ...bars.map(e => [e.className, colour(e, 'borderLeftColor')]),
       ...words.filter(e => e.getClientRects().length).map(e => [e.textContent.slice(0, 40), colour(e, 'color')]),
     ],
-    legend: [...document.querySelectorAll('.tone-legend li')].map(li => ({
+    legend: [...document.querySelectorAll('#run-verdicts .tone-legend li')].map(li => ({
       tone: li.className,
       colour: colour(li.querySelector('.tone-swatch'), 'borderLeftColor'),
       words: li.textContent,
@@ -928,6 +928,134 @@ test(
           `${where}: the field marked`,
         );
       }
+      await page.close();
+    }
+  },
+);
+
+// The terms the issue asked a word for, by their glossary ids, each of which the page uses again after
+// defining it: step, spacing, u, κ, γₙ, interval, fused, share, Sterbenz's lemma, Neumaier, K-fold,
+// Student's t, and more.
+const LINKED = ['step', 'spacing', 'u', 'kappa', 'gamma', 'interval', 'fused', 'share', 'sterbenz', 'neumaier'];
+LINKED.push(
+  'k-fold',
+  'student-t',
+  'binary64',
+  'running-bound',
+  'random-rounding',
+  'N',
+  'seed',
+  'horner',
+  'compensated',
+);
+
+// Each glossary entry with its first use and its later uses: the entry's term and words, the tag of the
+// element with the id dfn-<id>, how many such elements, its text, where its back link leads, and how
+// many links to the entry come before the first use and after it; and links to no entry.
+const glossaryShown = () => {
+  const after = (a, b) => Boolean(a.compareDocumentPosition(b) & 4); // b follows a
+  const entries = [...document.querySelectorAll('#glossary dt')].map(dt => {
+    const id = dt.id.replace(/^glossary-/, '');
+    const first = document.querySelectorAll(`[id="dfn-${id}"]`);
+    const links = [...document.querySelectorAll(`a[href="#glossary-${id}"]`)];
+    return {
+      id,
+      term: dt.textContent,
+      says: dt.nextElementSibling.textContent,
+      tag: first[0]?.tagName,
+      count: first.length,
+      defined: first[0]?.closest('p')?.textContent ?? '',
+      back: dt.nextElementSibling.querySelector('a.first-use')?.getAttribute('href'),
+      before: links.filter(a => first[0] && after(a, first[0])).length,
+      later: links.filter(a => first[0] && after(first[0], a)).length,
+    };
+  });
+  const known = new Set(entries.map(entry => `#glossary-${entry.id}`));
+  const stray = [...document.querySelectorAll('a.term')].map(a => a.getAttribute('href')).filter(h => !known.has(h));
+  return { entries, stray };
+};
+
+test(
+  'every term is defined where the page first uses it, and in the glossary every later use links to',
+  { timeout: 120000 },
+  async () => {
+    const later = new Map(LINKED.map(id => [id, 0]));
+    for (const query of ['', '?p=64', '?x=100&y=3&p=12']) {
+      const page = await open(query, 1280, 800);
+      const { entries, stray } = await page.evaluate(glossaryShown);
+      assert.ok(entries.length >= LINKED.length, `${query}: ${entries.length} terms`);
+      assert.deepEqual(stray, [], `${query}: links to no entry of the glossary`);
+      for (const entry of entries) {
+        const where = `${query}: ${entry.term}`;
+        assert.deepEqual([entry.tag, entry.count], ['DFN', 1], `${where}: its first use, one <dfn>`);
+        assert.ok(entry.says.length > 20 && entry.defined.length > 40, `${where}: defined in few words`);
+        assert.equal(entry.back, `#dfn-${entry.id}`, `${where}: the entry leads to its first use`);
+        assert.equal(entry.before, 0, `${where}: linked before it is defined`);
+        if (later.has(entry.id)) later.set(entry.id, later.get(entry.id) + entry.later);
+      }
+      await page.close();
+    }
+    assert.deepEqual(
+      [...later].filter(([, count]) => count === 0),
+      [],
+      'terms never linked after their first use',
+    );
+    // a later use of each leads to its entry in the glossary, below the width bar
+    const page = await open('?p=64', 1280, 800);
+    for (const id of LINKED) {
+      await page.evaluate(() => window.scrollTo(0, 0));
+      await page.$eval(`a.term[href="#glossary-${id}"]`, a => a.click());
+      await page.waitForFunction(h => location.hash === h, { timeout: 10000 }, `#glossary-${id}`);
+      assert.ok(await inView(page, `#glossary-${id}`), `${id}: its entry is out of view`);
+    }
+    await page.close();
+  },
+);
+
+// The element with the keyboard's focus: its tag and the start of its text.
+const focusedNow = () => `${document.activeElement.tagName} ${document.activeElement.textContent.slice(0, 30)}`;
+
+test(
+  'in the lecture the glossary is one key away: g opens it, g or Esc closes it, the focus kept',
+  { timeout: 120000 },
+  async () => {
+    // the step, the element focused first (none: the page), the key that closes
+    for (const [step, focused, closing] of [
+      [2, null, 'g'],
+      [5, 'next →', 'Escape'],
+      [8, '← back', 'g'],
+    ]) {
+      const page = await open(`?view=lecture&step=${step}`, 1280, 800);
+      if (focused) {
+        const buttons = await page.$$('#lecture .lecture-nav button');
+        const words = await Promise.all(buttons.map(button => button.evaluate(b => b.textContent)));
+        await buttons[words.indexOf(focused)]?.focus();
+      }
+      const before = [await page.evaluate(focusedNow), await page.evaluate(() => location.search)];
+      await page.keyboard.press('g');
+      const open_ = await page.evaluate(() => {
+        const panel = document.getElementById('lecture-glossary');
+        return {
+          shown: panel.checkVisibility(),
+          focus: panel.contains(document.activeElement),
+          terms: [...panel.querySelectorAll('dt')].map(dt => dt.id.replace(/^lecture-glossary-/, '')),
+          legend: panel.querySelectorAll('.tone-legend li').length,
+        };
+      });
+      const where = `step ${step}, ${focused ?? 'the page'} focused`;
+      assert.ok(open_.shown && open_.focus, `${where}: g shows the glossary, with the focus`);
+      for (const id of LINKED) assert.ok(open_.terms.includes(id), `${where}: ${id} in the lecture's glossary`);
+      assert.ok(open_.legend > 5, `${where}: the colours’ legend in the lecture's glossary`);
+      await page.keyboard.press('ArrowRight'); // reads the glossary, does not move the lecture
+      await page.keyboard.press(closing);
+      const after = await page.evaluate(() => [
+        location.search,
+        document.getElementById('lecture-glossary').checkVisibility(),
+        document.body.classList.contains('lecturing'),
+      ]);
+      const focus = await page.evaluate(focusedNow);
+      const shown = [focus, ...after];
+      assert.deepEqual(shown, [...before, false, true], `${where}: ${closing} closes it, the step and the focus kept`);
       await page.close();
     }
   },
