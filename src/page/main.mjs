@@ -230,7 +230,10 @@ class Page {
       this.focused = document.activeElement;
       panel.style.fontSize = document.getElementById('lecture').style.fontSize;
       panel.focus();
-    } else if (this.focused?.isConnected) this.focused.focus();
+    } else {
+      if (panel.contains(document.activeElement)) document.activeElement.blur(); // the page's, where none was
+      if (this.focused?.isConnected) this.focused.focus();
+    }
   }
 
   // Goes to a state: draws it, then puts it in the address ('push' or 'replace'; anything else leaves

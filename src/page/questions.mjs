@@ -215,7 +215,7 @@ function boundDistrusts(point, { p, at }) {
 export const QUESTIONS = [
   {
     id: 'double_sign',
-    where: { section: 'width', step: 5 },
+    where: { section: 'why', step: 5 },
     kind: 'sign',
     words: p => `What sign does Double’s order, ${DOUBLES.words}, give at ${p} bits: −1, 0 or 1?`,
     at: doubleSign,

@@ -95,7 +95,7 @@ function whySection({ point, width }) {
   const facts = f === 0n ? para('f = 0 here: no error can be measured against it.') : conditionFacts(point, width);
   const fix = h('a', { href: '#fix' }, 'What fixes it');
   const table = scrolling('terms-title', title, ['term', 'in f', 'value', 'term / |f|'], shown);
-  return [table, facts, para(chain, fix, ' shows what 1 − 2·x·x gives.')];
+  return [asking({ width }, 'why'), table, facts, para(chain, fix, ' shows what 1 − 2·x·x gives.')];
 }
 
 // The questions the section `id` asks, at its top, to predict and then check.
@@ -217,7 +217,7 @@ function widthSection(model, act) {
   const heading = h('h2', { id: 'width-heading', tabindex: -1 }, `At ${widthName(p)}`);
   const steps = binary64 ? there : accounts;
   const asked = asking(model, 'width');
-  return [heading, asked, cardsOf(cards), held, para(exactWidthText(point)), widthsTable(model, act), steps];
+  return [heading, cardsOf(cards), held, para(exactWidthText(point)), widthsTable(model, act), asked, steps];
 }
 
 // What the interval concludes at p, and beside it whether that is so.

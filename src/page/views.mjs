@@ -29,8 +29,8 @@ function numberNode({ mantissa, base, exponent }) {
 // marked and not linked, and a first use has no id of its own (the page's is in the document).
 function partNode(part) {
   if ('exponent' in part) return numberNode(part);
-  if (large) return h('span', { class: 'term' }, part.words);
-  if ('term' in part) return h('a', { class: 'term', href: `#glossary-${part.term}` }, part.words);
+  if (large) return h('span', { class: 'glossed' }, part.words);
+  if ('term' in part) return h('a', { class: 'glossed', href: `#glossary-${part.term}` }, part.words);
   return h('dfn', { id: `dfn-${part.dfn}` }, part.words);
 }
 

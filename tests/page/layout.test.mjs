@@ -971,7 +971,7 @@ const glossaryShown = () => {
     };
   });
   const known = new Set(entries.map(entry => `#glossary-${entry.id}`));
-  const stray = [...document.querySelectorAll('a.term')].map(a => a.getAttribute('href')).filter(h => !known.has(h));
+  const stray = [...document.querySelectorAll('a.glossed')].map(a => a.getAttribute('href')).filter(h => !known.has(h));
   return { entries, stray };
 };
 
@@ -1004,7 +1004,7 @@ test(
     const page = await open('?p=64', 1280, 800);
     for (const id of LINKED) {
       await page.evaluate(() => window.scrollTo(0, 0));
-      await page.$eval(`a.term[href="#glossary-${id}"]`, a => a.click());
+      await page.$eval(`a.glossed[href="#glossary-${id}"]`, a => a.click());
       await page.waitForFunction(h => location.hash === h, { timeout: 10000 }, `#glossary-${id}`);
       assert.ok(await inView(page, `#glossary-${id}`), `${id}: its entry is out of view`);
     }
