@@ -9,7 +9,7 @@ import { PRESETS } from './model.mjs';
 import { detectorVerdicts, intervalWords, lineWords, rightMark, widthName } from './sections.mjs';
 import { compact, digitCount, inSteps, scientific, spacingText } from './text.mjs';
 import { drawnLarge, formula, h, ordinal, stepName } from './views.mjs';
-import { NEEDS_F, summary } from './words.mjs';
+import { NEEDS_F, chainWords, gammaName, summary } from './words.mjs';
 import { ANSWERS, QUESTIONS } from './questions.mjs';
 
 // One line of a lecture list: its tone (and kind), a label, a large value, the verdict's words, and
@@ -58,8 +58,9 @@ function whyStep({ point, width }) {
   ]);
   const { bound, p, exponent } = width;
   const trusted = bound && (bound.of[0] >= bound.of[1] ? ': no digit can be trusted' : ': below 1');
-  const atP = bound ? [`; bound γₙ·κ at ${p} bits = `, scientific(...bound.of), trusted] : '';
-  const kappa = facts('κ = Σ|terms| / |f| = ', scientific(magnitudes, abs(f)), atP, '. ', NEEDS_F);
+  const gamma = bound && `${gammaName(bound.n)}·κ (n = ${chainWords(bound.chain)})`;
+  const atP = bound ? [`; bound ${gamma} at ${p} bits = `, scientific(...bound.of), trusted] : '';
+  const kappa = facts('κ = Σ|Tᵢ| / |f| = ', scientific(magnitudes, abs(f)), atP, '. ', NEEDS_F);
   const spaced = [`A step: near the largest term, ${p}-bit numbers are `, spacingText(exponent), ' apart. '];
   const step =
     exponent === null

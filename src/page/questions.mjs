@@ -4,7 +4,7 @@
 // judged: ANSWERS), its words, and, from the models of a point and a width, its answer as #results
 // holds it, the page's own numbers that decide it and one sentence of why. The model answers them
 // (asked), the views ask them and judge what a student gives (judged).
-import { WIDEST, abs } from './arithmetic.mjs';
+import { WIDEST, abs, significantBits } from './arithmetic.mjs';
 import { stepExponent } from './account.mjs';
 import { rows } from './evaluations.mjs';
 import { compact, inSteps, minus, overPowerOfTwo, roundedQuotient, spacingText } from './text.mjs';
@@ -101,11 +101,12 @@ function doubleSign({ f }, { p, at }) {
     ['its error', compact(error)],
   ];
   let how = 'its error is smaller than |f|, so its sign is f’s.';
-  if (value === 0n) how = 'its roundings cancelled exactly.';
+  if (error === 0n) how = 'it is f exactly.';
+  else if (value === 0n) how = 'its roundings cancelled to exactly 0, and the sign is lost.';
   else if (f === 0n) how = 'every digit of it is the roundings’.';
   else if (signum(value) !== signum(f)) how = 'its error is larger than |f| and points the other way.';
   else if (abs(error) >= abs(f))
-    how = 'its error is larger than |f|, but points away from 0: the sign is f’s, no digit is.';
+    how = 'its error is larger than |f|, but points away from 0: the sign is f’s, though no digit is right.';
   return { answer: signum(value), evidence, why: ['It gives ', compact(value), ' where f is ', compact(f), ': ', how] };
 }
 
@@ -185,14 +186,18 @@ function exactRemedies(point, { p, at }) {
   const said = row => (at[row.key].value === point.f ? ['exact'] : ['off by ', compact(at[row.key].value - point.f)]);
   const evidence = asked.map(row => [`${row.short} at ${p} bits`, said(row)]);
   const kept = asked.filter(row => at[row.key].termsSum !== undefined);
+  const off = at[kept[0].key].termsSum - point.f;
   const rewritten = asked.filter(row => row.applies).map(row => `, or, as ${row.short}, f in another form`);
-  const why = [
+  let why = [
     `${listed(kept.map(row => row.short))} add up the rounded terms, already off by `,
-    compact(at[kept[0].key].termsSum - point.f),
+    compact(off),
     ', which no summation undoes; the others compute what the roundings lost as well',
     rewritten,
     '.',
   ];
+  if (off === 0n) why = [`At ${p} bits the rounded terms are f’s terms exactly, and a sum of them can be f.`];
+  if (significantBits(point.f) > p)
+    why = ['f, ', compact(point.f), `, has ${significantBits(point.f)} significant bits: no ${p}-bit result is f.`];
   const choices = asked.map(row => [row.key, row.short]);
   return { answer: exact.map(row => row.key), evidence, why, choices };
 }

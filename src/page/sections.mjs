@@ -13,10 +13,7 @@ import { accountTable, card, h, integer, nonFiniteCard, quantities, questionBox,
 import { glossed } from './glossary.mjs';
 import { formula, scrolling, sharesTable, stepName, verdictCard } from './views.mjs';
 import { KINDS } from './kinds.mjs';
-import { NEEDS_F, chainWords, relativeText, signAndExact, summary } from './words.mjs';
-
-// γₙ with n in subscript digits: γ₁₂.
-const gammaName = n => `γ${[...String(n)].map(d => '₀₁₂₃₄₅₆₇₈₉'[d]).join('')}`;
+import { NEEDS_F, chainWords, gammaName, relativeText, signAndExact, summary } from './words.mjs';
 
 // A width's name: its own, and where it is a format's significand width, that format's.
 export function widthName(p) {

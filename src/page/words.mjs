@@ -33,6 +33,9 @@ export function summary(v, of = 'f') {
   return [how, ': off by ', relativeText(v.relative, of)];
 }
 
+// γₙ with n in subscript digits: γ₁₂.
+export const gammaName = n => `γ${[...String(n)].map(d => '₀₁₂₃₄₅₆₇₈₉'[d]).join('')}`;
+
 // What n counts in γₙ, from its chain of roundings: 12: 8 multiplications and 4 sums.
 export const chainWords = ({ roundings, products, sums }) =>
   `${roundings}: ${products} multiplications and ${sums} sums`;
