@@ -222,7 +222,7 @@ export const QUESTIONS = [
     id: 'double_sign',
     where: { section: 'why', step: 5 },
     kind: 'sign',
-    words: p => `What sign does Double’s order, ${DOUBLES.words}, give at ${p} bits: −1, 0 or 1?`,
+    words: p => `What sign does Double’s order, ${DOUBLES.words}, give at ${p} bits?`,
     at: doubleSign,
   },
   {

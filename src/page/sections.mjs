@@ -287,7 +287,7 @@ function detectSection({ point, width }) {
   runs.push([['digits right, ', glossed('D', 'D')], `${digitCount(r.correctDigits)} of ${digitCount(digitsOf(p))}`]);
   const facts = { interval: ends, running: checked, random: runs };
   const shown = detectorVerdicts(width, point.f).map(({ row, tone, said, truth }) =>
-    card(tone, rowTitle(row), [said, truth], row.about, facts[row.kind]),
+    card(tone, rowTitle(row), [said, h('p', { class: 'truth' }, truth)], row.about, facts[row.kind]),
   );
   return [asking({ width }, 'detect'), cardsOf(shown)];
 }

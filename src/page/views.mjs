@@ -147,13 +147,13 @@ function signText(v, of, proves) {
 // The cards made so far, for ids of their own.
 let cards = 0;
 
-// A card: a title, summary lines, a description, quantities, more below, and an all-digits button
-// where a quantity is a long number. tone is one of account.mjs's tones, neutral (a result of g) or
-// none (no result).
+// A card: a title, summary lines (in its tone, but for a line given as an element), a description,
+// quantities, more below, and an all-digits button where a quantity is a long number. tone is one of
+// account.mjs's tones, neutral (a result of g) or none (no result).
 export function card(tone, title, lines, description, rows, more = null) {
   const id = `card-${++cards}`;
   const list = quantities(rows.filter(Boolean));
-  const said = lines.map(line => h('p', { class: 'summary' }, line));
+  const said = lines.map(line => (line?.nodeType === 1 ? line : h('p', { class: 'summary' }, line)));
   if (description) said.push(h('p', { class: 'what' }, description));
   const toggle = list.querySelector('.digits') ? digitsToggle(id) : null;
   return h('article', { class: `card ${tone}`, id }, h('h3', {}, title), said, list, more, toggle);

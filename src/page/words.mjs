@@ -43,9 +43,9 @@ export const chainWords = ({ roundings, products, sums }) =>
 // What κ and γₙ·κ need, said wherever they are shown, and what a program can compute without f.
 export const NEEDS_F = [
   glossed('kappa', 'κ'),
-  ' and γₙ·κ need f, which a program evaluating f does not have. Without f it can compute ',
+  ' and γₙ·κ need f, which a program does not have; from its own terms it can compute ',
   glossed('gamma', 'γₙ'),
-  '·Σ|Tᵢ| from its own terms, and that bounds the absolute error, |computed − f|.',
+  '·Σ|Tᵢ|, which bounds the absolute error |computed − f|.',
 ];
 
 // The colours the page gives a result, each with one meaning, by tone (account.mjs's, and neutral),

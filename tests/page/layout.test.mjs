@@ -621,7 +621,7 @@ const cardSigns = () =>
   [...document.querySelectorAll('main .card')].map(card => ({
     title: card.querySelector('h3').textContent,
     tone: card.className,
-    summary: [...card.querySelectorAll('.summary')].map(line => line.textContent).join(' '),
+    summary: [...card.querySelectorAll('.summary, .truth')].map(line => line.textContent).join(' '),
     sign: [...card.querySelectorAll('dl div')]
       .filter(pair => pair.querySelector('dt').textContent.startsWith('sign against'))
       .map(pair => pair.querySelector('dd').textContent),
