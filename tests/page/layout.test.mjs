@@ -90,12 +90,20 @@ test('a width, the least exact width and a typed point redraw the page and addre
 
 test('axe-core finds nothing serious or critical, light or dark', { timeout: 180000 }, async () => {
   const schemes = browser.name === 'chromium' ? ['light', 'dark'] : ['light'];
-  const queries = ['', '?x=1.5&y=528', `?x=${2n ** 130n}&y=3&p=11`, '?view=lecture&step=4', '?view=lecture&step=6'];
+  // a lecture step asking, and one with its answers shown
+  const queries = [
+    '',
+    '?x=1.5&y=528',
+    `?x=${2n ** 130n}&y=3&p=11`,
+    '?view=lecture&step=6',
+    '?view=lecture&step=4&answers',
+  ];
   for (const [scheme, query] of schemes.flatMap(scheme => queries.map(query => [scheme, query]))) {
     const page = await open(query, 375);
     if (scheme === 'dark') {
       await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
     }
+    if (query.endsWith('&answers')) await showAnswers(page, query);
     await page.evaluate(axe);
     const found = await page.evaluate(async () =>
       (await window.axe.run(document)).violations
@@ -107,6 +115,12 @@ test('axe-core finds nothing serious or critical, light or dark', { timeout: 180
     await page.close();
   }
 });
+
+// Shows what a lecture step that asks shows below its answers, where the query opens such a step.
+async function showAnswers(page, query) {
+  const step = Number(new URLSearchParams(query).get('step'));
+  if (step && asksAt(step)) await page.keyboard.press('ArrowRight');
+}
 
 // Whether the element `selector` stands in the window: its top inside it, and enough of it below to
 // read.
@@ -333,6 +347,7 @@ test('on a phone no chart text leaves the screen, on the page or in the lecture'
   const queries = ['', '?x=2177&y=528&p=64', '?view=lecture&step=4', '?view=lecture&step=8', '?p=500'];
   for (const query of queries) {
     const page = await open(query, 375, 812);
+    await showAnswers(page, query);
     await page.evaluate(switchAllOn);
     assert.deepEqual(await page.evaluate(outside), [], `${query} at 375 px`);
     await page.close();
