@@ -10,11 +10,11 @@ target_sources(polyeval PRIVATE src/driver/wasm_exports.cpp)
 
 set(page_dir ${PROJECT_SOURCE_DIR}/src/page)
 # The page's modules, each before the ones that use it: the WASI host, the exact p-bit arithmetic, the
-# orders as programs, the number text and words, the verdicts and accounts, the table of evaluations,
-# the detectors, what each kind of row gives, the model of a point and a width, the views, the chart,
-# the sections, the lecture view, and the page at work.
-set(page_scripts wasi.mjs arithmetic.mjs orders.mjs text.mjs words.mjs account.mjs evaluations.mjs detectors.mjs
-                 kinds.mjs model.mjs views.mjs chart.mjs sections.mjs lecture.mjs main.mjs)
+# orders as programs, the number text, the glossary and the words, the verdicts and accounts, the table of evaluations,
+# the detectors, what each kind of row gives, the questions the page asks, the model of a point and a
+# width, the views, the chart, the sections, the lecture view, and the page at work.
+set(page_scripts wasi.mjs arithmetic.mjs orders.mjs text.mjs glossary.mjs words.mjs account.mjs evaluations.mjs
+                 detectors.mjs kinds.mjs questions.mjs model.mjs views.mjs chart.mjs sections.mjs lecture.mjs main.mjs)
 list(TRANSFORM page_scripts PREPEND ${page_dir}/)
 set(page_inputs ${page_dir}/polyeval.html.in ${page_dir}/page.css ${page_scripts})
 add_custom_command(

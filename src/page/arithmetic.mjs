@@ -218,14 +218,21 @@ export function compensated(p) {
 }
 
 // The arithmetic that counts roundings: each number is the most roundings any exact operand's error
-// has collected on its way to it; a product collects both its factors' and its own, a sum the
-// longer chain of its operands and its own.
+// has collected on its way to it, { roundings, products, sums }, and how many of them were products'
+// and how many sums'; a product collects both its factors' and its own, a sum the longer chain of its
+// operands (the first, where both are as long) and its own.
+const longer = (a, b) => (b.roundings > a.roundings ? b : a);
+const summed = (a, b) => ({ ...longer(a, b), roundings: longer(a, b).roundings + 1, sums: longer(a, b).sums + 1 });
 export const CHAINS = {
   result: itself,
-  of: () => 0,
-  mul: (a, b) => a + b + 1,
-  add: (a, b) => Math.max(a, b) + 1,
-  sub: (a, b) => Math.max(a, b) + 1,
+  of: () => ({ roundings: 0, products: 0, sums: 0 }),
+  mul: (a, b) => ({
+    roundings: a.roundings + b.roundings + 1,
+    products: a.products + b.products + 1,
+    sums: a.sums + b.sums,
+  }),
+  add: summed,
+  sub: summed,
 };
 
 // Whether an interval [low, high] decides the sign of what it encloses: it holds no 0, or it is

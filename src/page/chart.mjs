@@ -9,7 +9,7 @@
 import { rows } from './evaluations.mjs';
 import { DRAWN, KINDS } from './kinds.mjs';
 import { h } from './views.mjs';
-import { fromWidth } from './words.mjs';
+import { NEEDS_F, fromWidth } from './words.mjs';
 
 const SVG = 'http://www.w3.org/2000/svg';
 // How much of its width a sample's stroke spans, by arithmetic: fused results dashed, the interval dotted.
@@ -320,8 +320,10 @@ export function chartFigure(model, act, { size = model.state.chartSize, kinds, l
   const side = lecture ? null : h('div', { class: 'chart-side' }, readout(model, shown));
   const named = new Map(marksOf(shown, point.marks, kinds).map(({ name, what }) => [name, { name, what }]));
   const patterns = terse ? [...named.values()] : [];
+  const needsF = shown.some(row => rows('bound').includes(row)) ? h('p', { class: 'needs-f' }, NEEDS_F) : null;
   const caption = [
     legend(point.chart, state, act, lecture, patterns),
+    needsF,
     lecture ? null : markList(shown, point.marks, act),
   ];
   return h(

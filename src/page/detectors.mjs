@@ -99,11 +99,35 @@ export function randomVerdict(run, N, seed, f, p) {
   const chosen = randomRounding(run, N, seed, f, p);
   const tried = Array.from({ length: SEEDS }, (_, i) => randomRounding(run, N, BigInt(i + 1), f, p));
   const claims = tried.filter(each => each.falseClaim);
-  return { ...chosen, n: N, falseClaims: claims.length, identicalClaims: claims.filter(c => c.identical).length };
+  const identicalClaims = claims.filter(c => c.identical).length;
+  // the grade it gives the mean: a correct digit where it claims one, else nothing vouched for
+  const said = { says: chosen.digits >= 1 ? 'good' : 'bad', right: !chosen.falseClaim };
+  return { ...chosen, ...said, n: N, falseClaims: claims.length, identicalClaims };
+}
+
+// The grade a detector gives the result, in the tones of a verdict (account.mjs), from what it vouches
+// for: nothing, where it does not vouch for the sign ('bad': not even the sign is sure); else a
+// relative error of at most num/den: none ('exact'), below 10⁻¹ ('good': a correct digit), or more
+// ('fair': the sign alone). Whether it is right is another matter, judged apart.
+export function vouched(sign, [num, den]) {
+  if (!sign) return 'bad';
+  if (num === 0n) return 'exact';
+  return num * 10n < den ? 'good' : 'fair';
+}
+
+// What an interval [low, high] around the result says of it: the sign where it holds no 0, and an
+// error of at most its width, against the least |f| it allows; and whether it is so: it holds f.
+export function intervalVerdict([low, high], f) {
+  const holds = v => low <= v && v <= high;
+  const decides = decidesSign([low, high]);
+  const says = vouched(decides, [high - low, abs(low) < abs(high) ? abs(low) : abs(high)]);
+  return { low, high, holdsZero: holds(0n), holdsF: holds(f), decides, says, right: holds(f) };
 }
 
 // What the running bound says about its result v with bound b: whether it proves the sign (|v| > b,
-// or v = b = 0, which proves f = 0), and whether the error is in fact within it.
+// or v = b = 0, which proves f = 0), the grade it gives v (an error of at most b against |f| >= |v| − b),
+// and whether that is so: the error is in fact within it.
 export function boundVerdict({ value, bound }, f) {
-  return { value, bound, proves: decidesSign([value - bound, value + bound]), holds: abs(value - f) <= bound };
+  const [proves, holds] = [decidesSign([value - bound, value + bound]), abs(value - f) <= bound];
+  return { value, bound, proves, holds, says: vouched(proves, [bound, abs(value) - bound]), right: holds };
 }

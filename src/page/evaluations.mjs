@@ -2,8 +2,8 @@
 // its kind (what the page makes of it: kinds.mjs), its program and the arithmetic it runs in, its
 // words, and what else it needs: how its list is summed (sum, with K for a K-fold sum), the
 // polynomial it evaluates where it is not f, its place in #results, its threshold's name there,
-// where it applies, and for the program's own routines the module's export, the lines they print
-// and the format of their operands. The model, the views, the lecture, #results and the tests loop
+// where it applies, the glossary's term for what it is (term), and for the program's own routines
+// the module's export, the lines they print and the format of their operands. The model, the views, the lecture, #results and the tests loop
 // over it; docs/evaluations.py holds the same rows under the same names.
 import { abs, compensated, fused, nearest, outward, randomly, round, total } from './arithmetic.mjs';
 import { running, splitExactly, termsKept, twoSum } from './arithmetic.mjs';
@@ -76,7 +76,7 @@ export const SUMS = {
 };
 
 // A row: its key, kind, program, arithmetic, words (long and short) and more (about, sum, K,
-// evaluates, routine, place, threshold, applies, programs).
+// evaluates, routine, place, threshold, applies, programs, term).
 function row(key, kind, program, arithmetic, words, short, more = {}) {
   return { key, kind, program, arithmetic, words, short, ...more };
 }
@@ -94,6 +94,7 @@ const K_FOLD = [2, 3, 4].map(K =>
     {
       sum: 'k_fold',
       K,
+      term: 'k-fold',
       ...routine(`sum_${K}`),
     },
   ),
@@ -117,15 +118,18 @@ export const EVALUATIONS = [
     about: 'each sum fused with the last product of a term, rounded once, as a compiler contracts them',
     place: ['term_by_term', 'fused'],
     threshold: 'term_by_term_fused',
+    term: 'fused',
   }),
   row('powers_reused_fused', 'value', POWERS_REUSED, fused, 'powers reused, fused', 'reused, fused', {
     about: 'the same contraction in Extended2’s order',
     place: ['powers_reused', 'fused'],
     threshold: 'powers_reused_fused',
+    term: 'fused',
   }),
   row('horner', 'scheme', HORNER, nearest, 'Horner’s scheme in s = x·x', 'Horner', {
     about:
       'f = (((2 − s)·s − 2)·s + 578·y⁴)·s + 83521·y⁸: the order every course teaches, one multiplication and one addition a coefficient',
+    term: 'horner',
     ...routine('horner'),
   }),
   row('summation_orders', 'orders', null, nearest, 'the rounded terms summed in every order', 'orders of summation', {
@@ -137,16 +141,20 @@ export const EVALUATIONS = [
     about: 'every operation rounded outward, each lower end down and each upper end up: the pair encloses f',
     place: ['term_by_term', 'interval'],
     threshold: 'interval_sign',
+    term: 'interval',
   }),
-  row('bound', 'bound', null, null, 'the bound γₙ·κ', 'bound γₙ·κ', { threshold: 'bound_below_1' }),
+  row('bound', 'bound', null, null, 'the bound γₙ·κ', 'bound γₙ·κ', { threshold: 'bound_below_1', term: 'gamma' }),
   row('running_bound', 'running', TERM_BY_TERM, running, 'a running error bound', 'running bound', {
     about: 'term by term, each value carrying a bound on its error, from the computed values alone',
+    term: 'running-bound',
   }),
   row('random_rounding', 'random', TERM_BY_TERM, randomly, 'random rounding', 'random rounding', {
     about: 'term by term, run again and again with each operation rounded up or down at random',
+    term: 'random-rounding',
   }),
   row('neumaier', 'remedy', TERM_BY_TERM, termsKept, 'Neumaier’s sum of the rounded terms', 'Neumaier', {
     sum: 'neumaier',
+    term: 'neumaier',
     ...routine('neumaier'),
   }),
   row('exact_sum', 'remedy', TERM_BY_TERM, termsKept, 'the rounded terms summed exactly, rounded once', 'exact sum', {
@@ -161,11 +169,13 @@ export const EVALUATIONS = [
     'compensated products into a compensated sum',
     'compensated',
     {
+      term: 'compensated',
       ...routine('compensated'),
     },
   ),
   row('comp_horner', 'remedy', HORNER, compensated, 'compensated Horner’s scheme', 'compensated Horner', {
     about: 'Horner’s scheme with each product’s and sum’s error carried beside it',
+    term: 'compensated',
     ...routine('comp_horner'),
   }),
   ...K_FOLD,

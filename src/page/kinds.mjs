@@ -7,20 +7,29 @@ import { NARROWEST, WIDEST, abs, bitLength, decidesSign, log10Ratio, total } fro
 import { evaluate, leastWidthFrom, longestChain, signedOf, TERM_BY_TERM, POWERS_REUSED } from './orders.mjs';
 import { verdict } from './account.mjs';
 import { EVALUATIONS, plainOf, rows } from './evaluations.mjs';
-import { boundVerdict, randomVerdict } from './detectors.mjs';
+import { boundVerdict, intervalVerdict, randomVerdict } from './detectors.mjs';
 import { compact, grouped } from './text.mjs';
 import { fromWidth, signAndExact, summary } from './words.mjs';
 
-// n, the most roundings an input's error goes through on its way to the result, in either of the
-// program's orders, which the bound γₙ·κ counts.
-export const LONGEST_CHAIN = Math.max(longestChain(TERM_BY_TERM), longestChain(POWERS_REUSED));
+// The longest chain of roundings in either of the program's orders, { roundings, products, sums }:
+// its roundings are the n of the bound γₙ·κ.
+const CHAIN = [longestChain(TERM_BY_TERM), longestChain(POWERS_REUSED)].reduce((a, b) =>
+  b.roundings > a.roundings ? b : a,
+);
+export const LONGEST_CHAIN = CHAIN.roundings;
 
-// The bound on the relative error at p bits, γₙ·κ, as parts: γₙ = nu / (1 − nu) with u = 2⁻ᵖ is
-// n / (2ᵖ − n), and γₙ·κ is n·Σ|terms| / ((2ᵖ − n)·|f|); null below the width where nu reaches 1.
+// The bound on the relative error at p bits, γₙ·κ, as fractions [num, den]: γₙ = nu / (1 − nu) with
+// u = 2⁻ᵖ is n / (2ᵖ − n), γₙ·κ is n·Σ|terms| / ((2ᵖ − n)·|f|), and γₙ·Σ|terms|, the bound on the
+// absolute error that needs no f, n·Σ|terms| / (2ᵖ − n); with n's chain (chain: its products and
+// sums). null below the width where nu reaches 1.
 export function boundAt(p, magnitudes, f) {
   const [n, unitDenominator] = [BigInt(LONGEST_CHAIN), 1n << BigInt(p)];
   if (unitDenominator <= n) return null;
-  return { n: LONGEST_CHAIN, gamma: [n, unitDenominator - n], of: [n * magnitudes, (unitDenominator - n) * abs(f)] };
+  const [gamma, absolute] = [
+    [n, unitDenominator - n],
+    [n * magnitudes, unitDenominator - n],
+  ];
+  return { n: LONGEST_CHAIN, chain: CHAIN, gamma, absolute, of: [n * magnitudes, (unitDenominator - n) * abs(f)] };
 }
 
 // The least width from which γₙ·κ < 1 (the bound promises a digit), that is 2ᵖ·|f| > n·(Σ|terms| + |f|),
@@ -242,11 +251,7 @@ export const KINDS = {
       const [low, high] = point.value(row, p);
       return logOf([high - low, abs(point.f)]);
     },
-    at(point, row, p) {
-      const [low, high] = point.value(row, p);
-      const holds = v => low <= v && v <= high;
-      return { low, high, holdsZero: holds(0n), holdsF: holds(point.f), decides: decidesSign([low, high]) };
-    },
+    at: (point, row, p) => intervalVerdict(point.value(row, p), point.f),
     readout: at => (at.decides ? 'decides the sign' : 'holds 0'),
     publish: (out, { at }, row) => placed(out, row.place, [at.low, at.high].map(decimal)),
   },
@@ -266,7 +271,7 @@ export const KINDS = {
     },
   },
   random: {
-    at: (point, row, p, { n, seed }) => randomVerdict(bits => point.run(row, p, bits).result, n, seed, point.f, p),
+    at: (point, row, p, { N, seed }) => randomVerdict(bits => point.run(row, p, bits).result, N, seed, point.f, p),
     publish(out, { at }, row) {
       const { n, seed, runs, digits, correctDigits, falseClaims } = at;
       const random = { n, seed: decimal(seed), runs: runs.map(decimal), digits, correct_digits: correctDigits };

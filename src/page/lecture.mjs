@@ -6,10 +6,11 @@ import { abs } from './arithmetic.mjs';
 import { rows } from './evaluations.mjs';
 import { chartFigure, swatch } from './chart.mjs';
 import { PRESETS } from './model.mjs';
-import { detectorVerdicts, intervalWords, lineWords, widthName } from './sections.mjs';
-import { compact, digitCount, inSteps, scientific } from './text.mjs';
-import { drawnLarge, h, ordinal, spacingText, stepName } from './views.mjs';
-import { summary } from './words.mjs';
+import { detectorVerdicts, intervalWords, lineWords, rightMark, widthName } from './sections.mjs';
+import { compact, digitCount, inSteps, scientific, spacingText } from './text.mjs';
+import { drawnLarge, formula, h, ordinal, stepName } from './views.mjs';
+import { NEEDS_F, chainWords, gammaName, summary } from './words.mjs';
+import { ANSWERS, QUESTIONS } from './questions.mjs';
 
 // One line of a lecture list: its tone (and kind), a label, a large value, the verdict's words, and
 // more words below.
@@ -42,31 +43,31 @@ function fourResults({ run }) {
     return line(`${againstF ? 'neutral' : verdict.tone} printed`, printed, null, summary(againstF ?? verdict), what);
   });
   const exact = h('p', {}, 'The exact value is f = ', compact(run.f), ': no line is near it.');
-  return slide('The program’s four results', list(shown), exact);
+  return [list(shown), exact];
 }
 
 // Step 2: the terms against |f|, κ, the bound at p, and what a step is, before anything is counted in steps.
 function whyStep({ point, width }) {
   const { terms, f, magnitudes } = point;
-  const labels = point.termSteps.map(step => step.label);
   const against = t => (f === 0n ? '' : [scientific(abs(t), abs(f)), ' × |f|']);
-  const body = terms.map((t, i) => [labels[i], compact(abs(t)), against(t)]);
+  const body = terms.map((t, i) => [
+    point.termSteps[i].label,
+    formula(point.termSteps[i]),
+    compact(abs(t)),
+    against(t),
+  ]);
   const { bound, p, exponent } = width;
   const trusted = bound && (bound.of[0] >= bound.of[1] ? ': no digit can be trusted' : ': below 1');
-  const atP = bound ? [`; bound γₙ·κ at ${p} bits = `, scientific(...bound.of), trusted] : '';
-  const kappa = facts('κ = Σ|terms| / |f| = ', scientific(magnitudes, abs(f)), atP);
+  const gamma = bound && `${gammaName(bound.n)}·κ (n = ${chainWords(bound.chain)})`;
+  const atP = bound ? [`; bound ${gamma} at ${p} bits = `, scientific(...bound.of), trusted] : '';
+  const kappa = facts('κ = Σ|Tᵢ| / |f| = ', scientific(magnitudes, abs(f)), atP, '. ', NEEDS_F);
   const spaced = [`A step: near the largest term, ${p}-bit numbers are `, spacingText(exponent), ' apart. '];
   const step =
     exponent === null
       ? null
       : facts(spaced, 'A sum there moves by whole steps; f is ', inSteps(f, exponent), ' steps.');
   const zero = facts('f = 0 here: nothing to measure the terms against.');
-  return slide(
-    'Why: the terms against |f|',
-    table(['term', 'value', 'against |f|'], body),
-    f === 0n ? zero : kappa,
-    step,
-  );
+  return [table(['term', 'in f', 'value', 'against |f|'], body), f === 0n ? zero : kappa, step];
 }
 
 // Step 3: each term's and sum's effect on the result in steps, the largest marked, what they come to
@@ -93,8 +94,7 @@ function madeBy({ width }) {
     const size = inSteps(abs(plain.account.exact), width.exponent, false);
     total = ['The result is 0: off by all of |f|, and |f| is ', size, ' steps. '];
   }
-  const title = `What made the error, term by term at ${widthName(width.p)}`;
-  return slide(title, table(['step', 'effect, in steps', 'made by'], body), facts(total, reuse));
+  return [table(['step', 'effect, in steps', 'made by'], body), facts(total, reuse)];
 }
 
 // The preset widths as buttons that choose them, each named by its width alone.
@@ -116,7 +116,7 @@ function lectureChart(model, act, shown, kinds = null, terse = false) {
 // and the band of every order of summation, against the interval and the bound.
 function chartStep(model, act) {
   const shown = rows('order', 'value', 'scheme', 'orders', 'interval', 'bound');
-  return slide('The error against the width', lectureChart(model, act, shown), presetChoices(model.width.p, act));
+  return [lectureChart(model, act, shown), presetChoices(model.width.p, act)];
 }
 
 // Step 5: fused and interval at p, what each decides.
@@ -125,8 +125,9 @@ function decidesStep({ width }, act) {
   const judged = ({ value, verdict }) => [compact(value), summary(verdict)];
   const fused = rows('value').map(row => line(at[row.key].verdict.tone, row.words, ...judged(at[row.key])));
   const ends = ['[', compact(at.interval.low), ', ', compact(at.interval.high), ']'];
-  const interval = line(at.interval.decides ? 'good' : 'lost', 'interval', ends, ...intervalWords(at.interval));
-  return slide(`Fused and interval at ${widthName(width.p)}`, list([...fused, interval]), presetChoices(width.p, act));
+  const [said, truth] = intervalWords(at.interval);
+  const interval = line(at.interval.says, 'interval', ends, said, [rightMark(at.interval.right), truth]);
+  return [list([...fused, interval]), presetChoices(width.p, act)];
 }
 
 // What each kind of detector concludes from, as the lecture shows it: the interval's ends, the running
@@ -143,7 +144,7 @@ function knowStep({ point, width }) {
     const from = h('span', { class: 'value' }, CONCLUDED[row.kind](width.at[row.key]));
     return line(`${tone} detector`, [row.short, ': ', from], null, said, truth);
   });
-  return slide(`How would you know? At ${widthName(width.p)}`, list(lines));
+  return [list(lines)];
 }
 
 // A verdict's correct digits in a word or a number: exact, 15, or none (and why).
@@ -173,43 +174,78 @@ function fixesStep({ point, width }) {
     return [name, value, judged, String(mark.sign ?? 'none'), String(mark.exact ?? 'none')];
   });
   const head = ['evaluation', `at ${width.p} bits`, 'correct digits', 'sign from', 'exact from'];
-  return slide(`What fixes it, at ${width.p} bits`, table(head, body));
+  return [table(head, body)];
 }
 
 // Step 8: the errors of Horner's scheme and the remedies against the width, beside the plain order's,
 // each least width of the sign and of f marked.
 function fixesChart(model, act) {
   const shown = [rows('order')[0], ...rows('scheme', 'remedy').filter(row => model.point.marks[row.key])];
-  const chart = lectureChart(model, act, shown, ['sign', 'exact'], true);
-  return slide('What fixes it, against the width', chart);
+  return [lectureChart(model, act, shown, ['sign', 'exact'], true)];
 }
 
-// The lecture's steps, each one screen, and the page's section each belongs to (where Esc returns).
+// The lecture's steps, each one screen: its title at the width p, what it shows, and the page's section
+// it belongs to (where Esc returns). A step that the questions name (questions.mjs) asks them first.
 export const LECTURE = [
-  { draw: fourResults, section: 'run-heading' },
-  { draw: whyStep, section: 'why' },
-  { draw: madeBy, section: 'width' },
-  { draw: chartStep, section: 'chart' },
-  { draw: decidesStep, section: 'width' },
-  { draw: knowStep, section: 'detect' },
-  { draw: fixesStep, section: 'fix' },
-  { draw: fixesChart, section: 'fix' },
+  { title: () => 'The program’s four results', draw: fourResults, section: 'run-heading' },
+  { title: () => 'Why: the terms against |f|', draw: whyStep, section: 'why' },
+  { title: p => `What made the error, term by term at ${widthName(p)}`, draw: madeBy, section: 'width' },
+  { title: () => 'The error against the width', draw: chartStep, section: 'chart' },
+  { title: p => `Fused and interval at ${widthName(p)}`, draw: decidesStep, section: 'width' },
+  { title: p => `How would you know? At ${widthName(p)}`, draw: knowStep, section: 'detect' },
+  { title: p => `What fixes it, at ${p} bits`, draw: fixesStep, section: 'fix' },
+  { title: () => 'What fixes it, against the width', draw: fixesChart, section: 'fix' },
 ];
 
-// The lecture's navigation at step `step`: back, where it is, next, and leave.
-function navigation(step, act) {
+// The questions the lecture's step `step` asks (a width model's), before it shows what answers them,
+// and whether it asks any.
+const askedAt = (width, step) => width.questions.filter(question => question.where.step === step);
+export const asksAt = step => QUESTIONS.some(question => question.where.step === step);
+
+// A question as the lecture asks it, to the room: its words and what kind of answer it takes, or its
+// choices; and the forward key's promise.
+function question({ id, kind, words, choices }) {
+  const options = ANSWERS[kind].input === 'set' ? choices.map(([, name]) => name).join(', ') : ANSWERS[kind].asks;
+  return h(
+    'div',
+    { class: 'lecture-question', 'data-question': id },
+    h('p', { class: 'asked' }, h('strong', {}, 'Predict: '), words),
+    h('p', { class: 'options' }, options),
+  );
+}
+
+// A question's answer, revealed below what the step shows: the answer, and why, in words that hold the
+// numbers that decide it.
+function answered({ id, kind, answer, choices, why }) {
+  const said = h('strong', {}, 'Answer: ', ANSWERS[kind].said(answer, choices), '. ');
+  return h('div', { class: 'lecture-answer', 'data-question': id }, h('p', {}, said, why));
+}
+
+// The lecture's navigation at step `step`: back, where it is, next (or, where the step asks, the
+// answer), the glossary, and leave.
+function navigation(step, asking, act) {
   const to = (k, words) =>
     h('button', { type: 'button', onclick: () => act.step(k), disabled: k < 1 || k > LECTURE.length }, words);
   const leave = h('button', { type: 'button', onclick: act.leave }, 'leave (Esc)');
-  const where = [to(step - 1, '← back'), h('span', {}, `${step} of ${LECTURE.length}`), to(step + 1, 'next →'), leave];
+  const glossary = h('button', { type: 'button', onclick: act.glossary }, 'glossary (g)');
+  const next = asking ? h('button', { type: 'button', onclick: act.reveal }, 'answer →') : to(step + 1, 'next →');
+  const where = [to(step - 1, '← back'), h('span', {}, `${step} of ${LECTURE.length}`), next, glossary, leave];
   return h('nav', { class: 'lecture-nav', 'aria-label': 'Lecture steps' }, where);
 }
 
-// The lecture's step `step` (1 to LECTURE.length) from the models, with its navigation: act.step(k)
-// goes to step k, act.leave() back to the page, act.choose(p) draws the width p.
-export function lectureStep(step, model, act) {
-  const shown = drawnLarge(() => LECTURE[step - 1].draw(model, act));
-  return [h('div', { class: 'slide' }, shown), navigation(step, act)];
+// The lecture's step `step` (1 to LECTURE.length) from the models, with its navigation: where it asks
+// and the answer is not yet revealed, its title and its questions; else what it shows, and the
+// answers below. act.step(k) goes to step k, act.reveal() reveals the answers, act.leave() goes back
+// to the page, act.choose(p) draws the width p.
+export function lectureStep(step, model, act, revealed) {
+  const [{ title, draw }, asks] = [LECTURE[step - 1], askedAt(model.width, step)];
+  const asking = asks.length > 0 && !revealed;
+  const shown = drawnLarge(() =>
+    asking
+      ? asks.map(question)
+      : [draw(model, act), asks.length ? h('div', { class: 'lecture-answers' }, asks.map(answered)) : null],
+  );
+  return [h('div', { class: 'slide' }, slide(title(model.width.p), shown)), navigation(step, asking, act)];
 }
 
 // The lecture's screen at step `step` for an address with fields it cannot take: each named, in the
@@ -221,5 +257,5 @@ export function lectureRefusal(step, problems, act) {
     h('ul', { class: 'lecture-results', role: 'alert' }, named),
     facts('Leave (Esc) to correct it in the form.'),
   );
-  return [h('div', { class: 'slide' }, said), navigation(step, act)];
+  return [h('div', { class: 'slide' }, said), navigation(step, false, act)];
 }

@@ -5,11 +5,11 @@
 import { instantiate, runProgram } from './wasi.mjs';
 import { NARROWEST, WIDEST } from './arithmetic.mjs';
 import { rows } from './evaluations.mjs';
-import { LECTURE, lectureRefusal, lectureStep } from './lecture.mjs';
+import { LECTURE, asksAt, lectureRefusal, lectureStep } from './lecture.mjs';
 import { BINARY64, PRESETS, PROGRAM_POINT, Point, pointModel, results, routinesModel } from './model.mjs';
 import { pellChain } from './orders.mjs';
 import { runModel, widthModel } from './model.mjs';
-import { h, toggleDigits } from './views.mjs';
+import { drawnLarge, glossaryList, h, toggleDigits, toneLegend } from './views.mjs';
 import { SECTIONS, runVerdicts, widthName } from './sections.mjs';
 
 // The fields: what each takes (its digits, leading zeros aside, and its range), its rule in words and
@@ -22,15 +22,18 @@ const FIELDS = {
   x: [...coordinate(PROGRAM_POINT.x), String(PROGRAM_POINT.x)],
   y: [...coordinate(PROGRAM_POINT.y), String(PROGRAM_POINT.y)],
   p: ['^0*([0-9]{1,4})$', [NARROWEST, WIDEST], `a whole number of bits from ${NARROWEST} to ${WIDEST}`],
-  n: ['^0*([0-9]{1,2})$', [2, 20], 'a whole number of runs from 2 to 20', '3'],
+  N: ['^0*([0-9]{1,2})$', [2, 20], 'a whole number of runs from 2 to 20', '3'],
   seed: ['^0*([0-9]{1,20})$', [0n, (1n << 64n) - 1n], 'a whole number from 0 to 2⁶⁴ − 1', '1'],
 };
 FIELDS.p.push(String(BINARY64));
+// The fields an address given out earlier names otherwise: the runs were n before they were N, which
+// n is γₙ's alone now. Such an address is read, and written again with the field's name.
+const FORMERLY = { N: 'n' };
 // The series the chart shows until the reader switches them: the orders, plain and fused, the
 // interval and the bound γₙ·κ.
 const SHOWN = new Set(rows('order', 'value', 'interval', 'bound').map(row => row.key));
 
-// The state the texts name: { x, y, p, n, seed } as numbers, or { problems } naming each field that
+// The state the texts name: { x, y, p, N, seed } as numbers, or { problems } naming each field that
 // is wrong; with the view (the lecture's step or null, the series shown), which is never wrong, and
 // the texts, trimmed where they are right.
 function read(texts, view) {
@@ -47,20 +50,26 @@ function read(texts, view) {
   return { texts: shown, ...view, ...(problems.length ? { problems } : values) };
 }
 
-// The state the address names: each field's text where it names it (both coordinates blank where it
-// names only one), and the lecture's step where it asks for the lecture view.
+// The state the address names: each field's text where it names it, under its name or its former one
+// (both coordinates blank where it names only one), and the lecture's step where it asks for the
+// lecture view.
 function fromAddress(series) {
   const query = new URLSearchParams(location.search);
   const given = query.has('x') || query.has('y');
-  const text = ([name, field]) => [name, query.get(name) ?? (given && field[1] === null ? '' : field[3])];
+  const named = name => query.get(name) ?? query.get(FORMERLY[name]);
+  const text = ([name, field]) => [name, named(name) ?? (given && field[1] === null ? '' : field[3])];
   const texts = Object.fromEntries(Object.entries(FIELDS).map(text));
   const step = Math.min(Math.max(Math.trunc(Number(query.get('step'))) || 1, 1), LECTURE.length);
-  return read(texts, { lecture: query.get('view') === 'lecture' ? step : null, series });
+  return read(texts, { lecture: query.get('view') === 'lecture' ? step : null, revealed: false, series });
 }
 
-// Whether the address names another lecture step than the state shows (one beyond the last, or none).
-const stepCorrected = state =>
-  state.lecture !== null && new URLSearchParams(location.search).get('step') !== String(state.lecture);
+// Whether the address is to be written again as the state names it: it names another lecture step
+// than the state shows (one beyond the last, or none), or a field by its former name.
+function corrected(state) {
+  const query = new URLSearchParams(location.search);
+  const former = Object.values(FORMERLY).some(name => query.has(name));
+  return former || (state.lecture !== null && query.get('step') !== String(state.lecture));
+}
 
 // Puts the children into the element id (below its fixed words, in its part .drawn, where it has
 // one) and shows it; with null, empties and hides it.
@@ -145,6 +154,7 @@ class Page {
     }
     fill('input-error', problems.length ? problems.map(problem => h('span', {}, problem.text, ' ')) : null);
     document.body.classList.toggle('lecturing', state.lecture !== null);
+    if (state.lecture === null) this.glossary(false);
     const least = document.getElementById('least-exact');
     const act = this.actions();
     if (problems.length) {
@@ -159,7 +169,8 @@ class Page {
     const started = performance.now();
     const point = this.point(state.x, state.y);
     const model = { point, width: widthModel(point, state.p, state), state: { ...state, chartSize: chartSize() } };
-    const lecture = size => lectureStep(state.lecture, { ...model, run: this.run, lectureChart: size }, act);
+    const lecture = size =>
+      lectureStep(state.lecture, { ...model, run: this.run, lectureChart: size }, act, state.revealed);
     fill('lecture', null);
     if (state.lecture !== null) fitLecture(lecture);
     else this.sections(model, act);
@@ -173,9 +184,9 @@ class Page {
   // Draws each section whose point or width, runs, seed, series or chart size changed, or moves it to
   // the width in place where it can (the chart, whose slider may be in use).
   sections(model, act) {
-    const { x, y, p, n, seed, series } = model.state;
+    const { x, y, p, N, seed, series } = model.state;
     const keys = { point: `${x},${y}`, chart: `${x},${y} ${[...series]} ${model.state.chartSize.width}` };
-    keys.width = `${keys.chart} ${p},${n},${seed}`;
+    keys.width = `${keys.chart} ${p},${N},${seed}`;
     for (const { id, draw, of, at } of SECTIONS) {
       const [drawn, moved] = this.shown.get(id) ?? [];
       if (drawn !== keys[of]) fill(id, draw(model, act));
@@ -185,12 +196,12 @@ class Page {
   }
 
   // What the controls do, whenever they are used, from the state shown then: choose a width (slide to
-  // one, nudge it by bits), show or hide a series, move through the lecture or leave it; each goes to
-  // a new state.
+  // one, nudge it by bits), show or hide a series, move through the lecture (to a step, asking its
+  // questions; forward, revealing their answers first; back) or leave it; each goes to a new state.
   actions() {
     const again = (texts, changed, how) => {
       const { state } = this;
-      const view = { lecture: state.lecture, series: state.series, ...changed };
+      const view = { lecture: state.lecture, revealed: state.revealed, series: state.series, ...changed };
       this.go(read({ ...state.texts, ...texts }, view), how);
     };
     const toggled = ({ series }, key) =>
@@ -202,9 +213,27 @@ class Page {
       slide: p => again({ p: String(p) }, {}, { address: 'replace', keep: kept() }),
       nudge: d => this.state.p && again({ p: nudged(d) }, {}, { address: 'replace', keep: kept() }),
       toggle: key => again({}, { series: toggled(this.state, key) }, { keep: 'chart-figure' }),
-      step: k => k >= 1 && k <= LECTURE.length && again({}, { lecture: k }, { address: 'replace' }),
+      step: k => k >= 1 && k <= LECTURE.length && again({}, { lecture: k, revealed: false }, { address: 'replace' }),
+      reveal: () => again({}, { revealed: true }),
+      glossary: () => this.glossary(true),
       leave: () => again({}, { lecture: null }, { address: 'push', focus: LECTURE[this.state.lecture - 1].section }),
     };
+  }
+
+  // Opens or closes the lecture's glossary over the step shown, which stays as it is: the focus goes
+  // into it, and back to where it was when it closes.
+  glossary(open) {
+    const panel = document.getElementById('lecture-glossary');
+    if (open === !panel.hidden) return;
+    panel.hidden = !open;
+    if (open) {
+      this.focused = document.activeElement;
+      panel.style.fontSize = document.getElementById('lecture').style.fontSize;
+      panel.focus();
+    } else {
+      if (panel.contains(document.activeElement)) document.activeElement.blur(); // the page's, where none was
+      if (this.focused?.isConnected) this.focused.focus();
+    }
   }
 
   // Goes to a state: draws it, then puts it in the address ('push' or 'replace'; anything else leaves
@@ -234,11 +263,14 @@ class Page {
   }
 }
 
-// The keys that move through the lecture: the step they go to from step k.
-const FORWARD = k => k + 1;
-const BACK = k => k - 1;
+// The keys that move through the lecture, by what they do at step k (act: the page's actions, with
+// whether step k's questions are asked and not yet answered): forward reveals the answers first,
+// then goes on; back goes back without revealing; Home and End go to the first and the last step.
+const FORWARD = (k, act, asking) => (asking ? act.reveal() : act.step(k + 1));
+const BACK = (k, act) => act.step(k - 1);
 const LECTURE_KEYS = { ArrowRight: FORWARD, ArrowDown: FORWARD, PageDown: FORWARD, ' ': FORWARD };
-Object.assign(LECTURE_KEYS, { ArrowLeft: BACK, ArrowUp: BACK, PageUp: BACK, Home: () => 1, End: () => LECTURE.length });
+Object.assign(LECTURE_KEYS, { ArrowLeft: BACK, ArrowUp: BACK, PageUp: BACK });
+Object.assign(LECTURE_KEYS, { Home: (k, act) => act.step(1), End: (k, act) => act.step(LECTURE.length) });
 // The keys that change the width in the lecture, by the bits they add: = is + unshifted.
 const WIDTH_KEYS = { '+': 1, '=': 1, '-': -1 };
 
@@ -250,7 +282,7 @@ const elsewhere = event => event.ctrlKey || event.metaKey || event.shiftKey;
 // stays; the width buttons and the chain's points draw at once and bring what they changed into view;
 // the lecture's keys move through it, and Esc leaves it for the section of its step.
 function follow(page) {
-  const view = () => ({ lecture: page.state.lecture, series: page.state.series });
+  const view = () => ({ lecture: page.state.lecture, revealed: page.state.revealed, series: page.state.series });
   const current = (how, texts = {}) => page.go(read({ ...page.texts(), ...texts }, view()), how);
   const width = p => current({ address: 'push', focus: 'width-heading' }, { p: String(p) });
   const on = (id, kind, act) => document.getElementById(id).addEventListener(kind, act);
@@ -276,17 +308,24 @@ function follow(page) {
   on('lecture-link', 'click', event => open(event, () => page.go({ ...page.state, lecture: 1 }, { address: 'push' })));
   window.addEventListener('popstate', () => {
     const state = fromAddress(page.state.series);
-    page.go(state, { address: stepCorrected(state) ? 'replace' : null });
+    page.go(state, { address: corrected(state) ? 'replace' : null });
   });
   document.querySelector('main').addEventListener('click', toggleDigits);
   document.addEventListener('keydown', event => {
     const k = page.state.lecture;
     if (k === null || event.altKey || event.ctrlKey || event.metaKey || event.target.closest('input, textarea, select'))
       return;
+    // the glossary, one key away: g opens it, g or Esc closes it, and the other keys read it meanwhile
+    const open = !document.getElementById('lecture-glossary').hidden;
+    if (event.key === 'g' || (open && event.key === 'Escape')) {
+      event.preventDefault();
+      page.glossary(!open);
+    }
+    if (open || event.key === 'g') return;
     const [to, wider] = [LECTURE_KEYS[event.key], WIDTH_KEYS[event.key]];
     if ((!to && !wider && event.key !== 'Escape') || (event.key === ' ' && event.target.closest('button, a'))) return;
     event.preventDefault();
-    if (to) page.actions().step(to(k));
+    if (to) to(k, page.actions(), asksAt(k) && !page.state.revealed);
     else if (wider) page.actions().nudge(wider);
     else page.actions().leave();
   });
@@ -311,11 +350,14 @@ async function main() {
   const printed = run.stdout.split('\n').filter(line => line !== '');
   const lines = runModel(home.routines);
   page.run = { lines, printed, f: home.f };
+  document.querySelector('#glossary > .drawn').replaceChildren(glossaryList('glossary', true, PRESETS));
+  const lectureGlossary = drawnLarge(() => [toneLegend(), glossaryList('lecture-glossary', false, PRESETS)]);
+  document.querySelector('#lecture-glossary > .drawn').replaceChildren(...lectureGlossary);
   document.getElementById('run-verdicts').replaceChildren(...runVerdicts(lines, printed, home.routines.exponent));
   follow(page);
   const state = fromAddress(SHOWN);
   const focus = location.hash.length > 1 ? decodeURIComponent(location.hash.slice(1)) : null;
-  page.go(state, { focus, address: stepCorrected(state) ? 'replace' : null });
+  page.go(state, { focus, address: corrected(state) ? 'replace' : null });
 }
 
 main().catch(error => {

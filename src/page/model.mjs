@@ -9,6 +9,7 @@ import { widthWithoutRounding } from './orders.mjs';
 import { account, shares, stepExponent, verdict } from './account.mjs';
 import { EVALUATIONS, PROGRAMS, SUMS, rows } from './evaluations.mjs';
 import { DRAWN, KINDS, MARKED, boundAt } from './kinds.mjs';
+import { asked } from './questions.mjs';
 
 // The program's own point, where it always evaluates.
 export const PROGRAM_POINT = { x: 9478657n, y: 2298912n };
@@ -147,7 +148,8 @@ export function widthModel(point, p, state) {
   const widths = [...new Set([...PRESETS.keys(), point.exactFrom, p])].filter(Boolean).sort((a, b) => a - b);
   const table = widths.map(w => ({ p: w, values: rows('order', 'value').map(row => point.value(row, w)) }));
   const [exponent, bound] = [stepExponent(point.terms, p), boundAt(p, point.magnitudes, point.f)];
-  return { p, at, exponent, bound, operands: held.map(([name, value]) => ({ name, value })), table };
+  const width = { p, at, exponent, bound, operands: held.map(([name, value]) => ({ name, value })), table };
+  return Object.assign(width, { questions: asked(point, width) });
 }
 
 // Whether the integer v is a value of the format exactly, so that a routine sees the point itself.
@@ -212,7 +214,7 @@ function publishedShares(terms) {
 // What the page shows at the point and width, for scripts (#results): integers as decimal strings,
 // each row under its key, as its kind publishes it (a row with a place inside another's object, as
 // the fused results and the interval), and each row's threshold.
-export function results(point, { at, p }) {
+export function results(point, { at, p, questions }) {
   const out = { x: String(point.x), y: String(point.y), p, f: String(point.f) };
   for (const row of EVALUATIONS.filter(each => KINDS[each.kind].publish)) {
     const shares = at[row.key].shares && publishedShares(at[row.key].shares);
@@ -222,5 +224,6 @@ export function results(point, { at, p }) {
   out.thresholds = {};
   for (const row of EVALUATIONS.filter(each => each.threshold))
     out.thresholds[row.threshold] = point.marks[row.key][KINDS[row.kind].threshold];
+  out.questions = Object.fromEntries(questions.map(({ id, answer }) => [id, answer]));
   return out;
 }

@@ -274,9 +274,10 @@ export function exactValue(x, y, program = TERM_BY_TERM) {
 // f(x, y) exactly, as the sum of its terms.
 export const f = (x, y) => total(signedTerms(x, y));
 
-// The most roundings an input's error goes through on its way to the result of the program: a
-// product collects both its factors' and its own, a sum the longer chain of its operands and its own
-// (T1 is formed by eight and then passes four sums).
+// The most roundings an input's error goes through on its way to the result of the program, and how
+// many of them are products' and sums' ({ roundings, products, sums }): a product collects both its
+// factors' and its own, a sum the longer chain of its operands and its own (T1 is formed by eight
+// products and then passes four sums).
 export const longestChain = program => evaluate(program, CHAINS, { x: 0n, y: 0n }).result;
 
 // The most significant bits any input, operation or result of the programs needs at (x, y): from

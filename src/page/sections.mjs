@@ -8,14 +8,12 @@ import { SEEDS, digitsOf } from './detectors.mjs';
 import { rows } from './evaluations.mjs';
 import { BINARY64, PRESETS } from './model.mjs';
 import { chartAtWidth, chartFigure } from './chart.mjs';
-import { digitCount, grouped, hexfloat, power, scientific } from './text.mjs';
-import { SHARES, TONES, accountTable, card, h, integer, nonFiniteCard, quantities } from './views.mjs';
-import { scrolling, sharesTable, spacingText, stepName, verdictCard } from './views.mjs';
+import { digitCount, grouped, hexfloat, power, scientific, spacingText } from './text.mjs';
+import { accountTable, card, h, integer, nonFiniteCard, quantities, questionBox, toneLegend } from './views.mjs';
+import { glossed } from './glossary.mjs';
+import { formula, scrolling, sharesTable, stepName, verdictCard } from './views.mjs';
 import { KINDS } from './kinds.mjs';
-import { relativeText, signAndExact, summary } from './words.mjs';
-
-// γₙ with n in subscript digits: γ₁₂.
-const gammaName = n => `γ${[...String(n)].map(d => '₀₁₂₃₄₅₆₇₈₉'[d]).join('')}`;
+import { NEEDS_F, chainWords, gammaName, relativeText, signAndExact, summary } from './words.mjs';
 
 // A width's name: its own, and where it is a format's significand width, that format's.
 export function widthName(p) {
@@ -23,15 +21,18 @@ export function widthName(p) {
   return format ? `${p} bits, ${format}’s significand` : `${p} bits`;
 }
 
-// A title from a row's words, its first letter capitalised; a paragraph; a set of cards.
+// A title from a row's words, its first letter capitalised, and a row's title, linked to the glossary
+// where the row is a term of its own; a paragraph; a set of cards.
 const titled = words => words[0].toUpperCase() + words.slice(1);
+const rowTitle = row => (row.term ? glossed(row.term, titled(row.words)) : titled(row.words));
 const para = (...children) => h('p', {}, ...children);
 const cardsOf = list => h('div', { class: 'cards' }, list);
 
 // What one of the program's lines computes, in words (its label, its routine's row).
 export function lineWords(label, row) {
   if (label === 'Extended') return 'the same computation as Double, under its own label';
-  return `${row.routine.format} operands, ${row.words}${row.evaluates ? `: it evaluates another polynomial, ${row.evaluates}` : ''}`;
+  const evaluates = row.evaluates ? [': it evaluates another polynomial, ', glossed(row.evaluates, row.evaluates)] : '';
+  return [glossed(row.routine.format, row.routine.format), ` operands, ${row.words}`, evaluates];
 }
 
 // The verdict cards of the program's lines at its own point (runModel), under the lines it printed.
@@ -40,7 +41,7 @@ export function runVerdicts(lines, printed, exponent) {
     const how = { of: row.evaluates ?? 'f', exponent, againstF };
     return verdictCard(printed[i] ?? '(no line)', lineWords(label, row), verdict, how);
   });
-  return [para(TONES), cardsOf(cards)];
+  return [toneLegend(), cardsOf(cards)];
 }
 
 // The point drawn, with f there.
@@ -51,15 +52,17 @@ function pointSection({ point }) {
 
 // κ, the unit roundoff u = 2⁻ᵖ of the chosen width and the bound γₙ·κ, beside the errors observed.
 function conditionFacts({ f, magnitudes }, { p, bound, at }) {
-  const facts = [['Σ|terms|', integer(magnitudes)]];
-  facts.push(['|f|', integer(abs(f))], ['κ = Σ|terms| / |f|', scientific(magnitudes, abs(f))]);
-  facts.push([['u = ', power(2, -p), `, the unit roundoff at ${widthName(p)}`], scientific(1n, 1n << BigInt(p))]);
+  const facts = [['Σ|Tᵢ|', integer(magnitudes)]];
+  facts.push(['|f|', integer(abs(f))], [[glossed('kappa', 'κ'), ' = Σ|Tᵢ| / |f|'], scientific(magnitudes, abs(f))]);
+  const unit = [glossed('u', 'u'), ' = ', power(2, -p), `, the unit roundoff at ${widthName(p)}`];
+  facts.push([unit, scientific(1n, 1n << BigInt(p))]);
   let said = `At ${p} bits nu ≥ 1: the bound says nothing.`;
   if (bound !== null) {
-    const gamma = gammaName(bound.n);
-    facts.push(['n, the most roundings a term goes through', String(bound.n)]);
-    facts.push([`${gamma} = ${bound.n}u / (1 − ${bound.n}u)`, scientific(...bound.gamma)]);
-    facts.push([`bound on the relative error, ${gamma}·κ`, scientific(...bound.of)]);
+    const gamma = glossed('gamma', gammaName(bound.n));
+    facts.push([[glossed('n', 'n'), ', the most roundings a term goes through'], chainWords(bound.chain)]);
+    facts.push([[gamma, ` = ${bound.n}u / (1 − ${bound.n}u)`], scientific(...bound.gamma)]);
+    facts.push([['bound on the relative error, ', gamma, '·κ'], scientific(...bound.of)]);
+    facts.push([['bound on the absolute error, ', gamma, '·Σ|Tᵢ|, which needs no f'], scientific(...bound.absolute)]);
     said = `The bound is below 1: ${p} bits are promised a relative error of at most that much here.`;
     if (bound.of[0] >= bound.of[1])
       said = `The bound is not below 1: at ${p} bits no digit, not even the sign, is sure.`;
@@ -67,7 +70,7 @@ function conditionFacts({ f, magnitudes }, { p, bound, at }) {
   for (const row of rows('order')) {
     facts.push([`observed at ${p} bits, ${row.words}`, relativeText(at[row.key].verdict.relative, 'f')]);
   }
-  return [quantities(facts), para(said)];
+  return [quantities(facts), para(said, ' ', NEEDS_F)];
 }
 
 // Why the evaluations fail at the point: the terms against f, the condition number and the bound
@@ -76,19 +79,24 @@ function whySection({ point, width }) {
   const { terms, f, pell } = point;
   const shown = terms.map((t, i) => [
     point.termSteps[i].label,
+    formula(point.termSteps[i]),
     integer(abs(t)),
     f === 0n ? '—' : scientific(abs(t), abs(f)),
   ]);
-  const title = 'The terms of f (T1 to T5, as the program writes them), exactly, against |f|';
+  const title =
+    'The terms of f, T1 to T5 as the program writes them: each as it enters f, with its sign, and its exact value against |f|';
   let chain = `Here x² − 17·y² = ${grouped(pell)}, not 1, so the terms do not collapse to a short form. `;
   if (pell === 1n)
     chain =
       'Here x² − 17·y² = 1: with a = x² and b = 17·y² = a − 1, every power of a of degree two and more cancels, and f = 1 − 2·x². ';
   const facts = f === 0n ? para('f = 0 here: no error can be measured against it.') : conditionFacts(point, width);
   const fix = h('a', { href: '#fix' }, 'What fixes it');
-  const table = scrolling('terms-title', title, ['term', 'value', 'term / |f|'], shown);
-  return [table, facts, para(chain, fix, ' shows what 1 − 2·x·x gives.')];
+  const table = scrolling('terms-title', title, ['term', 'in f', 'value', 'term / |f|'], shown);
+  return [asking({ width }, 'why'), table, facts, para(chain, fix, ' shows what 1 − 2·x·x gives.')];
 }
+
+// The questions the section `id` asks, at its top, to predict and then check.
+const asking = ({ width }, id) => width.questions.filter(question => question.where.section === id).map(questionBox);
 
 // The words on a routine whose format cannot hold the point.
 function unheldText({ row, unheld }, point) {
@@ -115,7 +123,7 @@ function routinePart(part, i, point, exponent) {
   if (differs >= 0)
     agrees = `The page’s own 53-bit arithmetic differs at ${stepName(part.steps[differs])}: one is wrong.`;
   const check = h('p', { class: differs < 0 ? 'check' : 'error' }, agrees);
-  return [head, cardsOf(verdict), steps, i === 0 && shares ? para(SHARES) : null, shares, check];
+  return [head, cardsOf(verdict), steps, shares, check];
 }
 
 // The program's routines at the point: its evaluations step by step, then its remedies in binary64,
@@ -133,9 +141,14 @@ function routinesSection({ point }) {
   const shown = remedies.filter(part => !part.unheld.length).map(part => [part.row.short, code(part), same(part)]);
   const title = 'The program’s other evaluations, in its C++ in binary64, beside the page’s 53-bit arithmetic';
   const table = scrolling('remedy-routines-title', title, ['evaluation', 'the module’s result', 'the page’s'], shown);
-  const spacing = ['the spacing of binary64 numbers at the largest term, ', spacingText(exponent), '.'];
+  const spacing = [
+    glossed('spacing', 'the spacing'),
+    ' of binary64 numbers at the largest term, ',
+    spacingText(exponent),
+    '.',
+  ];
   const counted = exponent === null ? 'every term is 0.' : spacing;
-  const unit = para('Each operation’s rounding error is counted in steps: ', counted);
+  const unit = para('Each operation’s rounding error is counted in ', glossed('step', 'steps'), ': ', counted);
   return [
     unit,
     routines,
@@ -146,8 +159,9 @@ function routinesSection({ point }) {
 
 // The error against width: the chart, or why there is none.
 function chartSection(model, act) {
-  if (model.point.chart === null) return para('f = 0 here: no error can be measured as a fraction of it.');
-  return chartFigure(model, act);
+  const asked = asking(model, 'chart');
+  if (model.point.chart === null) return [asked, para('f = 0 here: no error can be measured as a fraction of it.')];
+  return [asked, chartFigure(model, act)];
 }
 
 // The chart moved to another width in place (its slider kept), where there is one.
@@ -184,7 +198,7 @@ function exactWidthText({ exactFrom, belowExact }) {
 function widthSection(model, act) {
   const { point, width } = model;
   const { p, exponent, at } = width;
-  const judged = row => verdictCard(titled(row.words), row.about, at[row.key].verdict, { exponent });
+  const judged = row => verdictCard(rowTitle(row), row.about, at[row.key].verdict, { exponent });
   const cards = rows('order', 'value').map(judged);
   const operands = width.operands.map(({ name, value }, i) => [i ? '; ' : '', `${name} enters as `, integer(value)]);
   const held = operands.length ? para(`${p} bits cannot hold every operand: `, operands, '.') : null;
@@ -193,13 +207,14 @@ function widthSection(model, act) {
   const accounts = rows('order').map((row, i) => {
     const [id, name] = [`width-${i}`, `${titled(row.words)} at ${p} bits`];
     const shares = sharesTable(`${id}-shares`, `${name}: what made each term’s error`, at[row.key].shares, exponent);
-    return [accountTable(id, `${name}, step by step`, at[row.key].account, exponent), i ? null : para(SHARES), shares];
+    return [accountTable(id, `${name}, step by step`, at[row.key].account, exponent), shares];
   });
   const binary64 =
     p === BINARY64 && point.routines.parts.every(part => !part.row.routine.labels.length || part.account);
   const heading = h('h2', { id: 'width-heading', tabindex: -1 }, `At ${widthName(p)}`);
   const steps = binary64 ? there : accounts;
-  return [heading, cardsOf(cards), held, para(exactWidthText(point)), widthsTable(model, act), steps];
+  const asked = asking(model, 'width');
+  return [heading, cardsOf(cards), held, para(exactWidthText(point)), widthsTable(model, act), asked, steps];
 }
 
 // What the interval concludes at p, and beside it whether that is so.
@@ -233,22 +248,25 @@ export function randomWords({ digits, correctDigits, falseClaim, n, falseClaims,
     ? `, ${identicalClaims} of them as their runs came out identical (σ = 0 claims every digit)`
     : '';
   const claims = `${falseClaims} of seeds 1 to ${SEEDS} claim a digit more than are right${why}`;
-  return [said, [truth, `; at ${p} bits with ${n} runs, `, claims]];
+  return [said, [truth, `; at ${p} bits with N = ${n} runs, `, claims]];
 }
 
-// The detectors' tones and words by kind: green where the interval decides the sign, the running
-// bound proves it or random rounding's claim holds.
+// The detectors' words by kind: what each concludes, and whether that is so.
 const DETECTORS = {
-  interval: at => [at.decides ? 'good' : 'lost', intervalWords(at)],
-  running: (at, f) => [at.proves ? 'good' : 'lost', boundWords(at, f)],
-  random: (at, f, p) => [at.falseClaim ? 'bad' : 'good', randomWords(at, p)],
+  interval: at => intervalWords(at),
+  running: (at, f) => boundWords(at, f),
+  random: (at, f, p) => randomWords(at, p),
 };
 
-// What each detector concludes at p (a widthModel) and whether that is so: { row, tone, said, truth }.
+// Whether a detector's conclusion is so, marked apart from its colour, which is the grade it gives.
+export const rightMark = right => h('strong', { class: 'so' }, right ? '✓ so: ' : '✗ not so: ');
+
+// What each detector concludes at p (a widthModel) and whether that is so: { row, tone, said, truth },
+// its tone the grade it gives the result, whether or not that is right (which truth says, marked).
 export function detectorVerdicts({ at, p }, f) {
   return rows(...Object.keys(DETECTORS)).map(row => {
-    const [tone, [said, truth]] = DETECTORS[row.kind](at[row.key], f, p);
-    return { row, tone, said, truth };
+    const [said, truth] = DETECTORS[row.kind](at[row.key], f, p);
+    return { row, tone: at[row.key].says, said, truth: [rightMark(at[row.key].right), truth] };
   });
 }
 
@@ -263,14 +281,15 @@ function detectSection({ point, width }) {
   const checked = [['computed', integer(value)]];
   checked.push(['bound on its error', integer(bound)]);
   checked.push(['its error in fact', integer(abs(value - point.f))]);
-  const runs = r.runs.map((run, i) => [`run ${i + 1}`, integer(run)]);
-  runs.push(['significant digits claimed, C', digitCount(r.digits)]);
-  runs.push(['digits right, D', `${digitCount(r.correctDigits)} of ${digitCount(digitsOf(p))}`]);
+  const runs = r.runs.map((run, i) => [`run ${i + 1} of ${r.n}`, integer(run)]);
+  const claimed = ['digits claimed, ', glossed('C', 'C'), ', τ from ', glossed('student-t', 'Student’s t')];
+  runs.push([claimed, digitCount(r.digits)]);
+  runs.push([['digits right, ', glossed('D', 'D')], `${digitCount(r.correctDigits)} of ${digitCount(digitsOf(p))}`]);
   const facts = { interval: ends, running: checked, random: runs };
   const shown = detectorVerdicts(width, point.f).map(({ row, tone, said, truth }) =>
-    card(tone, titled(row.words), [said, truth], row.about, facts[row.kind]),
+    card(tone, rowTitle(row), [said, h('p', { class: 'truth' }, truth)], row.about, facts[row.kind]),
   );
-  return cardsOf(shown);
+  return [asking({ width }, 'detect'), cardsOf(shown)];
 }
 
 // The orders of summation at p as a card: what they give together, their least widths and why; its
@@ -296,7 +315,7 @@ function ordersCard(row, { point, width }, why) {
 // remedy's result at p, each with its least widths and why.
 function fixSection(model) {
   const { point, width } = model;
-  return cardsOf(
+  const cards = cardsOf(
     rows('scheme', 'orders', 'remedy').map(row => {
       if (row.kind === 'orders') return ordersCard(row, model, para(KINDS[row.kind].why(row, model)));
       const [mark, why, { verdict, proves }] = [
@@ -304,11 +323,12 @@ function fixSection(model) {
         para(KINDS[row.kind].why(row, model)),
         width.at[row.key],
       ];
-      if (!mark) return card('neutral', titled(row.words), ['does not apply here'], null, [], why);
+      if (!mark) return card('none', rowTitle(row), ['does not apply here'], null, [], why);
       const marks = para(titled(signAndExact(mark)), '.');
-      return verdictCard(titled(row.words), null, verdict, { exponent: width.exponent, proves, more: [marks, why] });
+      return verdictCard(rowTitle(row), null, verdict, { exponent: width.exponent, proves, more: [marks, why] });
     }),
   );
+  return [asking(model, 'fix'), cards];
 }
 
 // The sections, in the order the page shows them: each element's id and how what follows its fixed

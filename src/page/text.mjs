@@ -38,7 +38,7 @@ export function grouped(n) {
 }
 
 // The nonnegative fraction num/den rounded to an integer, to nearest with ties to even.
-function roundedQuotient(num, den) {
+export function roundedQuotient(num, den) {
   const q = num / den;
   const twice = 2n * (num % den);
   return twice > den || (twice === den && q % 2n === 1n) ? q + 1n : q;
@@ -78,6 +78,13 @@ export function compact(n) {
 // value / 2^exponent as a fraction [num, den] of integers.
 export function overPowerOfTwo(value, exponent) {
   return exponent >= 0 ? [value, 1n << BigInt(exponent)] : [value << BigInt(-exponent), 1n];
+}
+
+// The spacing 2^exponent as parts: 2¹³³ ≈ 1.088904·10⁴⁰.
+export function spacingText(exponent) {
+  const spacing = overPowerOfTwo(1n, -exponent); // 2^exponent = 1 / 2^−exponent
+  const value = exponent >= 0 && exponent < 24 ? ['= ', grouped(spacing[0])] : ['≈ ', scientific(...spacing, 6)];
+  return [power(2, exponent), ' ', value];
 }
 
 // An error of `error` counted in steps of 2^stepExponent: the whole number when it is one, two

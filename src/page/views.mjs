@@ -1,7 +1,9 @@
 // The page's views: DOM elements made from what the models hold, and the words that explain them.
 // No view computes a number of its own; numbers come as parts (text.mjs) and are rendered here, last.
-import { compact, grouped, hexfloat, inSteps, minus, overPowerOfTwo, power, scientific, text } from './text.mjs';
-import { relativeText, summary } from './words.mjs';
+import { compact, grouped, hexfloat, inSteps, minus, power, spacingText, text } from './text.mjs';
+import { GLOSSARY, glossed } from './glossary.mjs';
+import { OTHER_COLOURS, TONES, listed, relativeText, summary } from './words.mjs';
+import { ANSWERS, judged } from './questions.mjs';
 
 // Whether numbers are drawn for the back of a lecture room: the exponent a superscript element of its
 // own size, rather than superscript digits.
@@ -22,8 +24,19 @@ function numberNode({ mantissa, base, exponent }) {
   return h('span', { class: 'big' }, lead, exponent === null ? null : h('sup', { class: 'exponent' }, minus(exponent)));
 }
 
+// A part of words as the page shows it: a number's parts, a term's later use (a link to its glossary
+// entry) or its first (its defining instance); in the lecture, whose glossary is a key away, a term is
+// marked and not linked, and a first use has no id of its own (the page's is in the document).
+function partNode(part) {
+  if ('exponent' in part) return numberNode(part);
+  if (large) return h('span', { class: 'glossed' }, part.words);
+  if ('term' in part) return h('a', { class: 'glossed', href: `#glossary-${part.term}` }, part.words);
+  return h('dfn', { id: `dfn-${part.dfn}` }, part.words);
+}
+
 // An element with attributes (a class, an id, aria-* and data-* attributes, an event listener as
-// onclick) and children: strings, number parts, elements, arrays of them; null and false are left out.
+// onclick) and children: strings, parts (numbers, terms), elements, arrays of them; null and false
+// are left out.
 export function h(tag, attributes, ...children) {
   const made = document.createElement(tag);
   for (const [name, value] of Object.entries(attributes || {})) {
@@ -31,8 +44,30 @@ export function h(tag, attributes, ...children) {
     else if (value !== null && value !== undefined && value !== false) made.setAttribute(name, value);
   }
   const shown = children.flat(Infinity).filter(child => child !== null && child !== false && child !== undefined);
-  made.append(...shown.map(child => (typeof child === 'object' && 'exponent' in child ? numberNode(child) : child)));
+  const part = child => typeof child === 'object' && ('exponent' in child || 'term' in child || 'dfn' in child);
+  made.append(...shown.map(child => (part(child) ? partNode(child) : child)));
   return made;
+}
+
+// The glossary as a list of its terms, each entry's id prefixed (glossary-<id>: the one later uses link
+// to), a format's with its significant bits from the page's widths (widths: width → format's name);
+// on the page, each with a link back to the term's first use, where it is defined in its sentence.
+export function glossaryList(prefix, back, widths) {
+  const bits = format => [...widths].find(([, name]) => name === format)?.[0];
+  const entry = ([id, name, says, format]) =>
+    h(
+      'div',
+      {},
+      h('dt', { id: `${prefix}-${id}` }, name),
+      h(
+        'dd',
+        {},
+        says,
+        format ? `: numbers of ${bits(format)} significant bits.` : null,
+        back ? [' ', h('a', { href: `#dfn-${id}`, class: 'first-use' }, 'first use')] : null,
+      ),
+    );
+  return h('dl', { class: 'glossary' }, GLOSSARY.map(entry));
 }
 
 // An integer as the page shows it: short (seven significant digits), with its full digits grouped
@@ -58,13 +93,6 @@ export function toggleDigits(event) {
   document.getElementById(button.getAttribute('aria-controls')).classList.toggle('all-digits', shown);
 }
 
-// The spacing 2^exponent in words: 2¹³³ ≈ 1.088904·10⁴⁰.
-export function spacingText(exponent) {
-  const spacing = overPowerOfTwo(1n, -exponent); // 2^exponent = 1 / 2^−exponent
-  const value = exponent >= 0 && exponent < 24 ? ['= ', grouped(spacing[0])] : ['≈ ', scientific(...spacing, 6)];
-  return [power(2, exponent), ' ', value];
-}
-
 // An error counted in steps of 2^exponent, or a dash where every term is 0.
 export const steps = (error, exponent) => (exponent === null ? '—' : inSteps(error, exponent));
 
@@ -86,11 +114,27 @@ export function scrolling(id, title, head, rows, foot = []) {
   return [h('p', { class: 'table-title' }, h('span', { id }, title), toggle), region];
 }
 
-// The words on a verdict's colours, said once where the cards first appear.
-export const TONES =
-  'The colour grades how wrong a result is: green from one correct digit on (a relative error below ' +
-  '10⁻¹), amber for the sign alone, orange for 0 (all of |f| lost), red for a wrong sign or an error ' +
-  'of |f| or more, and dark red from 10³ times |f|.';
+// The legend of the colours the page gives results, shown once where the cards first appear (and in
+// the lecture's glossary): a swatch in each tone, drawn as a card's bar is, its colour's name and its
+// one meaning, and what the other colours mean.
+export function toneLegend() {
+  const item = ([tone, colour, meaning]) =>
+    h(
+      'li',
+      { class: tone },
+      h('span', { class: 'tone-swatch', 'aria-hidden': 'true' }),
+      h('strong', {}, colour),
+      ': ',
+      meaning,
+    );
+  return h(
+    'div',
+    { class: 'tone-legend' },
+    h('p', {}, 'The colour of a result’s bar grades how wrong it is:'),
+    h('ul', {}, TONES.map(item)),
+    OTHER_COLOURS.map(words => h('p', {}, words)),
+  );
+}
 
 // A result's sign in words, from its own evidence alone: exact where the result is the exact value,
 // proven where its own rigorous bound proves it (proves), else right or wrong as it is; of: f or g.
@@ -103,12 +147,13 @@ function signText(v, of, proves) {
 // The cards made so far, for ids of their own.
 let cards = 0;
 
-// A card: a title, summary lines, a description, quantities, more below, and an all-digits button
-// where a quantity is a long number. tone is one of account.mjs's tones, or neutral.
+// A card: a title, summary lines (in its tone, but for a line given as an element), a description,
+// quantities, more below, and an all-digits button where a quantity is a long number. tone is one of
+// account.mjs's tones, neutral (a result of g) or none (no result).
 export function card(tone, title, lines, description, rows, more = null) {
   const id = `card-${++cards}`;
   const list = quantities(rows.filter(Boolean));
-  const said = lines.map(line => h('p', { class: 'summary' }, line));
+  const said = lines.map(line => (line?.nodeType === 1 ? line : h('p', { class: 'summary' }, line)));
   if (description) said.push(h('p', { class: 'what' }, description));
   const toggle = list.querySelector('.digits') ? digitsToggle(id) : null;
   return h('article', { class: `card ${tone}`, id }, h('h3', {}, title), said, list, more, toggle);
@@ -118,9 +163,11 @@ export function card(tone, title, lines, description, rows, more = null) {
 // 2^exponent (none where exponent is null); proves: whether the result's own bound proves its sign.
 function verdictRows(v, of, exponent, proves) {
   const rows = [[`exact ${of}`, integer(v.exact)]];
-  rows.push([`error against ${of}`, integer(v.error)], [`relative error against ${of}`, relativeText(v.relative, of)]);
+  const relative = [glossed('relative-error', 'relative error'), ` against ${of}`];
+  rows.push([`error against ${of}`, integer(v.error)], [relative, relativeText(v.relative, of)]);
   rows.push([`sign against ${of}`, signText(v, of, proves)]);
-  if (exponent !== null) rows.push(['error in steps', [steps(v.error, exponent), ', each ', spacingText(exponent)]]);
+  const counted = ['error in ', glossed('step', 'steps')];
+  if (exponent !== null) rows.push([counted, [steps(v.error, exponent), ', each ', spacingText(exponent)]]);
   return rows;
 }
 
@@ -149,10 +196,6 @@ export function nonFiniteCard(title, values, stepsOf) {
   return card('worst', title, ['overflow'], `The result is ${why}.`, table);
 }
 
-// Words joined as a list is written: "U1 and U2", "U3, U4 and U5".
-export const listed = words =>
-  words.length < 2 ? words.join('') : `${words.slice(0, -1).join(', ')} and ${words.at(-1)}`;
-
 // A step's name as the program writes it, its chain of operations left to right: T1 = 83521·y·y·…,
 // S = U1 = 83521·Y4·Y4 (held in S, called U1), S = S − T3, h = h·s + c1.
 export function stepName(step) {
@@ -161,12 +204,22 @@ export function stepName(step) {
   return `${step.name} = ${called}${step.ops.reduce(written, '')}`;
 }
 
+// A term's formula with the sign it enters f with, as parts, from its chain of multiplications and the
+// operation that takes it: each factor once, a repeated one as its power, T1 → +83521·y⁸, T3 → −2·x⁴.
+export function formula(step) {
+  const factors = [step.ops[0].a, ...step.ops.map(op => op.b)];
+  const counts = new Map();
+  for (const factor of factors) counts.set(factor, (counts.get(factor) ?? 0) + 1);
+  const written = [...counts].flatMap(([factor, k], i) => [i ? '·' : '', k > 1 ? power(factor, k) : minus(factor)]);
+  return [step.sign < 0 ? '−' : '+', ...written];
+}
+
 // What happened at one step of an account, in words: a note on it, a sum's own rounding, or a term's
 // or power's error, from all the roundings that formed it.
 const NOTES = {
   exact: 'exact: nothing rounded',
   absorbed: 'absorbed: the sum did not change',
-  Sterbenz: 'exact: Sterbenz’s lemma (S and the term within a factor of 2)',
+  Sterbenz: ['exact: ', glossed('sterbenz', 'Sterbenz’s lemma'), ' (S and the term within a factor of 2)'],
 };
 const happened = row =>
   NOTES[row.note] ??
@@ -176,7 +229,7 @@ const happened = row =>
 // or power's from all its roundings, or a sum's own rounding) and that error's effect on the result,
 // in steps of 2^exponent, and what happened; hex, when given, holds the binary64 steps in hexadecimal.
 export function accountTable(id, caption, acc, exponent, hex) {
-  const unit = exponent === null ? '' : [', in steps of ', power(2, exponent)];
+  const unit = exponent === null ? '' : [', in ', glossed('step', 'steps'), ' of ', power(2, exponent)];
   const head = ['step', 'value', hex && 'hexadecimal', ['a term’s or power’s error', unit]];
   head.push(['a sum’s own rounding', unit], 'effect on the result', 'what happened');
   const words = content => h('span', { class: 'words' }, content);
@@ -196,13 +249,6 @@ export function accountTable(id, caption, acc, exponent, hex) {
 
 // The ordinal of k: 1st, 2nd, 3rd, 4th.
 export const ordinal = k => `${k}${k === 1 ? 'st' : k === 2 ? 'nd' : k === 3 ? 'rd' : 'th'}`;
-
-// What a multiplication's share is, said where shares first appear.
-export const SHARES =
-  'A multiplication’s share of a term’s error is its own rounding carried to the term: the product it ' +
-  'rounded, less the exact product of its rounded operands, times the exact factors that follow. An ' +
-  'operand that p bits cannot hold, or a power, adds a share of its own. The shares add up to the ' +
-  'term’s error exactly.';
 
 // Each term's error split into its shares (model.mjs's accountOf: each multiplication's rounding, and
 // each operand that p bits cannot hold, or power, with its own error), in steps of 2^exponent, the
@@ -225,12 +271,89 @@ export function sharesTable(id, caption, terms, exponent) {
     const row = name => share => [name(share), steps(share.share, exponent), mark(share.share)];
     return [{ cells: term, class: 'term' }, ...operands.map(row(own)), ...roundings.map(row(rounding))];
   });
-  const unit = exponent === null ? '' : [', in steps of ', power(2, exponent)];
-  return scrolling(id, caption, ['term, and what made its error', ['one rounding’s share', unit], 'the largest'], rows);
+  const unit = exponent === null ? '' : [', in ', glossed('step', 'steps'), ' of ', power(2, exponent)];
+  const share = ['one rounding’s ', glossed('share', 'share'), unit];
+  return scrolling(id, caption, ['term, and what made its error', share, 'the largest'], rows);
 }
 
 // A definition list of quantities and their values.
 export function quantities(rows) {
   const pairs = rows.map(([term, value]) => h('div', {}, h('dt', {}, term), h('dd', {}, value)));
   return h('dl', { class: 'quantities' }, pairs);
+}
+
+// What a student gave in a question's form: the field's text, the choice's value (undefined where none
+// is chosen), or the keys of the boxes ticked, in the table's order.
+function given(form, question) {
+  const kind = ANSWERS[question.kind];
+  const inputs = inputsOf(form);
+  if (kind.input === 'field') return inputs[0].value;
+  if (kind.input === 'choice') return question.choices[inputs.findIndex(input => input.checked)]?.[0];
+  return inputs.filter(input => input.checked).map(input => input.value);
+}
+
+// What each question's form held when it was last answered, by its id, with where it was asked: a
+// form drawn again (its section redrawn for another reason, a window resized) takes it back.
+const answers = new Map();
+
+// What a question's inputs hold, each [its text, whether it is ticked], and sets them to that again.
+const inputsOf = form => [...form.querySelectorAll('input[name="answer"]')];
+const held = form => inputsOf(form).map(input => [input.value, input.checked]);
+const hold = (form, values) => inputsOf(form).forEach((input, i) => ([input.value, input.checked] = values[i]));
+
+// Judges the answer in a question's form and says so below it: right or not right, with the page's
+// own numbers that decide it and why; or, for an answer not of the question's kind, what it must be,
+// as a bad field is named, the field marked.
+function answer(form, question) {
+  const verdict = judged(question, given(form, question));
+  const field = form.querySelector('input:not([type])');
+  if (verdict.problem) field?.setAttribute('aria-invalid', 'true');
+  else field?.removeAttribute('aria-invalid');
+  const said = verdict.right
+    ? [h('strong', {}, 'Right: '), verdict.answer, '.']
+    : [h('strong', {}, 'Not right: '), `you gave ${verdict.given}; the page gives ${verdict.answer}.`];
+  const shown = verdict.problem
+    ? [h('p', { class: 'error' }, verdict.problem, '.')]
+    : [h('p', { class: 'verdict' }, said), quantities(question.evidence), h('p', { class: 'why' }, question.why)];
+  const judgement = verdict.problem ? (verdict.empty ? 'empty' : 'wrong kind') : verdict.right ? 'right' : 'not right';
+  const out = form.querySelector('.judged');
+  out.setAttribute('data-judged', judgement);
+  out.replaceChildren(...shown.flat(Infinity));
+  answers.set(question.id, { at: question.at, values: held(form) });
+}
+
+// A question asked on the page (questions.mjs's asked), to predict and then check: its words, a field,
+// a choice or boxes to tick, and a button; below, once answered, the judgement (answer above).
+export function questionBox(question) {
+  const [kind, id] = [ANSWERS[question.kind], `question-${question.id}`];
+  const option = (type, value, words) =>
+    h('label', { class: 'option' }, h('input', { type, name: 'answer', value }), ' ', words);
+  let input = h(
+    'label',
+    { class: 'field' },
+    `Your answer, ${kind.asks}`,
+    h('input', { name: 'answer', autocomplete: 'off', spellcheck: 'false', 'aria-describedby': `${id}-judged` }),
+  );
+  if (kind.input !== 'field') {
+    const type = kind.input === 'choice' ? 'radio' : 'checkbox';
+    const options = question.choices.map(([value, words], i) => option(type, type === 'radio' ? i : value, words));
+    input = h('fieldset', {}, h('legend', {}, `Your answer: ${kind.asks}`), options);
+  }
+  const form = h(
+    'form',
+    { class: 'question', 'data-question': question.id, id, novalidate: true },
+    h('p', { class: 'asked' }, h('strong', {}, 'Predict, then check. '), question.words),
+    h('div', { class: 'answering' }, input, h('button', { type: 'submit' }, 'Check')),
+    h('div', { class: 'judged', id: `${id}-judged`, role: 'status' }),
+  );
+  form.addEventListener('submit', event => {
+    event.preventDefault();
+    answer(form, question);
+  });
+  const before = answers.get(question.id);
+  if (before?.at === question.at) {
+    hold(form, before.values);
+    answer(form, question);
+  }
+  return form;
 }

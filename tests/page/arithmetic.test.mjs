@@ -14,12 +14,13 @@ import { CHAINS, exactTracking, fused, nearest, outward, round } from '../../src
 import { account, shares, stepExponent, verdict } from '../../src/page/account.mjs';
 import { randomRounding, splitmix64, studentT } from '../../src/page/detectors.mjs';
 import { EVALUATIONS, SUMS, rows } from '../../src/page/evaluations.mjs';
-import { KINDS } from '../../src/page/kinds.mjs';
+import { KINDS, boundAt } from '../../src/page/kinds.mjs';
 import { Point, pointModel } from '../../src/page/model.mjs';
 import { POWERS_REUSED, SUMMATION_ORDERS, TERM_BY_TERM, evaluate, exactValue } from '../../src/page/orders.mjs';
 import { inSteps, scientific, text } from '../../src/page/text.mjs';
 import { instantiate } from '../../src/page/wasi.mjs';
-import { stepName } from '../../src/page/views.mjs';
+import { formula, stepName } from '../../src/page/views.mjs';
+import { chainWords } from '../../src/page/words.mjs';
 
 const source = path => readFileSync(new URL(`../../${path}`, import.meta.url), 'utf8');
 const PROGRAM = { x: 9478657n, y: 2298912n };
@@ -191,6 +192,20 @@ test("widths, intervals, fused results and the remedies at the program's point a
       name,
     );
   }
+  // each term as it enters f, and n of γₙ and what it counts, as the explanation page derives them
+  const condition = block('steps.py', 'condition');
+  const written = parts => parts.map(part => (typeof part === 'string' ? part : text(part))).join('');
+  const formulas = point.termSteps.map(step => written(formula(step)));
+  assert.deepEqual(
+    formulas,
+    condition.slice(0, formulas.length).map(([term]) => term),
+    'the terms as they enter f',
+  );
+  const [named, n] = condition.find(([name]) => name.startsWith('n, the most roundings'));
+  const [, products, sums] = named.match(/(\d+) multiplications and the (\d+) sums/).map(Number);
+  const { chain } = boundAt(53, point.magnitudes, point.f);
+  assert.deepEqual(chain, { roundings: Number(n), products, sums }, 'the longest chain of roundings');
+  assert.equal(chainWords(chain), `${n}: ${products} multiplications and ${sums} sums`, 'what n counts, in words');
   const remedies = block('remedies.py', 'remedies');
   assert.equal(remedies.length, rows('remedy').length, 'a row a remedy');
   rows('remedy').forEach((row, i) => {

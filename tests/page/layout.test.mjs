@@ -15,7 +15,8 @@ import { test } from 'node:test';
 import { browser, open as openFile } from './browser.mjs';
 import { ciede2000, contrast, lab } from './colour.mjs';
 import { rows } from '../../src/page/evaluations.mjs';
-import { LECTURE } from '../../src/page/lecture.mjs';
+import { ANSWERS, QUESTIONS } from '../../src/page/questions.mjs';
+import { LECTURE, asksAt } from '../../src/page/lecture.mjs';
 import { pointModel, widthModel } from '../../src/page/model.mjs';
 
 const PAGE = `file://${process.argv[2]}`;
@@ -89,12 +90,20 @@ test('a width, the least exact width and a typed point redraw the page and addre
 
 test('axe-core finds nothing serious or critical, light or dark', { timeout: 180000 }, async () => {
   const schemes = browser.name === 'chromium' ? ['light', 'dark'] : ['light'];
-  const queries = ['', '?x=1.5&y=528', `?x=${2n ** 130n}&y=3&p=11`, '?view=lecture&step=4', '?view=lecture&step=6'];
+  // a lecture step asking, and one with its answers shown
+  const queries = [
+    '',
+    '?x=1.5&y=528',
+    `?x=${2n ** 130n}&y=3&p=11`,
+    '?view=lecture&step=6',
+    '?view=lecture&step=4&answers',
+  ];
   for (const [scheme, query] of schemes.flatMap(scheme => queries.map(query => [scheme, query]))) {
     const page = await open(query, 375);
     if (scheme === 'dark') {
       await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
     }
+    if (query.endsWith('&answers')) await showAnswers(page, query);
     await page.evaluate(axe);
     const found = await page.evaluate(async () =>
       (await window.axe.run(document)).violations
@@ -106,6 +115,12 @@ test('axe-core finds nothing serious or critical, light or dark', { timeout: 180
     await page.close();
   }
 });
+
+// Shows what a lecture step that asks shows below its answers, where the query opens such a step.
+async function showAnswers(page, query) {
+  const step = Number(new URLSearchParams(query).get('step'));
+  if (step && asksAt(step)) await page.keyboard.press('ArrowRight');
+}
 
 // Whether the element `selector` stands in the window: its top inside it, and enough of it below to
 // read.
@@ -225,28 +240,35 @@ test(
       const steps = await page.$eval('#lecture .lecture-nav span', span => Number(span.textContent.split(' of ')[1]));
       assert.equal(steps, LAST_STEP, 'every step of the lecture view');
       const types = [];
+      let pressed = 0;
       for (let step = 1; step <= steps; ++step) {
-        const shown = await page.evaluate(lectureSizes);
-        const where = `step ${step} at ${width} × ${height}`;
-        assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `${where}: in the address`);
-        assert.ok(shown.tall <= 0 && shown.wide <= 0, `${where} scrolls: ${shown.tall}, ${shown.wide}`);
-        const small = (list, least) => list.filter(([size]) => size < least - 0.01);
-        assert.ok(shown.numbers.length > 0, `${where}: no number`);
-        assert.deepEqual(small(shown.numbers, number), [], `${where}: text with a digit below ${number} px`);
-        assert.ok(Math.min(...shown.exponents, exponent) >= exponent, `${where}: exponents below ${exponent} px`);
-        assert.deepEqual(small(shown.text, other), [], `${where}: text below ${other} px`);
-        types.push([shown.type, shown.heading]);
-        // every forward key in turn, and End at the last but one
-        await page.keyboard.press(step === steps - 1 ? 'End' : ['ArrowRight', 'PageDown', ' ', 'ArrowDown'][step % 4]);
+        // a step that asks, asking and then with its answers revealed
+        for (const revealed of asksAt(step) ? [false, true] : [null]) {
+          const shown = await page.evaluate(lectureSizes);
+          const where = `step ${step}${revealed ? ', its answers revealed,' : ''} at ${width} × ${height}`;
+          assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `${where}: in the address`);
+          assert.ok(shown.tall <= 0 && shown.wide <= 0, `${where} scrolls: ${shown.tall}, ${shown.wide}`);
+          const small = (list, least) => list.filter(([size]) => size < least - 0.01);
+          if (!revealed && revealed !== null) assert.ok(shown.text.length > 0, `${where}: no question`);
+          else assert.ok(shown.numbers.length > 0, `${where}: no number`);
+          assert.deepEqual(small(shown.numbers, number), [], `${where}: text with a digit below ${number} px`);
+          assert.ok(Math.min(...shown.exponents, exponent) >= exponent, `${where}: exponents below ${exponent} px`);
+          assert.deepEqual(small(shown.text, other), [], `${where}: text below ${other} px`);
+          types.push([shown.type, shown.heading]);
+          // every forward key in turn, and End at the last but one, once it has revealed what it asks
+          const end = step === steps - 1 && revealed !== false;
+          await page.keyboard.press(end ? 'End' : ['ArrowRight', 'PageDown', ' ', 'ArrowDown'][pressed++ % 4]);
+        }
       }
       assert.equal(new Set(types.map(String)).size, 1, `one type at ${width} × ${height}: ${types.join('; ')}`);
       const last = new RegExp(`[?&]step=${LAST_STEP}(&|$)`);
       assert.match(await page.evaluate(() => location.search), last, 'the last step stays');
+      // from the first step to the fourth: a press a step, and one more for each that asks
       await page.keyboard.press('Home');
-      await page.keyboard.press('ArrowRight');
-      await page.keyboard.press('ArrowRight');
-      await page.keyboard.press('ArrowRight');
+      for (let step = 1; step < 4; ++step)
+        for (let i = asksAt(step) ? 2 : 1; i > 0; --i) await page.keyboard.press('ArrowRight');
       assert.match(await page.evaluate(() => location.search), /[?&]step=4(&|$)/);
+      if (asksAt(4)) await page.keyboard.press('ArrowRight'); // the step itself, its answers revealed
       await page.click('#lecture .presets button');
       assert.equal((await results(page)).p, 11, 'a preset on step 4 chooses its width');
       await page.keyboard.press('Escape');
@@ -292,7 +314,7 @@ test(
     for (const [query, step, field] of [
       ['?view=lecture&step=99', LAST_STEP, null],
       ['?view=lecture&step=0&p=24', 1, null],
-      ['?view=lecture&step=2&n=1', 2, 'n'],
+      ['?view=lecture&step=2&n=1', 2, 'N'],
       ['?view=lecture&step=5&p=2000&seed=x', 5, 'p'],
     ]) {
       const tab = await open(query, 1280, 800);
@@ -325,6 +347,7 @@ test('on a phone no chart text leaves the screen, on the page or in the lecture'
   const queries = ['', '?x=2177&y=528&p=64', '?view=lecture&step=4', '?view=lecture&step=8', '?p=500'];
   for (const query of queries) {
     const page = await open(query, 375, 812);
+    await showAnswers(page, query);
     await page.evaluate(switchAllOn);
     assert.deepEqual(await page.evaluate(outside), [], `${query} at 375 px`);
     await page.close();
@@ -380,10 +403,11 @@ test('the fields take leading zeros alike, and mark what they refuse', { timeout
     ['?x=-0033&y=+008&p=0002', ['-33', '8', 2]],
     ['?x=33&y=8&p=1025', ['p']],
     ['?x=3.3&y=8&p=00000', ['x', 'p']],
-    ['?n=20&seed=18446744073709551615', ['9478657', '2298912', 53]],
-    ['?n=1&seed=-1', ['n', 'seed']],
-    ['?n=21&seed=18446744073709551616', ['n', 'seed']],
-    ['?n=&seed=1e3', ['n', 'seed']],
+    ['?N=20&seed=18446744073709551615', ['9478657', '2298912', 53]],
+    ['?N=1&seed=-1', ['N', 'seed']],
+    ['?N=21&seed=18446744073709551616', ['N', 'seed']],
+    ['?N=&seed=1e3', ['N', 'seed']],
+    ['?n=1', ['N']],
   ];
   for (const [query, want] of rows) {
     const page = await open(query, 1024);
@@ -398,6 +422,17 @@ test('the fields take leading zeros alike, and mark what they refuse', { timeout
       assert.equal(await page.$$eval('#at-point > :not([hidden])', shown => shown.length), 0, `${query}: a section`);
     }
     await page.close();
+  }
+  // an address of the runs' former name, n, and of their name, N: the runs shown, and the address after
+  for (const [query, runs, address] of [
+    ['?x=33&y=8&n=5&seed=2', 5, '?x=33&y=8&p=53&N=5&seed=2'],
+    ['?x=33&y=8&N=07&n=5', 7, '?x=33&y=8&p=53&N=07'],
+    ['?x=33&y=8&N=3', 3, '?x=33&y=8&N=3'],
+  ]) {
+    const tab = await open(query, 1024);
+    assert.equal((await results(tab)).random_rounding.n, runs, query);
+    assert.equal(await tab.evaluate(() => location.search), address, `${query}: the address`);
+    await tab.close();
   }
   const page = await open('?x=3.3&y=8', 1024);
   await page.$eval('#x', field => {
@@ -562,7 +597,7 @@ test(
     const charts = [
       ['', null],
       ['', switchAllOn],
-      ['?view=lecture&step=4', null],
+      ['?view=lecture&step=4', 'ArrowRight'],
       ['?view=lecture&step=8', null],
     ];
     const schemes = browser.name === 'chromium' ? ['light', 'dark'] : ['light'];
@@ -570,7 +605,9 @@ test(
       for (const [query, before] of charts) {
         const page = await open(query, 1280, 800);
         if (scheme === 'dark') await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
-        if (before) await page.evaluate(before);
+        if (typeof before === 'string')
+          await page.keyboard.press(before); // a lecture step's answers shown
+        else if (before) await page.evaluate(before);
         const { series, words, paper } = await page.evaluate(seriesColours);
         const where = `${scheme}, ${query || 'the page'}`;
         assert.ok(series.length >= 6, `${where}: ${series.length} series`);
@@ -599,7 +636,7 @@ const cardSigns = () =>
   [...document.querySelectorAll('main .card')].map(card => ({
     title: card.querySelector('h3').textContent,
     tone: card.className,
-    summary: [...card.querySelectorAll('.summary')].map(line => line.textContent).join(' '),
+    summary: [...card.querySelectorAll('.summary, .truth')].map(line => line.textContent).join(' '),
     sign: [...card.querySelectorAll('dl div')]
       .filter(pair => pair.querySelector('dt').textContent.startsWith('sign against'))
       .map(pair => pair.querySelector('dd').textContent),
@@ -607,14 +644,14 @@ const cardSigns = () =>
 
 test('a sign is judged from its own evidence, and random rounding’s claim as it is', { timeout: 120000 }, async () => {
   const titled = words => words[0].toUpperCase() + words.slice(1);
-  for (const query of ['', '?p=64', '?p=145&n=3&seed=80', '?x=2177&y=528&p=30&n=5&seed=3', '?x=100&y=3&p=12']) {
+  for (const query of ['', '?p=64', '?p=145&N=3&seed=80', '?x=2177&y=528&p=30&N=5&seed=3', '?x=100&y=3&p=12']) {
     const page = await open(query, 1280, 800);
     const shown = await results(page);
     const cards = await page.evaluate(cardSigns);
     for (const { title, sign } of cards)
       for (const words of sign) assert.doesNotMatch(words, /luck|interval/, `${query}: ${title} says “${words}”`);
     const point = pointModel(BigInt(shown.x), BigInt(shown.y));
-    const { at } = widthModel(point, shown.p, { n: shown.random_rounding.n, seed: BigInt(shown.random_rounding.seed) });
+    const { at } = widthModel(point, shown.p, { N: shown.random_rounding.n, seed: BigInt(shown.random_rounding.seed) });
     for (const row of rows('remedy').filter(each => point.marks[each.key])) {
       const { value, proves } = at[row.key];
       const [card] = cards.filter(each => each.title === titled(row.words));
@@ -627,7 +664,8 @@ test('a sign is judged from its own evidence, and random rounding’s claim as i
     const { digits, correct_digits: right, claim_holds: holds } = shown.random_rounding;
     assert.equal(holds, digits < right + 1, `${query}: the claim holds where C < D + 1`);
     const [random] = cards.filter(each => each.title === titled(rows('random')[0].words));
-    assert.equal(random.tone.includes('good'), holds, `${query}: ${random.tone}`);
+    assert.equal(random.tone.includes('good'), digits >= 1, `${query}: ${random.tone}, green where it claims a digit`);
+    assert.match(random.summary, holds ? /✓ so: / : /✗ not so: /, `${query}: whether the claim holds, marked`);
     if (!holds)
       assert.match(random.summary, new RegExp(`claims ${digits.toFixed(1)} digits; ${right.toFixed(1)} are right`));
     await page.close();
@@ -637,6 +675,7 @@ test('a sign is judged from its own evidence, and random rounding’s claim as i
 test('the lecture says a result of 0 as such, and what |f| is in steps', { timeout: 60000 }, async () => {
   for (const query of ['?view=lecture&step=3&p=40', '?view=lecture&step=3&p=64']) {
     const page = await open(query, 1920, 1080);
+    if (asksAt(3)) await page.keyboard.press('ArrowRight'); // what the step shows, below its answers
     const zero = (await results(page)).term_by_term.result === '0';
     const { text } = await lectureShown(page);
     if (zero) assert.match(text, /The result is 0: off by all of \|f\|, and \|f\| is \S+ steps/, query);
@@ -645,3 +684,394 @@ test('the lecture says a result of 0 as such, and what |f| is in steps', { timeo
     await page.close();
   }
 });
+
+// The colours of the results as painted, by what each colours: every card's and lecture line's bar
+// and its verdict's words, and the legend's swatches by tone, with the legend's words.
+const paintedTones = () => {
+  const colour = (element, property) => getComputedStyle(element)[property];
+  const bars = [...document.querySelectorAll('.card, .lecture-line')].filter(e => e.getClientRects().length);
+  const words = [...document.querySelectorAll('.card .summary, .lecture-line .verdict, .lecture-table .tone')];
+  return {
+    used: [
+      ...bars.map(e => [e.className, colour(e, 'borderLeftColor')]),
+      ...words.filter(e => e.getClientRects().length).map(e => [e.textContent.slice(0, 40), colour(e, 'color')]),
+    ],
+    legend: [...document.querySelectorAll('#run-verdicts .tone-legend li')].map(li => ({
+      tone: li.className,
+      colour: colour(li.querySelector('.tone-swatch'), 'borderLeftColor'),
+      words: li.textContent,
+    })),
+    single: colour(document.querySelector('#run-verdicts .card'), 'borderLeftColor'),
+  };
+};
+
+test('the legend names every colour a result is given, Single’s and why among them', { timeout: 180000 }, async () => {
+  const schemes = browser.name === 'chromium' ? ['light', 'dark'] : ['light'];
+  const queries = [
+    '',
+    '?p=64',
+    '?x=2177&y=528&p=30',
+    '?x=100&y=3&p=12',
+    '?p=200',
+    '?view=lecture&step=1',
+    '?view=lecture&step=7',
+  ];
+  for (const scheme of schemes) {
+    const home = await open('', 1280, 800);
+    if (scheme === 'dark') await home.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+    const { legend, single } = await home.evaluate(paintedTones);
+    await home.close();
+    const named = new Set(legend.map(item => item.colour));
+    assert.equal(named.size, legend.length, `${scheme}: one colour a meaning: ${legend.map(i => i.colour)}`);
+    const neutral = legend.find(item => item.colour === single);
+    assert.match(neutral?.words ?? '', /Single.*g/, `${scheme}: Single’s colour, ${single}, and why`);
+    for (const query of queries) {
+      const page = await open(query, 1280, 800);
+      if (scheme === 'dark') await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+      const step = Number(new URLSearchParams(query).get('step'));
+      if (asksAt(step)) await page.keyboard.press('ArrowRight'); // what the step shows, below its answers
+      const { used } = await page.evaluate(paintedTones);
+      assert.ok(used.length > 3, `${query}: ${used.length} results coloured`);
+      const unnamed = used.filter(([, colour]) => !named.has(colour));
+      assert.deepEqual(unnamed, [], `${scheme}, ${query}: colours the legend does not name`);
+      await page.close();
+    }
+  }
+});
+
+// What each detector's card on the page and line in the lecture show: its tone (its class) and text.
+const detectorsShown = () =>
+  [...document.querySelectorAll('#detect .card, #lecture .lecture-line.detector')].map(e => ({
+    tone: e.className.split(' ').find(c => ['exact', 'good', 'fair', 'lost', 'bad', 'worst', 'neutral'].includes(c)),
+    text: e.textContent,
+  }));
+
+test(
+  'a detector’s colour is the grade it gives the result, and whether it is right is marked apart',
+  { timeout: 180000 },
+  async () => {
+    // The grade each detector gives, from what #results holds: the interval's ends and the running bound
+    // around the term-by-term result vouch for the sign where they hold no 0 and for a correct digit
+    // where their width is below a tenth of the least |f| they allow; random rounding for a digit where
+    // it claims one. And whether each is right: f in the interval, within the bound, the claim holding.
+    const graded = shown => {
+      const f = BigInt(shown.f);
+      const size = v => (v < 0n ? -v : v);
+      const grade = (low, high) => {
+        if (!(low > 0n || high < 0n || (low === 0n && high === 0n))) return 'bad';
+        const least = size(low) < size(high) ? size(low) : size(high);
+        return high === low ? 'exact' : 10n * (high - low) < least ? 'good' : 'fair';
+      };
+      const [low, high] = shown.term_by_term.interval.map(BigInt);
+      const [value, bound] = [BigInt(shown.term_by_term.result), BigInt(shown.running_bound.bound)];
+      const random = shown.random_rounding;
+      return [
+        [grade(low, high), low <= f && f <= high],
+        [grade(value - bound, value + bound), size(value - f) <= bound],
+        [random.digits >= 1 ? 'good' : 'bad', random.claim_holds],
+      ];
+    };
+    for (const query of [
+      '',
+      '?p=64',
+      '?p=145&N=3&seed=80',
+      '?x=2177&y=528&p=30&N=5&seed=3',
+      '?x=0&y=0&p=8',
+      '?p=300',
+    ]) {
+      for (const view of ['', `${query ? '&' : '?'}view=lecture&step=6`]) {
+        const page = await open(query + view, 1280, 800);
+        if (view && asksAt(6)) await page.keyboard.press('ArrowRight'); // what the step shows, below its answers
+        const shown = await page.evaluate(detectorsShown);
+        const want = graded(await results(page));
+        assert.equal(shown.length, want.length, `${query}${view}: a card or line a detector`);
+        shown.forEach(({ tone, text }, i) => {
+          assert.equal(tone, want[i][0], `${query}${view}: detector ${i + 1}'s colour, ${text.slice(0, 60)}`);
+          assert.match(text, want[i][1] ? /✓ so: / : /✗ not so: /, `${query}${view}: detector ${i + 1} marked`);
+        });
+        await page.close();
+      }
+    }
+  },
+);
+
+// What the lecture's step asks and answers: the ids of its questions asked and of its answers shown,
+// and the answers' words.
+const lectureQuestions = () => ({
+  search: location.search,
+  asked: [...document.querySelectorAll('#lecture .lecture-question')].map(e => e.dataset.question),
+  answered: [...document.querySelectorAll('#lecture .lecture-answer')].map(e => [e.dataset.question, e.textContent]),
+});
+
+test(
+  'a lecture step asks first: the forward key reveals its answers, then goes on; back never reveals',
+  { timeout: 240000 },
+  async () => {
+    // the step the lecture opens at, the keys pressed (a button's words: clicked), the step it shows
+    // then, and whether it asks (false), shows its answers (true) or asks nothing (null)
+    const cases = [
+      [2, [], 2, false],
+      [2, ['ArrowRight'], 2, true],
+      [2, ['ArrowRight', 'ArrowRight'], 3, false],
+      [2, ['ArrowRight', 'ArrowLeft'], 1, null],
+      [3, ['ArrowLeft'], 2, false],
+      [3, ['PageDown', 'PageUp'], 2, false],
+      [6, [' '], 6, true],
+      [7, ['ArrowDown', 'ArrowDown'], 8, null],
+      [8, ['Home'], 1, null],
+      [1, ['End'], LAST_STEP, asksAt(LAST_STEP) ? false : null],
+      [4, ['click:answer →'], 4, true],
+      [4, ['click:answer →', 'click:next →'], 5, false],
+    ];
+    for (const [from, keys, step, revealed] of cases) {
+      const page = await open(`?view=lecture&step=${from}&p=64`, 1280, 800);
+      for (const key of keys) {
+        if (key.startsWith('click:')) {
+          const buttons = await page.$$('#lecture .lecture-nav button');
+          const words = await Promise.all(buttons.map(button => button.evaluate(b => b.textContent)));
+          await buttons[words.indexOf(key.slice('click:'.length))].click();
+        } else await page.keyboard.press(key);
+      }
+      const where = `step ${from}, then ${keys.join(', ') || 'nothing'}`;
+      const shown = await page.evaluate(lectureQuestions);
+      assert.match(shown.search, new RegExp(`[?&]step=${step}(&|$)`), `${where}: the step`);
+      const asks = (await results(page)).questions;
+      const ids = Object.keys(asks).filter(id => shown.asked.includes(id) || shown.answered.some(([a]) => a === id));
+      if (revealed === null) assert.deepEqual([shown.asked, shown.answered], [[], []], `${where}: asks nothing`);
+      else assert.ok(ids.length > 0, `${where}: no question`);
+      assert.deepEqual(shown.asked, revealed === false ? ids : [], `${where}: asked`);
+      assert.deepEqual(
+        shown.answered.map(([id]) => id),
+        revealed ? ids : [],
+        `${where}: answered`,
+      );
+      // each answer as the page computes it, in its kind's words
+      for (const [id, text] of shown.answered) {
+        const { kind } = QUESTIONS.find(question => question.id === id);
+        const choices = rows('remedy').map(row => [row.key, row.short]);
+        assert.ok(
+          text.startsWith(`Answer: ${ANSWERS[kind].said(asks[id], choices)}. `),
+          `${where}: ${id} says ${text}`,
+        );
+      }
+      await page.close();
+    }
+  },
+);
+
+// A student's answer to a question on the page, made from the page's own answer: text typed into its
+// field, a choice (its value), or the keys of the boxes to tick; and the judgement it must get.
+const TYPED = [
+  ['double_sign', a => String(a), 'right'],
+  ['double_sign', a => String(a).replace('-', '−'), 'right'],
+  ['double_sign', a => ['Negative', 'zero', 'positive '][a + 1], 'right'],
+  ['double_sign', a => String(a === 1 ? -1 : 1), 'not right'],
+  ['double_sign', () => 'minus', 'wrong kind'],
+  ['double_sign', () => '2', 'wrong kind'],
+  ['double_sign', () => '', 'empty'],
+  ['t1_steps', a => ` ${a} `, 'right'],
+  ['t1_steps', a => `+${a + 1}`, 'not right'],
+  ['t1_steps', () => '0.5', 'wrong kind'],
+  ['t1_steps', () => 'one step', 'wrong kind'],
+  ['sign_from', a => (a === null ? 'None' : String(a)), 'right'],
+  ['sign_from', a => (a === null ? '53' : 'none'), 'not right'],
+  ['sign_from', () => '1025', 'wrong kind'],
+  ['sign_from', () => 'later', 'wrong kind'],
+  ['extended2_zero', a => a, 'right'],
+  ['extended2_zero', a => !a, 'not right'],
+  ['extended2_zero', () => undefined, 'empty'],
+  ['bound_distrusts', a => a, 'right'],
+  ['bound_distrusts', a => !a, 'not right'],
+  ['exact_remedies', a => a, 'right'],
+  ['exact_remedies', a => (a.length ? a.slice(1) : ['neumaier']), 'not right'],
+];
+
+// Answers the question `id` on the page as a student does, and returns what the page said: its
+// judgement, its words, whether the field is marked, and how many of the page's numbers it shows.
+async function answerOnPage(page, id, given) {
+  const form = `form[data-question="${id}"]`;
+  await (await page.$(form)).scrollIntoView();
+  const field = await page.$(`${form} input:not([type])`);
+  if (field) {
+    await field.click({ count: 3 });
+    await page.keyboard.press('Backspace');
+    await page.keyboard.type(given);
+    await page.keyboard.press('Enter');
+  } else {
+    await page.$$eval(`${form} input`, all => all.forEach(input => Object.assign(input, { checked: false })));
+    const values = await page.$$eval(`${form} input`, all => all.map(input => input.value));
+    const labels = await page.$$eval(`${form} label`, all => all.map(label => label.textContent.trim()));
+    const ticked = Array.isArray(given) ? given : given === undefined ? [] : [labels[given ? 0 : 1]];
+    for (const [i, value] of values.entries())
+      if (ticked.includes(value) || ticked.includes(labels[i])) await page.click(`${form} input[value="${value}"]`);
+    await page.click(`${form} button`);
+  }
+  return page.$eval(form, element => ({
+    judged: element.querySelector('.judged').dataset.judged,
+    text: element.querySelector('.judged').textContent,
+    marked: element.querySelector('input:not([type])')?.getAttribute('aria-invalid') ?? null,
+    numbers: element.querySelectorAll('.judged dl > div').length,
+  }));
+}
+
+test(
+  'each question takes an answer as a student types it, and judges it, or names it of the wrong kind',
+  { timeout: 300000 },
+  async () => {
+    for (const query of ['', '?p=64', '?x=2177&y=528&p=30', '?x=0&y=0&p=8', '?x=100&y=3&p=12']) {
+      const page = await open(query, 1280, 800);
+      const answers = (await results(page)).questions;
+      const forms = await page.$$eval('form[data-question]', all => all.map(form => form.dataset.question));
+      assert.deepEqual([...forms].sort(), Object.keys(answers).sort(), `${query}: a form a question`);
+      for (const [id, make, want] of TYPED) {
+        const given = make(answers[id]);
+        const said = await answerOnPage(page, id, given);
+        const where = `${query} ${id}: ${JSON.stringify(given)}`;
+        assert.equal(said.judged, want, `${where}: ${said.text}`);
+        if (want === 'right' || want === 'not right') {
+          assert.ok(said.numbers > 0, `${where}: none of the page’s numbers`);
+          assert.match(said.text, want === 'right' ? /^Right: / : /^Not right: /, where);
+        } else
+          assert.match(
+            said.text,
+            want === 'empty' ? /no answer yet/ : /must be .*; “.*” is|is no sign|is not one/,
+            where,
+          );
+        assert.equal(
+          said.marked,
+          want === 'wrong kind' || (want === 'empty' && typeof given === 'string') ? 'true' : null,
+          `${where}: the field marked`,
+        );
+      }
+      await page.close();
+    }
+  },
+);
+
+// The terms the issue asked a word for, by their glossary ids, each of which the page uses again after
+// defining it: step, spacing, u, κ, γₙ, interval, fused, share, Sterbenz's lemma, Neumaier, K-fold,
+// Student's t, and more.
+const LINKED = ['step', 'spacing', 'u', 'kappa', 'gamma', 'interval', 'fused', 'share', 'sterbenz', 'neumaier'];
+LINKED.push(
+  'k-fold',
+  'student-t',
+  'binary64',
+  'running-bound',
+  'random-rounding',
+  'N',
+  'seed',
+  'horner',
+  'compensated',
+);
+
+// Each glossary entry with its first use and its later uses: the entry's term and words, the tag of the
+// element with the id dfn-<id>, how many such elements, its text, where its back link leads, and how
+// many links to the entry come before the first use and after it; and links to no entry.
+const glossaryShown = () => {
+  const after = (a, b) => Boolean(a.compareDocumentPosition(b) & 4); // b follows a
+  const entries = [...document.querySelectorAll('#glossary dt')].map(dt => {
+    const id = dt.id.replace(/^glossary-/, '');
+    const first = document.querySelectorAll(`[id="dfn-${id}"]`);
+    const links = [...document.querySelectorAll(`a[href="#glossary-${id}"]`)];
+    return {
+      id,
+      term: dt.textContent,
+      says: dt.nextElementSibling.textContent,
+      tag: first[0]?.tagName,
+      count: first.length,
+      defined: first[0]?.closest('p')?.textContent ?? '',
+      back: dt.nextElementSibling.querySelector('a.first-use')?.getAttribute('href'),
+      before: links.filter(a => first[0] && after(a, first[0])).length,
+      later: links.filter(a => first[0] && after(first[0], a)).length,
+    };
+  });
+  const known = new Set(entries.map(entry => `#glossary-${entry.id}`));
+  const stray = [...document.querySelectorAll('a.glossed')].map(a => a.getAttribute('href')).filter(h => !known.has(h));
+  return { entries, stray };
+};
+
+test(
+  'every term is defined where the page first uses it, and in the glossary every later use links to',
+  { timeout: 120000 },
+  async () => {
+    const later = new Map(LINKED.map(id => [id, 0]));
+    for (const query of ['', '?p=64', '?x=100&y=3&p=12']) {
+      const page = await open(query, 1280, 800);
+      const { entries, stray } = await page.evaluate(glossaryShown);
+      assert.ok(entries.length >= LINKED.length, `${query}: ${entries.length} terms`);
+      assert.deepEqual(stray, [], `${query}: links to no entry of the glossary`);
+      for (const entry of entries) {
+        const where = `${query}: ${entry.term}`;
+        assert.deepEqual([entry.tag, entry.count], ['DFN', 1], `${where}: its first use, one <dfn>`);
+        assert.ok(entry.says.length > 20 && entry.defined.length > 40, `${where}: defined in few words`);
+        assert.equal(entry.back, `#dfn-${entry.id}`, `${where}: the entry leads to its first use`);
+        assert.equal(entry.before, 0, `${where}: linked before it is defined`);
+        if (later.has(entry.id)) later.set(entry.id, later.get(entry.id) + entry.later);
+      }
+      await page.close();
+    }
+    assert.deepEqual(
+      [...later].filter(([, count]) => count === 0),
+      [],
+      'terms never linked after their first use',
+    );
+    // a later use of each leads to its entry in the glossary, below the width bar
+    const page = await open('?p=64', 1280, 800);
+    for (const id of LINKED) {
+      await page.evaluate(() => window.scrollTo(0, 0));
+      await page.$eval(`a.glossed[href="#glossary-${id}"]`, a => a.click());
+      await page.waitForFunction(h => location.hash === h, { timeout: 10000 }, `#glossary-${id}`);
+      assert.ok(await inView(page, `#glossary-${id}`), `${id}: its entry is out of view`);
+    }
+    await page.close();
+  },
+);
+
+// The element with the keyboard's focus: its tag and the start of its text.
+const focusedNow = () => `${document.activeElement.tagName} ${document.activeElement.textContent.slice(0, 30)}`;
+
+test(
+  'in the lecture the glossary is one key away: g opens it, g or Esc closes it, the focus kept',
+  { timeout: 120000 },
+  async () => {
+    // the step, the element focused first (none: the page), the key that closes
+    for (const [step, focused, closing] of [
+      [2, null, 'g'],
+      [5, 'next →', 'Escape'],
+      [8, '← back', 'g'],
+    ]) {
+      const page = await open(`?view=lecture&step=${step}`, 1280, 800);
+      if (focused) {
+        const buttons = await page.$$('#lecture .lecture-nav button');
+        const words = await Promise.all(buttons.map(button => button.evaluate(b => b.textContent)));
+        await buttons[words.indexOf(focused)]?.focus();
+      }
+      const before = [await page.evaluate(focusedNow), await page.evaluate(() => location.search)];
+      await page.keyboard.press('g');
+      const open_ = await page.evaluate(() => {
+        const panel = document.getElementById('lecture-glossary');
+        return {
+          shown: panel.checkVisibility(),
+          focus: panel.contains(document.activeElement),
+          terms: [...panel.querySelectorAll('dt')].map(dt => dt.id.replace(/^lecture-glossary-/, '')),
+          legend: panel.querySelectorAll('.tone-legend li').length,
+        };
+      });
+      const where = `step ${step}, ${focused ?? 'the page'} focused`;
+      assert.ok(open_.shown && open_.focus, `${where}: g shows the glossary, with the focus`);
+      for (const id of LINKED) assert.ok(open_.terms.includes(id), `${where}: ${id} in the lecture's glossary`);
+      assert.ok(open_.legend > 5, `${where}: the colours’ legend in the lecture's glossary`);
+      await page.keyboard.press('ArrowRight'); // reads the glossary, does not move the lecture
+      await page.keyboard.press(closing);
+      const after = await page.evaluate(() => [
+        location.search,
+        document.getElementById('lecture-glossary').checkVisibility(),
+        document.body.classList.contains('lecturing'),
+      ]);
+      const focus = await page.evaluate(focusedNow);
+      const shown = [focus, ...after];
+      assert.deepEqual(shown, [...before, false, true], `${where}: ${closing} closes it, the step and the focus kept`);
+      await page.close();
+    }
+  },
+);
