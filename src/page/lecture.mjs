@@ -124,10 +124,12 @@ function decidesStep({ width }, act) {
   const { at } = width;
   const judged = ({ value, verdict }) => [compact(value), summary(verdict)];
   const fused = rows('value').map(row => line(at[row.key].verdict.tone, row.words, ...judged(at[row.key])));
-  const ends = ['[', compact(at.interval.low), ', ', compact(at.interval.high), ']'];
-  const [said, truth] = intervalWords(at.interval);
-  const interval = line(at.interval.says, 'interval', ends, said, [rightMark(at.interval.right), truth]);
-  return [list([...fused, interval]), presetChoices(width.p, act)];
+  const intervals = rows('interval').map(row => {
+    const [said, truth] = intervalWords(at[row.key]);
+    const { says, right } = at[row.key];
+    return line(says, row.short, CONCLUDED.interval(at[row.key]), said, [rightMark(right), truth]);
+  });
+  return [list([...fused, ...intervals]), presetChoices(width.p, act)];
 }
 
 // What each kind of detector concludes from, as the lecture shows it: the interval's ends, the running

@@ -270,25 +270,32 @@ export function detectorVerdicts({ at, p }, f) {
   });
 }
 
-// The detectors at p: the interval, the running bound and random rounding, each with what it
-// concludes and whether that is so, and the numbers it concludes from.
+// The numbers each kind of detector concludes from, as the section lists them: the interval's ends,
+// the running bound's value, bound and the error in fact, random rounding's runs and its C and D.
+const EVIDENCE = {
+  interval: ({ low, high }) => [
+    ['lower end', integer(low)],
+    ['upper end', integer(high)],
+  ],
+  running: ({ value, bound }, f) => [
+    ['computed', integer(value)],
+    ['bound on its error', integer(bound)],
+    ['its error in fact', integer(abs(value - f))],
+  ],
+  random: ({ n, runs, digits, correctDigits }, f, p) => [
+    ...runs.map((run, i) => [`run ${i + 1} of ${n}`, integer(run)]),
+    [['digits claimed, ', glossed('C', 'C'), ', τ from ', glossed('student-t', 'Student’s t')], digitCount(digits)],
+    [['digits right, ', glossed('D', 'D')], `${digitCount(correctDigits)} of ${digitCount(digitsOf(p))}`],
+  ],
+};
+
+// The detectors at p: each with what it concludes and whether that is so, and the numbers it
+// concludes from.
 function detectSection({ point, width }) {
-  const { at, p } = width;
-  const { value, bound } = at.running_bound;
-  const r = at.random_rounding;
-  const ends = [['lower end', integer(at.interval.low)]];
-  ends.push(['upper end', integer(at.interval.high)]);
-  const checked = [['computed', integer(value)]];
-  checked.push(['bound on its error', integer(bound)]);
-  checked.push(['its error in fact', integer(abs(value - point.f))]);
-  const runs = r.runs.map((run, i) => [`run ${i + 1} of ${r.n}`, integer(run)]);
-  const claimed = ['digits claimed, ', glossed('C', 'C'), ', τ from ', glossed('student-t', 'Student’s t')];
-  runs.push([claimed, digitCount(r.digits)]);
-  runs.push([['digits right, ', glossed('D', 'D')], `${digitCount(r.correctDigits)} of ${digitCount(digitsOf(p))}`]);
-  const facts = { interval: ends, running: checked, random: runs };
-  const shown = detectorVerdicts(width, point.f).map(({ row, tone, said, truth }) =>
-    card(tone, rowTitle(row), [said, h('p', { class: 'truth' }, truth)], row.about, facts[row.kind]),
-  );
+  const shown = detectorVerdicts(width, point.f).map(({ row, tone, said, truth }) => {
+    const facts = EVIDENCE[row.kind](width.at[row.key], point.f, width.p);
+    return card(tone, rowTitle(row), [said, h('p', { class: 'truth' }, truth)], row.about, facts);
+  });
   return [asking({ width }, 'detect'), cardsOf(shown)];
 }
 
