@@ -20,7 +20,7 @@ export const GLOSSARY = [
   [
     'spacing',
     'spacing',
-    'the distance between neighbouring p-bit numbers at a magnitude: 2^(e − p + 1) where 2^e ≤ magnitude < 2^(e + 1).',
+    'the distance between neighbouring p-bit numbers at a magnitude: 2ᵉ⁻ᵖ⁺¹, where 2ᵉ ≤ magnitude < 2ᵉ⁺¹.',
   ],
   [
     'ulp',

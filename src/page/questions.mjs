@@ -220,7 +220,7 @@ function boundDistrusts(point, { p, at }) {
 export const QUESTIONS = [
   {
     id: 'double_sign',
-    where: { section: 'why', step: 5 },
+    where: { section: 'why', step: 1 },
     kind: 'sign',
     words: p => `What sign does Double’s order, ${DOUBLES.words}, give at ${p} bits?`,
     at: doubleSign,
