@@ -9,7 +9,7 @@ import { LECTURE, asksAt, lectureRefusal, lectureStep } from './lecture.mjs';
 import { BINARY64, PRESETS, PROGRAM_POINT, Point, pointModel, results, routinesModel } from './model.mjs';
 import { pellChain } from './orders.mjs';
 import { runModel, widthModel } from './model.mjs';
-import { drawnLarge, glossaryList, h, toggleDigits, toneLegend } from './views.mjs';
+import { drawnLarge, glossaryList, h, linkGlossed, toggleDigits, toneLegend } from './views.mjs';
 import { SECTIONS, runVerdicts, widthName } from './sections.mjs';
 
 // The fields: what each takes (its digits, leading zeros aside, and its range), its rule in words and
@@ -351,6 +351,7 @@ async function main() {
   const lines = runModel(home.routines);
   page.run = { lines, printed, f: home.f };
   document.querySelector('#glossary > .drawn').replaceChildren(glossaryList('glossary', true, PRESETS));
+  linkGlossed(document);
   const lectureGlossary = drawnLarge(() => [toneLegend(), glossaryList('lecture-glossary', false, PRESETS)]);
   document.querySelector('#lecture-glossary > .drawn').replaceChildren(...lectureGlossary);
   document.getElementById('run-verdicts').replaceChildren(...runVerdicts(lines, printed, home.routines.exponent));

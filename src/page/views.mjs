@@ -24,13 +24,23 @@ function numberNode({ mantissa, base, exponent }) {
   return h('span', { class: 'big' }, lead, exponent === null ? null : h('sup', { class: 'exponent' }, minus(exponent)));
 }
 
+// The address of a term's entry in the page's glossary, which every later use of it links to.
+const glossaryAddress = term => `#glossary-${term}`;
+
+// Gives the markup's later uses of terms (a.glossed[data-term]) their glossary entries' addresses,
+// once the glossary is drawn: until then they lead nowhere, and so are links without an address.
+export function linkGlossed(root) {
+  for (const use of root.querySelectorAll('a.glossed[data-term]'))
+    use.setAttribute('href', glossaryAddress(use.dataset.term));
+}
+
 // A part of words as the page shows it: a number's parts, a term's later use (a link to its glossary
 // entry) or its first (its defining instance); in the lecture, whose glossary is a key away, a term is
 // marked and not linked, and a first use has no id of its own (the page's is in the document).
 function partNode(part) {
   if ('exponent' in part) return numberNode(part);
   if (large) return h('span', { class: 'glossed' }, part.words);
-  if ('term' in part) return h('a', { class: 'glossed', href: `#glossary-${part.term}` }, part.words);
+  if ('term' in part) return h('a', { class: 'glossed', href: glossaryAddress(part.term) }, part.words);
   return h('dfn', { id: `dfn-${part.dfn}` }, part.words);
 }
 
