@@ -15,7 +15,7 @@ from fractions import Fraction
 from typing import Callable, NamedTuple, Optional, Tuple
 
 from polynomial import HORNER, ONE_MINUS_2X2, POWERS_REUSED, SUMMATION_ORDERS, T2_SUBTRACTED, TERM_BY_TERM, X, Y
-from polynomial import chain, exact_f, exact_g, execute, execute_all, longest_chain, on_chain, shared_length
+from polynomial import beginnings, chain, exact_f, exact_g, execute, longest_chain, on_chain, results_all, shared_length
 from polynomial import signed_terms, steps_of
 from roundings import BINARY64_BITS, compensated, fused, nearest, outward, randomly, running, split_exactly
 from roundings import EXACT, spacing, splitmix64, summed, terms_kept, traced
@@ -305,8 +305,11 @@ def result(key, x, y, bits):
 
 @functools.lru_cache(maxsize=None)
 def shared_operations(key):
-    """How many operations the programs of the row `key` (of kind orders) all begin with."""
-    return shared_length(EVALUATIONS[key].programs)
+    """How many operations the programs of the row `key` (of kind orders) all begin with, and the tree
+    of their common beginnings after those."""
+    programs = EVALUATIONS[key].programs
+    shared = shared_length(programs)
+    return shared, beginnings(programs, shared)
 
 
 def results(key, x, y, bits):
@@ -315,8 +318,8 @@ def results(key, x, y, bits):
     row = EVALUATIONS[key]
     if row.programs is None:
         return [result(key, x, y, bits)]
-    runs = execute_all(row.programs, x, y, row.arithmetic(bits), shared_operations(key))
-    return [value_of(row, each.result, bits) for each in runs]
+    ends = results_all(row.programs, x, y, row.arithmetic(bits), *shared_operations(key))
+    return [value_of(row, end, bits) for end in ends]
 
 
 def target(row, x, y):

@@ -188,13 +188,18 @@ class Execution:
         for i in range(start, len(program) if stop is None else stop):
             operation = program[i]
             a, b = self.operand(operation.a), self.operand(operation.b)
-            value = a * b if operation.op == TIMES else a + b if operation.op == PLUS else a - b
-            if operation.step == "power" or i == last:
-                value = stored(value)
+            value = self.value(operation, a, b, i == last)
             self.variables[operation.name] = value
             self.operands.append((a, b))
             self.values.append(value)
         return self
+
+    @staticmethod
+    def value(operation, a, b, last):
+        """The operation's value from its operands' numbers, rounded as the arithmetic rounds; stored
+        as the program holds it where it is a power step or the program's last operation."""
+        value = a * b if operation.op == TIMES else a + b if operation.op == PLUS else a - b
+        return stored(value) if operation.step == "power" or last else value
 
     def copy(self):
         """Another execution that goes on from here."""
@@ -257,6 +262,55 @@ def shared_length(programs):
     first = programs[0]
     length = min(len(program) for program in programs)
     return next((k for k in range(length) if any(program[k] != first[k] for program in programs)), length)
+
+
+UNSET = object()  # a variable not assigned yet
+
+
+def beginnings(programs, start):
+    """The programs' operations from `start` on as a tree of their common beginnings: a list of nodes
+    (operation, the indices of the programs it ends, the nodes that follow it)."""
+
+    def grown(members, i):
+        following = {}
+        for k in members:
+            following.setdefault(programs[k][i], []).append(k)
+        return [
+            (
+                operation,
+                [k for k in group if len(programs[k]) == i + 1],
+                grown([k for k in group if len(programs[k]) > i + 1], i + 1),
+            )
+            for operation, group in following.items()
+        ]
+
+    return grown(range(len(programs)), start)
+
+
+def results_all(programs, x, y, number, shared, tree=None):
+    """Each program's result at integers x, y in the arithmetic, as execute_all's Runs give it, with
+    each operation programs share, after the same operations, done once: the `shared` ones all
+    begin with, then their tree of common beginnings (beginnings(programs, shared), given or made),
+    walked depth first. For an arithmetic whose operations depend on their operands alone (not
+    random rounding's, which draws bits in turn)."""
+    execution = Execution(x, y, number).run(programs[0], 0, shared)
+    variables, results = execution.variables, [None] * len(programs)
+
+    def walk(nodes):
+        for operation, ended, following in nodes:
+            a, b = execution.operand(operation.a), execution.operand(operation.b)
+            value = Execution.value(operation, a, b, bool(ended))
+            for k in ended:
+                results[k] = value
+            before = variables.get(operation.name, UNSET)
+            variables[operation.name] = value
+            walk(following)
+            variables[operation.name] = before
+            if before is UNSET:
+                del variables[operation.name]
+
+    walk(beginnings(programs, shared) if tree is None else tree)
+    return results
 
 
 def execute_all(programs, x, y, number, shared):

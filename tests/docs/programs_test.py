@@ -13,7 +13,8 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))), "docs"))
 from polynomial import HORNER, ONE_MINUS_2X2, POWERS_REUSED, SUMMATION_ORDERS, T2_SUBTRACTED, TERM_BY_TERM  # noqa
-from polynomial import X, Y, Operation, chain, chain_lengths, exact_f, exact_g, execute, execute_all  # noqa
+from polynomial import X, Y, Operation, chain, chain_lengths, exact_f, exact_g  # noqa
+from polynomial import execute, execute_all, results_all  # noqa
 from polynomial import shared_length, signed_terms, steps_of  # noqa
 from roundings import EXACT, nearest, registers, rounded  # noqa: E402
 
@@ -127,9 +128,11 @@ class OrdersOfSummation(unittest.TestCase):
         for x, y in points:
             terms = [sign * value for sign, value in execute(TERM_BY_TERM, x, y, float).terms()]
             runs = execute_all(programs, x, y, nearest(53), shared)
-            for run, order in zip(runs, itertools.permutations(range(5))):
+            ends = results_all(programs, x, y, nearest(53), shared)
+            for run, end, order in zip(runs, ends, itertools.permutations(range(5)), strict=True):
                 with self.subTest(x=x, y=y, order=order):
                     self.assertEqual(run.result.value, float_sum(terms, order))
+                    self.assertEqual(end.value, float_sum(terms, order))
 
     def test_an_order_with_another_orders_first_term_gives_its_own_value(self):
         # [T1, T2, T3, T4, T5] and [T1, T5, T2, T3, T4] start alike and differ at the program's point
@@ -139,9 +142,11 @@ class OrdersOfSummation(unittest.TestCase):
         )
         for bits in (53, 80, 113):
             both = execute_all([plain, other], X, Y, nearest(bits), shared_length([plain, other]))
+            ends = results_all([plain, other], X, Y, nearest(bits), shared_length([plain, other]))
             alone = [execute(plain, X, Y, nearest(bits)), execute(other, X, Y, nearest(bits))]
             with self.subTest(bits=bits):
                 self.assertEqual([run.result.value for run in both], [run.result.value for run in alone])
+                self.assertEqual([end.value for end in ends], [run.result.value for run in alone])
                 self.assertNotEqual(both[0].result.value, both[1].result.value)
 
     def test_the_identity_order_is_term_by_term(self):
