@@ -900,9 +900,13 @@ async function answerOnPage(page, id, given) {
     await page.keyboard.type(given);
     await page.keyboard.press('Enter');
   } else {
-    await page.$$eval(`${form} input`, all => all.forEach(input => Object.assign(input, { checked: false })));
-    const values = await page.$$eval(`${form} input`, all => all.map(input => input.value));
-    const labels = await page.$$eval(`${form} label`, all => all.map(label => label.textContent.trim()));
+    // each choice cleared, with its value and its label's words (one call: each is slow over BiDi)
+    const { values, labels } = await page.$eval(form, element => {
+      const inputs = [...element.querySelectorAll('input')];
+      inputs.forEach(input => Object.assign(input, { checked: false }));
+      const labels = [...element.querySelectorAll('label')].map(label => label.textContent.trim());
+      return { values: inputs.map(input => input.value), labels };
+    });
     const ticked = Array.isArray(given) ? given : given === undefined ? [] : [labels[given ? 0 : 1]];
     for (const [i, value] of values.entries())
       if (ticked.includes(value) || ticked.includes(labels[i])) await page.click(`${form} input[value="${value}"]`);
