@@ -17,11 +17,11 @@ from polynomial import X, Y, exact_f  # noqa: E402
 
 def page_results():
     """tests/targets/page-results.py as a module (it takes the source folder as its first argument)."""
-    spec = importlib.util.spec_from_file_location("page_results", os.path.join(ROOT, "tests/targets/page-results.py"))
-    module = importlib.util.module_from_spec(spec)
+    found = importlib.util.spec_from_file_location("page_results", os.path.join(ROOT, "tests/targets/page-results.py"))
+    module = importlib.util.module_from_spec(found)
     argv, sys.argv = sys.argv, ["page-results.py", ROOT]
     try:
-        spec.loader.exec_module(module)
+        found.loader.exec_module(module)
     finally:
         sys.argv = argv
     return module
