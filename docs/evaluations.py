@@ -18,7 +18,7 @@ from polynomial import HORNER, ONE_MINUS_2X2, POWERS_REUSED, SUMMATION_ORDERS, T
 from polynomial import beginnings, chain, exact_f, exact_g, execute, longest_chain, on_chain, results_all, shared_length
 from polynomial import signed_terms, steps_of
 from roundings import BINARY64_BITS, compensated, fused, nearest, outward, randomly, running, split_exactly
-from roundings import EXACT, spacing, splitmix64, summed, terms_kept, traced
+from roundings import spacing, splitmix64, summed, terms_kept, traced
 from text import hexadecimal
 
 NARROWEST, WIDEST = 2, 1024  # the widths a threshold is sought in, and the browser page's range
@@ -541,29 +541,38 @@ def published_random(row, x, y, p, shown):
 def published_remedy(row, x, y, p, shown):
     """A remedy's (or a scheme's) result and its least widths; for one that applies only where f takes
     its form (1 − 2x²), whether it applies, and where it does not, null for the rest."""
-    applies = row.applies is None or row.applies(x, y)
     least = sign_and_exact(row, x, y)
+    applies = applying(row, x, y)
     value = str(result(row.key, x, y, p)) if applies else None
-    published = {"result": value, "sign_from": least["sign"], "exact_from": least["exact"]}
+    published = {"result": value, **counted_widths(least)}
     return published if row.applies is None else dict(published, applies=applies)
 
 
 def published_orders(row, x, y, p, shown):
     """What the orders give: how many, how many differ, have f's sign (are 0 where f = 0), are 0, are f;
     the least and the largest; and their least widths."""
-    values, f = results(row.key, x, y, p), target(row, x, y)
+    counted = counts(results(row.key, x, y, p), target(row, x, y))
     least = sign_and_exact(row, x, y)
+    return dict(counted, least=str(counted["least"]), most=str(counted["most"]), **counted_widths(least))
+
+
+def counts(values, f):
+    """What a list of results gives together, against f: how many, how many differ, have f's sign (are
+    0 where f = 0), are 0, are f; the least and the largest."""
     return {
         "count": len(values),
         "distinct": len(set(values)),
         "right_sign": sum(sign(value) == sign(f) for value in values),
         "zero": values.count(0),
         "exact": values.count(f),
-        "least": str(min(values)),
-        "most": str(max(values)),
-        "sign_from": least["sign"],
-        "exact_from": least["exact"],
+        "least": min(values),
+        "most": max(values),
     }
+
+
+def counted_widths(least):
+    """A row's least widths (sign_and_exact's) as #results names them."""
+    return {"sign_from": least["sign"], "exact_from": least["exact"]}
 
 
 # The questions the browser page asks at a point and a width, each by its id (its element's
@@ -585,7 +594,7 @@ def t1_steps(x, y, p):
     largest = max(abs(term.value) for term in rounded)
     if largest == 0:
         return 0
-    exact = execute(PLAIN.program, x, y, EXACT).of("term")[0]
+    exact = signed_terms(x, y, PLAIN.program)[0]  # T1 enters f with its sign +
     return round((rounded[0].value - exact) / spacing(largest, p))
 
 
@@ -603,8 +612,7 @@ def sign_from(x, y, p):
 def exact_remedies(x, y, p):
     """The keys of the remedies that give f at p bits, in the table's order; one that does not apply at
     the point is not among them."""
-    applying = [row for row in REMEDIES if row.applies is None or row.applies(x, y)]
-    return [row.key for row in applying if result(row.key, x, y, p) == target(row, x, y)]
+    return [row.key for row in REMEDIES if applying(row, x, y) and result(row.key, x, y, p) == target(row, x, y)]
 
 
 def bound_distrusts(x, y, p):
@@ -630,9 +638,14 @@ def questions(x, y, p):
 # The least widths of each kind of row, by name, at integers x, y.
 
 
+def applying(row, x, y):
+    """Whether the row evaluates at integers x, y: everywhere, or where its form of f holds."""
+    return row.applies is None or row.applies(x, y)
+
+
 def sign_and_exact(row, x, y):
     """From which widths the row's results have f's sign and equal f; None where it does not apply."""
-    sign_from, exact_from = thresholds(row.key, x, y) if row.applies is None or row.applies(x, y) else (None, None)
+    sign_from, exact_from = thresholds(row.key, x, y) if applying(row, x, y) else (None, None)
     return {"sign": sign_from, "exact": exact_from}
 
 

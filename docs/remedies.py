@@ -14,9 +14,10 @@ from fractions import Fraction
 import mpmath
 
 from blocks import block, emit_blocks, table
-from evaluations import EVALUATIONS, GOLDEN_POINTS, NARROWEST, PLAIN, REMEDIES, result, results, run, sign, thresholds
+from evaluations import EVALUATIONS, GOLDEN_POINTS, NARROWEST, PLAIN, REMEDIES, counts, result, results, run, sign
+from evaluations import thresholds
 from polynomial import TERM_BY_TERM, X, Y, chain, exact_f, execute
-from roundings import BINARY64_BITS, mpmath_numbers
+from roundings import BINARY64_BITS, EXACT, mpmath_numbers
 from text import in_steps, minus, program_text, scientific
 
 F = exact_f(X, Y)
@@ -313,7 +314,7 @@ def horner_block():
     """Each step of Horner's scheme at 53 bits at the program's point and its exact value, about, and
     its error in steps of the spacing at the largest terms."""
     computed = run(HORNER.key, X, Y, BINARY64_BITS)
-    exact = execute(HORNER.program, X, Y, int)
+    exact = execute(HORNER.program, X, Y, EXACT)
     rows = [
         [name, about(value.value), about(right), in_steps(value.value - right)]
         for name, value, right in zip(computed.names, computed.values, exact.values)
@@ -326,18 +327,18 @@ def orders_block():
     """The program's two orders, Horner's scheme and the 120 orders of summation at 53 bits at the
     program's point: what they give, how right, and from which widths they have f's sign and give f."""
     rows = []
-    for row, label in [(PLAIN, "term by term (Double)"), (EVALUATIONS["powers_reused"], "powers reused (Extended2)")]:
+    labelled = [(PLAIN, "term by term (Double)"), (EVALUATIONS["powers_reused"], "powers reused (Extended2)")]
+    for row, label in labelled + [(HORNER, HORNER.words)]:
         value = result(row.key, X, Y, BINARY64_BITS)
         rows.append([label, about(value), correct_digits(value), *map(width, thresholds(row.key, X, Y))])
-    value = result(HORNER.key, X, Y, BINARY64_BITS)
-    rows.append([HORNER.words, about(value), correct_digits(value), *map(width, thresholds(HORNER.key, X, Y))])
     values = results(ORDERS.key, X, Y, BINARY64_BITS)
-    signed = sum(sign(value) == sign(F) for value in values)
+    counted = counts(values, F)
     rows.append(
         [
             ORDERS.words,
-            f"{len(set(values))} different values, {about(min(values))} to {about(max(values))}",
-            f"{signed} of {len(values)} with f's sign; the closest: {correct_digits(closest(values, F))}",
+            f"{counted['distinct']} different values, {about(counted['least'])} to {about(counted['most'])}",
+            f"{counted['right_sign']} of {counted['count']} with f's sign; "
+            f"the closest: {correct_digits(closest(values, F))}",
             *map(width, thresholds(ORDERS.key, X, Y)),
         ]
     )
@@ -351,11 +352,10 @@ def orders_answers_block():
     widths all of them have f's sign and give f, beside the plain order's."""
     rows = []
     for k, (x, y) in enumerate(chain(GOLDEN_POINTS), start=1):
-        values, f = results(ORDERS.key, x, y, BINARY64_BITS), exact_f(x, y)
-        counts = [len(set(values)), sum(sign(value) == sign(f) for value in values), values.count(0), values.count(f)]
+        counted = counts(results(ORDERS.key, x, y, BINARY64_BITS), exact_f(x, y))
         widths = [", ".join(str(width(bits)) for bits in thresholds(key, x, y)) for key in (ORDERS.key, PLAIN.key)]
         assert widths[0] == widths[1], "an order of summation needs other widths than term by term: say so"
-        rows.append([k, *counts, *widths])
+        rows.append([k, *(counted[name] for name in ("distinct", "right_sign", "zero", "exact")), *widths])
     header = ["k", "different values", "with f's sign", "0", "f", "all: sign, exact from"]
     return table(header + ["term by term: sign, exact from"], rows)
 
