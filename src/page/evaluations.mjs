@@ -190,6 +190,12 @@ export function rows(...kinds) {
   return EVALUATIONS.filter(row => kinds.includes(row.kind));
 }
 
+// The program's plain order, term by term (Double's), which the other evaluations are held against.
+export const PLAIN = rows('order')[0];
+
+// Whether a routine of the program's prints one of its lines (its remedies print none).
+export const prints = row => row.routine.labels.length > 0;
+
 // The row that runs the same program to nearest, which another arithmetic is held against: the plain
 // order of a remedy.
 export const plainOf = row => EVALUATIONS.find(other => other.program === row.program && other.arithmetic === nearest);

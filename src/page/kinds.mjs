@@ -6,7 +6,7 @@
 import { NARROWEST, WIDEST, abs, bitLength, decidesSign, log10Ratio, total } from './arithmetic.mjs';
 import { evaluate, leastWidthFrom, longestChain, signedOf, TERM_BY_TERM, POWERS_REUSED } from './orders.mjs';
 import { verdict } from './account.mjs';
-import { EVALUATIONS, plainOf, rows } from './evaluations.mjs';
+import { EVALUATIONS, PLAIN, plainOf } from './evaluations.mjs';
 import { boundVerdict, intervalVerdict, randomVerdict } from './detectors.mjs';
 import { compact, grouped } from './text.mjs';
 import { fromWidth, signAndExact, summary } from './words.mjs';
@@ -125,9 +125,8 @@ function remedyWhy(row, { point, width }) {
 
 // Why another order gives what it gives: its least widths beside the program's plain order's.
 function schemeWhy(row, { point }) {
-  const plain = rows('order')[0];
-  const [own, its] = [point.marks[row.key], point.marks[plain.key]];
-  return `Another order of the same terms, which cancel as much: ${row.short} has ${signAndExact(own)}; ${plain.words} has ${signAndExact(its)}.`;
+  const [own, its] = [point.marks[row.key], point.marks[PLAIN.key]];
+  return `Another order of the same terms, which cancel as much: ${row.short} has ${signAndExact(own)}; ${PLAIN.words} has ${signAndExact(its)}.`;
 }
 
 // The 120 orders' results at p, and what they say together: how many, how many differ, have f's

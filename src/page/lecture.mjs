@@ -3,7 +3,7 @@
 // made the error; the error against the width; fused and interval; how a program could know; what
 // fixes it.
 import { abs } from './arithmetic.mjs';
-import { rows } from './evaluations.mjs';
+import { PLAIN, rows } from './evaluations.mjs';
 import { chartFigure, swatch } from './chart.mjs';
 import { PRESETS } from './model.mjs';
 import { detectorVerdicts, intervalWords, lineWords, rightMark, widthName } from './sections.mjs';
@@ -182,7 +182,7 @@ function fixesStep({ point, width }) {
 // Step 8: the errors of Horner's scheme and the remedies against the width, beside the plain order's,
 // each least width of the sign and of f marked.
 function fixesChart(model, act) {
-  const shown = [rows('order')[0], ...rows('scheme', 'remedy').filter(row => model.point.marks[row.key])];
+  const shown = [PLAIN, ...rows('scheme', 'remedy').filter(row => model.point.marks[row.key])];
   return [lectureChart(model, act, shown, ['sign', 'exact'], true)];
 }
 

@@ -7,7 +7,7 @@ import { NARROWEST, WIDEST, abs, exactTracking, round, total } from './arithmeti
 import { evaluate, exactValue, lastOf, operandValue, resultsOf, signedOf, signedTerms } from './orders.mjs';
 import { widthWithoutRounding } from './orders.mjs';
 import { account, shares, stepExponent, verdict } from './account.mjs';
-import { EVALUATIONS, PROGRAMS, SUMS, rows } from './evaluations.mjs';
+import { EVALUATIONS, PLAIN, PROGRAMS, SUMS, prints, rows } from './evaluations.mjs';
 import { DRAWN, KINDS, MARKED, boundAt } from './kinds.mjs';
 import { asked } from './questions.mjs';
 
@@ -20,7 +20,6 @@ export const PRESETS = new Map(Object.entries(FORMATS).map(([p, format]) => [Num
 // The most widths the chart evaluates at: beyond, it samples them evenly.
 const CHART_SAMPLES = 240;
 // The plain order, term by term, which the others are held against.
-const PLAIN = rows('order')[0];
 
 // What compute() gives, kept in the map under key, which may be any value (an object by identity).
 function kept(map, key, compute) {
@@ -169,7 +168,7 @@ export function routinesModel(exports, point) {
     if (unheld.length) return { row, unheld };
     const [own, result] = [point.run(row, BINARY64), exports[row.routine.export](Number(point.x), Number(point.y))];
     const stepsOf = () => Array.from(new Float64Array(exports.memory.buffer, exports.steps(), own.steps.length));
-    const printed = row.routine.labels.length > 0;
+    const printed = prints(row);
     const values = printed ? stepsOf() : [result];
     if (!values.every(Number.isFinite)) return { row, unheld, values, steps: own.steps };
     const module = values.map(v => BigInt(v));

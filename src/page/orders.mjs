@@ -5,7 +5,7 @@
 // a term of f, signed by the operation that takes it; 'sum', the running value); the rest are partial
 // results inside the next step's chain. evaluate() runs a program in any arithmetic (arithmetic.mjs)
 // and records every operation's value and every step: the views render the steps from these fields.
-import { NARROWEST, WIDEST, CHAINS, exactTracking, total } from './arithmetic.mjs';
+import { NARROWEST, WIDEST, CHAINS, exactTracking } from './arithmetic.mjs';
 
 const SYMBOL = { 1: '+', [-1]: '−' }; // the operation that sums a term with its sign in f
 
@@ -137,7 +137,7 @@ export function resolved(program) {
     return read;
   });
   if (chain.length) throw new Error('a program ends with a step');
-  const reading = { ops, steps, stepOf: new Map(steps.map((step, k) => [step.at, k])) };
+  const reading = { ops, steps };
   readings.set(program, reading);
   return reading;
 }
@@ -270,9 +270,6 @@ export function signedTerms(x, y, ar = exactTracking()) {
 export function exactValue(x, y, program = TERM_BY_TERM) {
   return evaluate(program, exactTracking(), { x, y }).result;
 }
-
-// f(x, y) exactly, as the sum of its terms.
-export const f = (x, y) => total(signedTerms(x, y));
 
 // The most roundings an input's error goes through on its way to the result of the program, and how
 // many of them are products' and sums' ({ roundings, products, sums }): a product collects both its

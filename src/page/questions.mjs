@@ -6,13 +6,12 @@
 // (asked), the views ask them and judge what a student gives (judged).
 import { WIDEST, abs, significantBits } from './arithmetic.mjs';
 import { stepExponent } from './account.mjs';
-import { rows } from './evaluations.mjs';
+import { PLAIN, rows } from './evaluations.mjs';
 import { compact, inSteps, minus, overPowerOfTwo, roundedQuotient, spacingText } from './text.mjs';
 import { fromWidth, listed } from './words.mjs';
 
 // The orders the questions are about: the program's plain order (Double's) and its powers reused
 // (Extended2's); and the running bound.
-const DOUBLES = rows('order')[0];
 const EXTENDED2S = rows('order')[1];
 const RUNNING = rows('running')[0];
 
@@ -93,10 +92,10 @@ export const ANSWERS = {
 
 // double_sign: the sign of Double's result, the plain order's at p bits, and why it is what it is.
 function doubleSign({ f }, { p, at }) {
-  const { value } = at[DOUBLES.key];
+  const { value } = at[PLAIN.key];
   const error = value - f;
   const evidence = [
-    [`${DOUBLES.words} at ${p} bits`, compact(value)],
+    [`${PLAIN.words} at ${p} bits`, compact(value)],
     ['f', compact(f)],
     ['its error', compact(error)],
   ];
@@ -113,7 +112,7 @@ function doubleSign({ f }, { p, at }) {
 // t1_steps: T1's rounding error at p bits, as the plain order forms it, in steps of the spacing at its
 // largest rounded term, to the nearest whole step, ties to even; 0 where every rounded term is 0.
 function t1Steps(point, { p, at }) {
-  const { run } = at[DOUBLES.key];
+  const { run } = at[PLAIN.key];
   const terms = run.steps.filter(step => step.role === 'term');
   const exponent = stepExponent(
     terms.map(step => step.value),
@@ -122,7 +121,7 @@ function t1Steps(point, { p, at }) {
   const [rounded, exact] = [terms[0], point.termSteps[0]];
   const error = rounded.value - exact.value;
   const evidence = [
-    [`${exact.label} as ${DOUBLES.words} forms it at ${p} bits`, compact(rounded.value)],
+    [`${exact.label} as ${PLAIN.words} forms it at ${p} bits`, compact(rounded.value)],
     [`${exact.label} exactly`, compact(exact.value)],
     ['its rounding error', compact(error)],
   ];
@@ -161,13 +160,13 @@ function extended2Zero({ f }, { p, at }) {
 
 // sign_from: the least width from which the plain order has f's sign at every width up to WIDEST.
 function signFrom(point) {
-  const from = point.marks[DOUBLES.key].sign;
-  const evidence = [[`${DOUBLES.words}: f’s sign`, fromWidth(from)]];
+  const from = point.marks[PLAIN.key].sign;
+  const evidence = [[`${PLAIN.words}: f’s sign`, fromWidth(from)]];
   let why = ['It has f’s sign at every width the page evaluates.'];
   const below = from === null ? WIDEST : from - 1;
   if (from === null || from > 2) {
-    const value = point.value(DOUBLES, below);
-    evidence.push([`${DOUBLES.words} at ${below} bits`, compact(value)], ['f', compact(point.f)]);
+    const value = point.value(PLAIN, below);
+    evidence.push([`${PLAIN.words} at ${below} bits`, compact(value)], ['f', compact(point.f)]);
     why = [
       'Its roundings shrink as p grows, but at ',
       `${below} bits it still gives `,
@@ -206,7 +205,7 @@ function exactRemedies(point, { p, at }) {
 function boundDistrusts(point, { p, at }) {
   const { value, bound, proves } = at[RUNNING.key];
   const evidence = [
-    [`${DOUBLES.words} at ${p} bits`, compact(value)],
+    [`${PLAIN.words} at ${p} bits`, compact(value)],
     ['the running bound on its error', compact(bound)],
   ];
   let how = 'as large as |computed| or larger: values of either sign lie within it.';
@@ -222,7 +221,7 @@ export const QUESTIONS = [
     id: 'double_sign',
     where: { section: 'why', step: 1 },
     kind: 'sign',
-    words: p => `What sign does Double’s order, ${DOUBLES.words}, give at ${p} bits?`,
+    words: p => `What sign does Double’s order, ${PLAIN.words}, give at ${p} bits?`,
     at: doubleSign,
   },
   {
@@ -244,7 +243,7 @@ export const QUESTIONS = [
     id: 'sign_from',
     where: { section: 'chart', step: 4 },
     kind: 'width',
-    words: () => `From which width on does ${DOUBLES.words} give f’s sign, at every width up to ${WIDEST} bits?`,
+    words: () => `From which width on does ${PLAIN.words} give f’s sign, at every width up to ${WIDEST} bits?`,
     at: signFrom,
   },
   {

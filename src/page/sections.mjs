@@ -5,7 +5,7 @@
 // computes. The lecture view draws its steps from the same words.
 import { NARROWEST, WIDEST, abs } from './arithmetic.mjs';
 import { SEEDS, digitsOf } from './detectors.mjs';
-import { rows } from './evaluations.mjs';
+import { prints, rows } from './evaluations.mjs';
 import { BINARY64, PRESETS } from './model.mjs';
 import { chartAtWidth, chartFigure } from './chart.mjs';
 import { digitCount, grouped, hexfloat, power, scientific, spacingText } from './text.mjs';
@@ -130,9 +130,8 @@ function routinePart(part, i, point, exponent) {
 // each beside the page's own 53-bit arithmetic.
 function routinesSection({ point }) {
   const { exponent, parts } = point.routines;
-  const printing = part => part.row.routine.labels.length > 0; // a routine of the program's lines
-  const remedies = parts.filter(part => !printing(part));
-  const routines = parts.filter(printing).map((part, i) => routinePart(part, i, point, exponent));
+  const remedies = parts.filter(part => !prints(part.row));
+  const routines = parts.filter(part => prints(part.row)).map((part, i) => routinePart(part, i, point, exponent));
   const same = part => {
     if (part.differs === undefined) return 'overflow';
     return part.differs < 0 ? 'the same, bit for bit' : h('strong', { class: 'error' }, 'differs: one is wrong');
@@ -209,8 +208,7 @@ function widthSection(model, act) {
     const shares = sharesTable(`${id}-shares`, `${name}: what made each term’s error`, at[row.key].shares, exponent);
     return [accountTable(id, `${name}, step by step`, at[row.key].account, exponent), shares];
   });
-  const binary64 =
-    p === BINARY64 && point.routines.parts.every(part => !part.row.routine.labels.length || part.account);
+  const binary64 = p === BINARY64 && point.routines.parts.every(part => !prints(part.row) || part.account);
   const heading = h('h2', { id: 'width-heading', tabindex: -1 }, `At ${widthName(p)}`);
   const steps = binary64 ? there : accounts;
   const asked = asking(model, 'width');
