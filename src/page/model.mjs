@@ -4,7 +4,7 @@
 // conclusions and the program's own routines from the module. The views only read these models, and
 // #results is written from them.
 import { NARROWEST, WIDEST, abs, exactTracking, round, total } from './arithmetic.mjs';
-import { evaluate, exactValue, lastOf, operandValue, resultsOf, signedOf, signedTerms } from './orders.mjs';
+import { evaluate, lastOf, operandValue, resultsOf, signedOf, signedTerms } from './orders.mjs';
 import { widthWithoutRounding } from './orders.mjs';
 import { account, shares, stepExponent, verdict } from './account.mjs';
 import { EVALUATIONS, PLAIN, PROGRAMS, SUMS, prints, rows } from './evaluations.mjs';
@@ -31,10 +31,10 @@ function kept(map, key, compute) {
 // the row itself: rows that run one program in one arithmetic (the K-fold sums) share its run.
 export class Point {
   constructor(x, y) {
-    const exact = evaluate(PLAIN.program, exactTracking(), { x, y });
+    Object.assign(this, { x, y, values: new Map(), runs: new Map(), converted: new Map(), exactRuns: new Map() });
+    const exact = this.exactRun(PLAIN.program);
     const termSteps = exact.steps.filter(step => step.role === 'term'); // T1 to T5, exactly
-    Object.assign(this, { x, y, termSteps, terms: signedOf(exact), pell: x * x - 17n * y * y });
-    Object.assign(this, { values: new Map(), runs: new Map(), converted: new Map() });
+    Object.assign(this, { termSteps, terms: signedOf(exact), pell: x * x - 17n * y * y });
     this.still = widthWithoutRounding(x, y, PROGRAMS);
     this.f = total(this.terms);
     this.magnitudes = total(this.terms.map(abs));
@@ -84,9 +84,15 @@ export class Point {
     return kept(this.converted, p, () => signedTerms(this.x, this.y, converting));
   }
 
+  // The Run of the program in exact arithmetic at this point, kept for the program: the same at every
+  // width.
+  exactRun(program) {
+    return kept(this.exactRuns, program, () => evaluate(program, exactTracking(), this));
+  }
+
   // The exact value of the polynomial the row evaluates: f, or g for Single's program.
   exact(row) {
-    return row.evaluates ? exactValue(this.x, this.y, row.program) : this.f;
+    return row.evaluates ? this.exactRun(row.program).result : this.f;
   }
 }
 
@@ -122,7 +128,7 @@ export function pointModel(x, y, point = new Point(x, y)) {
 // An order row's account at p bits beside its exact run and, where asked, the shares of each term's
 // error: { step, error, roundings, operands }.
 function accountOf(point, row, run, withShares = true) {
-  const exact = evaluate(row.program, exactTracking(), point);
+  const exact = point.exactRun(row.program);
   if (!withShares) return { account: account(run, exact) };
   const split = i => ({
     step: run.steps[i],
